@@ -1,0 +1,59 @@
+#include "imaging/Bitmap24.h"
+
+#include <cstring>
+#include <limits>
+
+#include "imaging/Error.h"
+
+namespace pagrovix {
+
+Bitmap24 Bitmap24::Clone() const {
+    Bitmap24 copy(width_, height_);
+    if (ByteCount() > 0) {
+        std::memcpy(copy.pixels_.get(), pixels_.get(), ByteCount());
+    }
+    return copy;
+}
+
+void Bitmap24::SetSize(int width, int height) {
+    if (width < 0 || height < 0) {
+        throw Error("Invalid bitmap size " + std::to_string(width) + " x " + std::to_string(height));
+    }
+    const std::size_t stride = std::size_t(width) * 3;
+    if (height > 0 && stride > std::numeric_limits<std::ptrdiff_t>::max() / std::size_t(height)) {
+        throw Error("Bitmap " + std::to_string(width) + " x " + std::to_string(height) +
+                    " is too large");
+    }
+    const std::size_t bytes = stride * std::size_t(height);
+    // Keep the block when it is about the right size: a capture resizes the same bitmap band after
+    // band, but a bitmap that shrinks far should not go on holding a whole page.
+    if (bytes > capacity_ || bytes < capacity_ / 2) {
+        pixels_.reset();
+        capacity_ = 0;
+        pixels_ = std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
+        capacity_ = bytes;
+    }
+    width_ = width;
+    height_ = height;
+}
+
+void Bitmap24::Fill(std::uint8_t blue, std::uint8_t green, std::uint8_t red) {
+    if (Empty()) {
+        return;
+    }
+    if (blue == green && green == red) {
+        std::memset(pixels_.get(), blue, ByteCount());
+        return;
+    }
+    std::uint8_t* row = pixels_.get();
+    for (int x = 0; x < width_; ++x) {
+        row[3 * x] = blue;
+        row[3 * x + 1] = green;
+        row[3 * x + 2] = red;
+    }
+    for (int y = 1; y < height_; ++y) {
+        std::memcpy(Row(y).data(), row, Stride());
+    }
+}
+
+}  // namespace pagrovix
