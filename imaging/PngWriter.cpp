@@ -1,0 +1,160 @@
+#include <zlib.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <memory>
+#include <new>
+
+#include "imaging/Error.h"
+#include "imaging/ImageWriters.h"
+#include "imaging/ReplacingFile.h"
+
+namespace pagrovix {
+namespace {
+
+constexpr std::size_t kIdatSize = 65535;
+constexpr std::size_t kChunkHead = 8;  // length and type
+constexpr std::size_t kChunkTail = 4;  // CRC
+constexpr std::uint8_t kSubFilter = 1;
+
+void PutBe32(std::uint8_t* at, std::uint32_t value) {
+    at[0] = std::uint8_t(value >> 24);
+    at[1] = std::uint8_t(value >> 16);
+    at[2] = std::uint8_t(value >> 8);
+    at[3] = std::uint8_t(value);
+}
+
+// Frames the length bytes of data that sit at frame + 8 as one chunk and writes it in one piece:
+// frame has room for the length and type before the data and for the CRC after it.
+void WriteChunk(ReplacingFile& file, std::uint8_t* frame, const char (&type)[5],
+                std::size_t length) {
+    PutBe32(frame, std::uint32_t(length));
+    std::copy(type, type + 4, frame + 4);
+    const uLong crc = crc32(0, frame + 4, uInt(4 + length));
+    PutBe32(frame + kChunkHead + length, std::uint32_t(crc));
+    file.Write(frame, kChunkHead + length + kChunkTail);
+}
+
+// Owns the deflate stream; its output buffer is the data part of an IDAT frame, so a full buffer
+// goes to the file as one chunk without a copy.
+class IdatStream {
+public:
+    IdatStream(ReplacingFile& file, int level)
+        : file_(file),
+          frame_(std::make_unique<std::uint8_t[]>(kChunkHead + kIdatSize + kChunkTail)) {
+        const int result = deflateInit2(&stream_, level, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY);
+        if (result == Z_MEM_ERROR) {
+            throw std::bad_alloc();
+        }
+        if (result != Z_OK) {
+            throw Error("PNG compression error");
+        }
+        StartBuffer();
+    }
+    ~IdatStream() { deflateEnd(&stream_); }
+    IdatStream(const IdatStream&) = delete;
+    IdatStream& operator=(const IdatStream&) = delete;
+
+    void Add(std::uint8_t* data, std::size_t size) {
+        while (size > 0) {
+            // avail_in is 32 bits; rows are not that long in practice, but nothing relies on it.
+            const auto part = uInt(std::min<std::size_t>(size, UINT_MAX));
+            stream_.next_in = data;
+            stream_.avail_in = part;
+            while (stream_.avail_in > 0) {
+                Deflate(Z_NO_FLUSH);
+                if (stream_.avail_out == 0) {
+                    WriteBuffer();
+                }
+            }
+            data += part;
+            size -= part;
+        }
+    }
+
+    void Finish() {
+        while (Deflate(Z_FINISH) != Z_STREAM_END) {
+            if (stream_.avail_out == 0) {
+                WriteBuffer();
+            }
+        }
+        if (stream_.avail_out < kIdatSize) {
+            WriteBuffer();
+        }
+    }
+
+private:
+    int Deflate(int flush) {
+        const int result = deflate(&stream_, flush);
+        if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) {
+            throw Error("PNG compression error");
+        }
+        return result;
+    }
+
+    void StartBuffer() {
+        stream_.next_out = frame_.get() + kChunkHead;
+        stream_.avail_out = uInt(kIdatSize);
+    }
+
+    void WriteBuffer() {
+        WriteChunk(file_, frame_.get(), "IDAT", kIdatSize - stream_.avail_out);
+        StartBuffer();
+    }
+
+    ReplacingFile& file_;
+    std::unique_ptr<std::uint8_t[]> frame_;
+    z_stream stream_{};
+};
+
+// The filter-type byte, then each pixel as R, G, B minus the pixel to its left.
+void FilterRowSub(std::span<const std::uint8_t> bgr, std::uint8_t* out) {
+    *out++ = kSubFilter;
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    for (std::size_t i = 0; i + 2 < bgr.size(); i += 3) {
+        out[i] = std::uint8_t(bgr[i + 2] - red);
+        out[i + 1] = std::uint8_t(bgr[i + 1] - green);
+        out[i + 2] = std::uint8_t(bgr[i] - blue);
+        blue = bgr[i];
+        green = bgr[i + 1];
+        red = bgr[i + 2];
+    }
+}
+
+}  // namespace
+
+void WritePngFile(const Bitmap24& bitmap, const std::string& path, int level) {
+    if (bitmap.Empty()) {
+        throw Error("Cannot save an empty picture");
+    }
+    ReplacingFile file(path);
+
+    std::uint8_t start[8 + kChunkHead + 13 + kChunkTail] = {137, 80, 78, 71, 13, 10, 26, 10};
+    std::uint8_t* header = start + 8;
+    PutBe32(header + kChunkHead, std::uint32_t(bitmap.Width()));
+    PutBe32(header + kChunkHead + 4, std::uint32_t(bitmap.Height()));
+    header[kChunkHead + 8] = 8;   // bits per sample
+    header[kChunkHead + 9] = 2;   // truecolour
+    header[kChunkHead + 10] = 0;  // deflate
+    header[kChunkHead + 11] = 0;  // adaptive filtering, here always Sub
+    header[kChunkHead + 12] = 0;  // not interlaced
+    file.Write(start, 8);
+    WriteChunk(file, header, "IHDR", 13);
+
+    IdatStream idat(file, std::clamp(level, 0, 9));
+    const auto row = std::make_unique<std::uint8_t[]>(1 + bitmap.Stride());
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        FilterRowSub(bitmap.Row(y), row.get());
+        idat.Add(row.get(), 1 + bitmap.Stride());
+    }
+    idat.Finish();
+
+    std::uint8_t end[kChunkHead + kChunkTail];
+    WriteChunk(file, end, "IEND", 0);
+    file.Commit();
+}
+
+}  // namespace pagrovix
