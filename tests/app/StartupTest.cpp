@@ -1,0 +1,55 @@
+#include "app/Startup.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+namespace pagrovix {
+namespace {
+
+TEST(StartAddress, IsTheFirstArgumentUnchangedOrAboutBlank) {
+    EXPECT_EQ(StartAddress({}), "about:blank");
+    EXPECT_EQ(StartAddress({"  http://a/  "}), "  http://a/  ");
+    EXPECT_EQ(StartAddress({"http://a/", "http://b/"}), "http://a/");
+    EXPECT_EQ(StartAddress({""}), "");
+}
+
+TEST(DisplayCheck, NeedsOneOfTheDisplays) {
+    EXPECT_TRUE(MissingDisplayMessage(nullptr, nullptr).has_value());
+    EXPECT_TRUE(MissingDisplayMessage("", "").has_value());
+    EXPECT_FALSE(MissingDisplayMessage(":0", nullptr).has_value());
+    EXPECT_FALSE(MissingDisplayMessage(nullptr, "wayland-0").has_value());
+    const std::string message = *MissingDisplayMessage(nullptr, "");
+    EXPECT_EQ(message.find('\n'), std::string::npos);
+    EXPECT_NE(message.find("DISPLAY"), std::string::npos);
+}
+
+TEST(DisplayCheck, NamesTheDisplayThatCannotBeOpened) {
+    EXPECT_NE(UnreachableDisplayMessage(":77", nullptr).find("\":77\""), std::string::npos);
+    EXPECT_NE(UnreachableDisplayMessage(":77", "wayland-1").find("\"wayland-1\""),
+              std::string::npos);
+}
+
+TEST(ProgramFolder, IsTheFolderWithoutTrailingSeparatorExceptTheRoot) {
+    EXPECT_EQ(FolderOf("/usr/bin/pagrovix"), "/usr/bin");
+    EXPECT_EQ(FolderOf("/pagrovix"), "/");
+    EXPECT_EQ(FolderOf("pagrovix"), ".");
+    EXPECT_EQ(FolderOf("build/app/pagrovix"), "build/app");
+}
+
+TEST(DataFiles, TakesTheFirstExistingRegularFile) {
+    const auto folder = std::filesystem::temp_directory_path() / "pagrovix-startup-test";
+    std::filesystem::create_directories(folder / "dir.html");
+    std::ofstream(folder / "b.html") << "x";
+    const std::string a = (folder / "a.html").string();
+    const std::string b = (folder / "b.html").string();
+    const std::string dir = (folder / "dir.html").string();
+    EXPECT_EQ(FirstExistingFile({a, dir, b}), b);
+    EXPECT_EQ(FirstExistingFile({a, dir}), std::nullopt);
+    EXPECT_EQ(FirstExistingFile({}), std::nullopt);
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace pagrovix
