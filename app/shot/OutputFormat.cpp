@@ -1,0 +1,33 @@
+#include "app/shot/OutputFormat.h"
+
+#include "imaging/FileNames.h"
+
+namespace pagrovix {
+
+std::optional<OutputFormat> FormatForPath(const std::string& path) {
+    const std::string extension = LowerExtension(path);
+    if (extension == ".png") {
+        return OutputFormat::Png;
+    }
+    if (extension == ".jpg" || extension == ".jpeg") {
+        return OutputFormat::Jpeg;
+    }
+    if (extension == ".bmp") {
+        return OutputFormat::Bmp;
+    }
+    return std::nullopt;
+}
+
+const char* FormatName(OutputFormat format) {
+    switch (format) {
+        case OutputFormat::Png:
+            return "PNG";
+        case OutputFormat::Jpeg:
+            return "JPEG";
+        case OutputFormat::Bmp:
+            return "BMP";
+    }
+    return "";
+}
+
+}  // namespace pagrovix

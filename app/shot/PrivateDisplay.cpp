@@ -1,0 +1,165 @@
+#include "app/shot/PrivateDisplay.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "imaging/Error.h"
+
+namespace pagrovix {
+namespace {
+
+constexpr int kServerNotFound = 127;
+constexpr auto kStartLimit = std::chrono::seconds(20);
+constexpr auto kStopLimit = std::chrono::seconds(5);
+
+bool IsSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+// Runs in the child between fork and exec: only async-signal-safe calls.
+[[noreturn]] void ExecServer(const char* const* arguments, int displayFd, pid_t parent) {
+    // The server must not outlive the command, also when the command is killed.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() != parent) {
+        _exit(1);
+    }
+    fcntl(displayFd, F_SETFD, 0);
+    const int null = open("/dev/null", O_RDWR);
+    if (null >= 0) {
+        dup2(null, STDIN_FILENO);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+    }
+    execvp(arguments[0], const_cast<char* const*>(arguments));
+    _exit(kServerNotFound);
+}
+
+}  // namespace
+
+PrivateDisplay::PrivateDisplay(const std::string& server) {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+        throw Error(std::string("Cannot start a private X server: ") + std::strerror(errno));
+    }
+    // Keep the server's end clear of the standard streams, which the child points at /dev/null.
+    if (fds[1] <= STDERR_FILENO) {
+        const int moved = fcntl(fds[1], F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+        close(fds[1]);
+        fds[1] = moved;
+        if (moved < 0) {
+            close(fds[0]);
+            throw Error("Cannot start a private X server: no file descriptor left");
+        }
+    }
+    const std::string fdText = std::to_string(fds[1]);
+    const char* arguments[] = {server.c_str(), "-displayfd", fdText.c_str(), "-screen",  "0",
+                               "1920x1080x24", "-nolisten",  "tcp",          "-noreset", nullptr};
+    const pid_t parent = getpid();
+    pid_ = fork();
+    if (pid_ < 0) {
+        const int error = errno;
+        close(fds[0]);
+        close(fds[1]);
+        throw Error(std::string("Cannot start a private X server: ") + std::strerror(error));
+    }
+    if (pid_ == 0) {
+        close(fds[0]);
+        ExecServer(arguments, fds[1], parent);
+    }
+    close(fds[1]);
+
+    // The server writes its display number and a newline once it takes connections.
+    std::string number;
+    const auto end = std::chrono::steady_clock::now() + kStartLimit;
+    bool complete = false;
+    while (!complete && std::chrono::steady_clock::now() < end) {
+        pollfd readable{fds[0], POLLIN, 0};
+        if (poll(&readable, 1, 100) < 0 && errno != EINTR) {
+            break;
+        }
+        if (!(readable.revents & (POLLIN | POLLHUP))) {
+            continue;
+        }
+        char buffer[32];
+        const ssize_t count = read(fds[0], buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            break;
+        }
+        for (ssize_t i = 0; i < count && !complete; ++i) {
+            if (buffer[i] == '\n') {
+                complete = true;
+            } else if (buffer[i] >= '0' && buffer[i] <= '9' && number.size() < 8) {
+                number += buffer[i];
+            }
+        }
+    }
+    close(fds[0]);
+    if (!complete || number.empty()) {
+        int status = 0;
+        const bool exited = waitpid(pid_, &status, WNOHANG) == pid_;
+        if (!exited) {
+            Stop();
+        }
+        pid_ = -1;
+        if (exited && WIFEXITED(status) && WEXITSTATUS(status) == kServerNotFound) {
+            throw Error("Cannot start a private X server: " + server +
+                        " is not installed (Debian package xvfb)");
+        }
+        throw Error("Cannot start a private X server (" + server + ")");
+    }
+    name_ = ":" + number;
+    hadDisplay_ = IsSet("DISPLAY");
+    if (hadDisplay_) {
+        previousDisplay_ = std::getenv("DISPLAY");
+    }
+    setenv("DISPLAY", name_.c_str(), 1);
+}
+
+PrivateDisplay::~PrivateDisplay() {
+    Stop();
+    if (hadDisplay_) {
+        setenv("DISPLAY", previousDisplay_.c_str(), 1);
+    } else {
+        unsetenv("DISPLAY");
+    }
+}
+
+std::unique_ptr<PrivateDisplay> PrivateDisplay::StartIfNeeded() {
+    if (IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY")) {
+        return nullptr;
+    }
+    return std::make_unique<PrivateDisplay>();
+}
+
+void PrivateDisplay::Stop() {
+    if (pid_ <= 0) {
+        return;
+    }
+    kill(pid_, SIGTERM);
+    const auto end = std::chrono::steady_clock::now() + kStopLimit;
+    while (waitpid(pid_, nullptr, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() >= end) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    pid_ = -1;
+}
+
+}  // namespace pagrovix

@@ -1,0 +1,203 @@
+#include "app/shot/ShotOptions.h"
+
+#include <charconv>
+#include <limits>
+#include <string_view>
+
+namespace pagrovix {
+namespace {
+
+// A whole decimal number, optionally negative, with nothing around it.
+std::optional<long long> ParseInteger(std::string_view text) {
+    long long value = 0;
+    if (text.empty() || text.front() == '+') {
+        return std::nullopt;
+    }
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+int ParseBounded(const std::string& option, const std::string& text, long long low,
+                 long long high) {
+    const auto value = ParseInteger(text);
+    if (!value || *value < low || *value > high) {
+        throw UsageError(option + " wants a whole number from " + std::to_string(low) + " to " +
+                         std::to_string(high) + ", not \"" + text + "\"");
+    }
+    return int(*value);
+}
+
+CropRect ParseCrop(const std::string& text) {
+    const std::string wanted = "--crop wants X0,Y0,X1,Y1 (whole numbers, X0 < X1 and Y0 < Y1)";
+    int values[4] = {};
+    std::string_view rest = text;
+    for (int i = 0; i < 4; ++i) {
+        const auto comma = rest.find(',');
+        const std::string_view part = i < 3 ? rest.substr(0, comma) : rest;
+        if (i < 3 && comma == std::string_view::npos) {
+            throw UsageError(wanted + ", not \"" + text + "\"");
+        }
+        const auto value = ParseInteger(part);
+        if (!value || *value < std::numeric_limits<int>::min() ||
+            *value > std::numeric_limits<int>::max()) {
+            throw UsageError(wanted + ", not \"" + text + "\"");
+        }
+        values[i] = int(*value);
+        if (i < 3) {
+            rest.remove_prefix(comma + 1);
+        }
+    }
+    const CropRect rect{values[0], values[1], values[2], values[3]};
+    if (rect.Width() <= 0 || rect.Height() <= 0) {
+        throw UsageError(wanted + ", not \"" + text + "\"");
+    }
+    if (rect.Width() > std::numeric_limits<int>::max() ||
+        rect.Height() > std::numeric_limits<int>::max()) {
+        throw UsageError("--crop \"" + text + "\" is too large");
+    }
+    return rect;
+}
+
+std::string Trimmed(const std::string& text) {
+    // The address box's rule: blanks and control characters around the address do not count.
+    const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && isBlank(text[begin])) {
+        ++begin;
+    }
+    while (end > begin && isBlank(text[end - 1])) {
+        --end;
+    }
+    return text.substr(begin, end - begin);
+}
+
+}  // namespace
+
+ShotArguments ParseShotArguments(const std::vector<std::string>& arguments) {
+    for (const std::string& argument : arguments) {
+        if (argument == "--") {
+            break;
+        }
+        if (argument == "--help" || argument == "-h") {
+            return {ShotCommand::Help, {}};
+        }
+        if (argument == "--version") {
+            return {ShotCommand::Version, {}};
+        }
+    }
+
+    ShotArguments result;
+    ShotOptions& options = result.options;
+    std::vector<std::string> positional;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+            positional.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string name = argument;
+        std::optional<std::string> inlineValue;
+        if (const auto equals = argument.find('='); equals != std::string::npos) {
+            name = argument.substr(0, equals);
+            inlineValue = argument.substr(equals + 1);
+        }
+        if (name == "--quiet") {
+            if (inlineValue) {
+                throw UsageError("--quiet takes no value");
+            }
+            options.quiet = true;
+            continue;
+        }
+        const bool takesValue = name == "--width" || name == "--height" || name == "--timeout" ||
+                                name == "--delay" || name == "--quality" || name == "--level" ||
+                                name == "--crop";
+        if (!takesValue) {
+            throw UsageError("unknown option \"" + argument + "\"");
+        }
+        std::string value;
+        if (inlineValue) {
+            value = *inlineValue;
+        } else if (i + 1 < arguments.size()) {
+            value = arguments[++i];
+        } else {
+            throw UsageError(name + " needs a value");
+        }
+        if (name == "--width") {
+            options.viewWidth = ParseBounded(name, value, 1, 32767);
+        } else if (name == "--height") {
+            options.viewHeight = ParseBounded(name, value, 1, 32767);
+        } else if (name == "--timeout") {
+            options.timeoutSeconds = ParseBounded(name, value, 1, 86400);
+        } else if (name == "--delay") {
+            options.delayMilliseconds = ParseBounded(name, value, 0, 3600000);
+        } else if (name == "--quality") {
+            options.jpegQuality = ParseBounded(name, value, 0, 100);
+        } else if (name == "--level") {
+            options.pngLevel = ParseBounded(name, value, 0, 9);
+        } else {
+            options.crop = ParseCrop(value);
+        }
+    }
+
+    if (positional.empty()) {
+        throw UsageError("no ADDRESS and OUTPUT given");
+    }
+    if (positional.size() % 2 != 0) {
+        throw UsageError("no OUTPUT given for \"" + positional.back() + "\"");
+    }
+    for (std::size_t i = 0; i < positional.size(); i += 2) {
+        ShotJob job;
+        job.address = Trimmed(positional[i]);
+        job.output = positional[i + 1];
+        if (job.address.empty()) {
+            throw UsageError("an ADDRESS is empty");
+        }
+        const auto format = FormatForPath(job.output);
+        if (!format) {
+            throw UsageError("OUTPUT \"" + job.output +
+                             "\" must end in .png, .jpg, .jpeg or .bmp (any letter case)");
+        }
+        job.format = *format;
+        options.jobs.push_back(std::move(job));
+    }
+    return result;
+}
+
+std::string ShotUsageText() {
+    return "Usage: pagrovix-shot [OPTIONS] ADDRESS OUTPUT [ADDRESS OUTPUT ...]\n"
+           "Try 'pagrovix-shot --help' for the options.\n";
+}
+
+std::string ShotHelpText() {
+    return "Usage: pagrovix-shot [OPTIONS] ADDRESS OUTPUT [ADDRESS OUTPUT ...]\n"
+           "Takes a picture of each whole web page ADDRESS (an address or a local file) and\n"
+           "writes it to OUTPUT: .png, .jpg or .jpeg, or .bmp, in any letter case.\n"
+           "\n"
+           "Options:\n"
+           "  --width N          width of the browser view while the page lays out (1280)\n"
+           "  --height N         height of the browser view while the page loads (800)\n"
+           "  --timeout S        seconds to wait for each page to load (30); then the part\n"
+           "                     that has loaded is captured, with a warning\n"
+           "  --delay MS         extra wait after loading, for pages that draw late (0)\n"
+           "  --quality Q        JPEG quality, 0 to 100 (80)\n"
+           "  --level L          PNG compression level, 0 to 9 (6)\n"
+           "  --crop X0,Y0,X1,Y1 write only this rectangle (X1, Y1 exclusive); a part\n"
+           "                     outside the page is white\n"
+           "  --quiet            no progress\n"
+           "  --help             this text\n"
+           "  --version          the version\n"
+           "\n"
+           "Exit status: 0 when every file was written, 1 when a page or a file failed,\n"
+           "2 for a wrong command line.\n";
+}
+
+}  // namespace pagrovix

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/shot/CropRect.h"
+#include "app/shot/OutputFormat.h"
+#include "imaging/Error.h"
+
+namespace pagrovix {
+
+// A command line that cannot be run as given; the command prints the text and the usage and
+// ends with status 2.
+class UsageError : public Error {
+public:
+    using Error::Error;
+};
+
+// One page to capture and the file it goes to.
+struct ShotJob {
+    std::string address;
+    std::string output;
+    OutputFormat format = OutputFormat::Png;
+};
+
+struct ShotOptions {
+    int viewWidth = 1280;
+    int viewHeight = 800;
+    int timeoutSeconds = 30;
+    int delayMilliseconds = 0;
+    int jpegQuality = 80;
+    // zlib's own default: level 9 costs several times the time for files a few per cent smaller.
+    int pngLevel = 6;
+    std::optional<CropRect> crop;
+    bool quiet = false;
+    std::vector<ShotJob> jobs;
+};
+
+enum class ShotCommand { Run, Help, Version };
+
+struct ShotArguments {
+    ShotCommand command = ShotCommand::Run;
+    ShotOptions options;
+};
+
+// Reads the arguments after the program name. Throws UsageError naming what is wrong; --help and
+// --version win over everything else on the line, mistakes included.
+ShotArguments ParseShotArguments(const std::vector<std::string>& arguments);
+
+// The short usage shown after a usage error, and the full text of --help.
+std::string ShotUsageText();
+std::string ShotHelpText();
+
+}  // namespace pagrovix

@@ -1,0 +1,163 @@
+#include "app/shot/ShotOptions.h"
+
+#include <gtest/gtest.h>
+
+namespace pagrovix {
+namespace {
+
+ShotOptions Parse(std::vector<std::string> arguments) {
+    const ShotArguments parsed = ParseShotArguments(arguments);
+    EXPECT_EQ(parsed.command, ShotCommand::Run);
+    return parsed.options;
+}
+
+void ExpectUsageError(std::vector<std::string> arguments, const std::string& part) {
+    try {
+        ParseShotArguments(arguments);
+        ADD_FAILURE() << "accepted: " << testing::PrintToString(arguments);
+    } catch (const UsageError& error) {
+        EXPECT_NE(std::string(error.what()).find(part), std::string::npos)
+            << "message: " << error.what();
+    }
+}
+
+TEST(ShotArguments, DefaultsApplyWhenOnlyAPairIsGiven) {
+    const ShotOptions options = Parse({"example.org", "page.png"});
+    EXPECT_EQ(options.viewWidth, 1280);
+    EXPECT_EQ(options.viewHeight, 800);
+    EXPECT_EQ(options.timeoutSeconds, 30);
+    EXPECT_EQ(options.delayMilliseconds, 0);
+    EXPECT_EQ(options.jpegQuality, 80);
+    EXPECT_EQ(options.pngLevel, 6);
+    EXPECT_FALSE(options.crop);
+    EXPECT_FALSE(options.quiet);
+    ASSERT_EQ(options.jobs.size(), 1u);
+    EXPECT_EQ(options.jobs[0].address, "example.org");
+    EXPECT_EQ(options.jobs[0].output, "page.png");
+    EXPECT_EQ(options.jobs[0].format, OutputFormat::Png);
+}
+
+TEST(ShotArguments, OptionsTakeTheirValueAfterASpaceOrAnEqualsSign) {
+    const ShotOptions options =
+        Parse({"--width", "800", "--height=600", "a.html", "a.png", "--timeout", "5", "--delay=250",
+               "--quality", "0", "--level=9", "--quiet"});
+    EXPECT_EQ(options.viewWidth, 800);
+    EXPECT_EQ(options.viewHeight, 600);
+    EXPECT_EQ(options.timeoutSeconds, 5);
+    EXPECT_EQ(options.delayMilliseconds, 250);
+    EXPECT_EQ(options.jpegQuality, 0);
+    EXPECT_EQ(options.pngLevel, 9);
+    EXPECT_TRUE(options.quiet);
+    EXPECT_EQ(options.jobs.size(), 1u);
+}
+
+TEST(ShotArguments, ValuesAtTheEdgesOfTheirRangesAreAccepted) {
+    EXPECT_EQ(Parse({"--quality", "100", "a", "a.jpg"}).jpegQuality, 100);
+    EXPECT_EQ(Parse({"--level", "0", "a", "a.png"}).pngLevel, 0);
+    EXPECT_EQ(Parse({"--width", "1", "a", "a.png"}).viewWidth, 1);
+    EXPECT_EQ(Parse({"--width", "32767", "a", "a.png"}).viewWidth, 32767);
+    EXPECT_EQ(Parse({"--delay", "0", "a", "a.png"}).delayMilliseconds, 0);
+}
+
+TEST(ShotArguments, ValuesOutOfRangeOrNotWholeNumbersAreUsageErrors) {
+    ExpectUsageError({"--quality", "101", "a", "a.jpg"}, "--quality");
+    ExpectUsageError({"--quality", "-1", "a", "a.jpg"}, "--quality");
+    ExpectUsageError({"--level", "10", "a", "a.png"}, "--level");
+    ExpectUsageError({"--width", "0", "a", "a.png"}, "--width");
+    ExpectUsageError({"--height", "32768", "a", "a.png"}, "--height");
+    ExpectUsageError({"--timeout", "0", "a", "a.png"}, "--timeout");
+    ExpectUsageError({"--delay", "-5", "a", "a.png"}, "--delay");
+    for (const char* bad : {"", "12px", "+5", " 5", "5 ", "1.5", "0x10", "99999999999999999999"}) {
+        ExpectUsageError({"--width", bad, "a", "a.png"}, "--width");
+    }
+}
+
+TEST(ShotArguments, AnOptionWithoutItsValueIsAUsageError) {
+    ExpectUsageError({"a", "a.png", "--width"}, "--width needs a value");
+    ExpectUsageError({"--quiet=yes", "a", "a.png"}, "--quiet");
+}
+
+TEST(ShotArguments, UnknownOptionsAreUsageErrors) {
+    ExpectUsageError({"--widht", "5", "a", "a.png"}, "unknown option \"--widht\"");
+    ExpectUsageError({"-q", "a", "a.png"}, "unknown option");
+}
+
+TEST(ShotArguments, CropTakesFourNumbersThatMayLieOutsideThePicture) {
+    const auto crop = Parse({"--crop", "-10,-20,30,40", "a", "a.png"}).crop;
+    ASSERT_TRUE(crop);
+    EXPECT_EQ(crop->x0, -10);
+    EXPECT_EQ(crop->y0, -20);
+    EXPECT_EQ(crop->x1, 30);
+    EXPECT_EQ(crop->y1, 40);
+    EXPECT_EQ(crop->Width(), 40);
+    EXPECT_EQ(crop->Height(), 60);
+}
+
+TEST(ShotArguments, CropNeedsItsSecondCornerBelowAndRightOfTheFirst) {
+    ExpectUsageError({"--crop", "10,0,10,5", "a", "a.png"}, "X0 < X1");
+    ExpectUsageError({"--crop", "0,10,5,9", "a", "a.png"}, "X0 < X1");
+    for (const char* bad :
+         {"1,2,3", "1,2,3,4,5", "1,,3,4", "a,b,c,d", "1;2;3;4", "1, 2,3,4", "0,0,2147483648,1"}) {
+        ExpectUsageError({"--crop", bad, "a", "a.png"}, "--crop");
+    }
+    // Each corner fits, but the rectangle would be wider than any picture can be.
+    ExpectUsageError({"--crop", "-2147483648,0,2147483647,1", "a", "a.png"}, "too large");
+}
+
+TEST(ShotArguments, PairsKeepTheirOrderAndEachOutputNamesItsFormat) {
+    const ShotOptions options = Parse({"one.html", "one.PNG", "https://example.org/", "two.Jpeg",
+                                       "three", "three.JPG", "four", "dir.x/four.bMp"});
+    ASSERT_EQ(options.jobs.size(), 4u);
+    EXPECT_EQ(options.jobs[0].format, OutputFormat::Png);
+    EXPECT_EQ(options.jobs[1].address, "https://example.org/");
+    EXPECT_EQ(options.jobs[1].format, OutputFormat::Jpeg);
+    EXPECT_EQ(options.jobs[2].format, OutputFormat::Jpeg);
+    EXPECT_EQ(options.jobs[3].output, "dir.x/four.bMp");
+    EXPECT_EQ(options.jobs[3].format, OutputFormat::Bmp);
+}
+
+TEST(ShotArguments, OtherOutputExtensionsAreUsageErrors) {
+    ExpectUsageError({"a", "a.gif"}, "\"a.gif\" must end in .png, .jpg, .jpeg or .bmp");
+    ExpectUsageError({"a", "a"}, "must end in");
+    ExpectUsageError({"a", "pictures.png/a"}, "must end in");
+    ExpectUsageError({"a", "a.png", "b", "b.png.txt"}, "b.png.txt");
+}
+
+TEST(ShotArguments, AddressesLoseTheBlanksAroundThemAndMustNotBeEmpty) {
+    EXPECT_EQ(Parse({"  example.org\t", "a.png"}).jobs[0].address, "example.org");
+    ExpectUsageError({" \t ", "a.png"}, "empty");
+}
+
+TEST(ShotArguments, PairsMustBeComplete) {
+    ExpectUsageError({}, "no ADDRESS and OUTPUT");
+    ExpectUsageError({"--quiet"}, "no ADDRESS and OUTPUT");
+    ExpectUsageError({"a", "a.png", "b"}, "no OUTPUT given for \"b\"");
+}
+
+TEST(ShotArguments, DoubleDashEndsTheOptions) {
+    const ShotOptions options = Parse({"--", "--width", "-x.png"});
+    ASSERT_EQ(options.jobs.size(), 1u);
+    EXPECT_EQ(options.jobs[0].address, "--width");
+    EXPECT_EQ(options.jobs[0].output, "-x.png");
+    EXPECT_EQ(options.viewWidth, 1280);
+}
+
+TEST(ShotArguments, HelpAndVersionWinOverEverythingElse) {
+    EXPECT_EQ(ParseShotArguments({"--help"}).command, ShotCommand::Help);
+    EXPECT_EQ(ParseShotArguments({"--bogus", "-h"}).command, ShotCommand::Help);
+    EXPECT_EQ(ParseShotArguments({"a", "--version"}).command, ShotCommand::Version);
+    // After "--" they are addresses like any other text.
+    EXPECT_EQ(ParseShotArguments({"--", "--help", "a.png"}).command, ShotCommand::Run);
+}
+
+TEST(ShotArguments, HelpNamesEveryOptionAndTheDefaults) {
+    const std::string help = ShotHelpText();
+    for (const char* text : {"--width N", "(1280)", "--height N", "(800)", "--timeout S", "(30)",
+                             "--delay MS", "--quality Q", "(80)", "--level L", "(6)",
+                             "--crop X0,Y0,X1,Y1", "--quiet", "--help", "--version"}) {
+        EXPECT_NE(help.find(text), std::string::npos) << text;
+    }
+}
+
+}  // namespace
+}  // namespace pagrovix
