@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "capture/BrowserView.h"
+#include "imaging/Bitmap24.h"
+
+namespace pagrovix {
+
+// The Snapshot command: paints the whole document of a browser view, band by band, into one
+// picture and hands it on. It needs only the view and a few callbacks, so the program's main
+// window and a command-line tool run the very same capture.
+class PageCapture {
+public:
+    struct Callbacks {
+        // The busy state on or off; it lets pending events be processed so the change shows.
+        std::function<void(bool busy)> setBusy;
+        // The capture's error box, with the failure's own text.
+        std::function<void(const std::string& text)> showError;
+        // A picture of at most MaxBandHeight rows, a copy the receiver keeps.
+        std::function<void(Bitmap24 picture)> showPicture;
+        // A taller page, written straight to a file.
+        std::function<void(const Bitmap24& page)> saveTallPage;
+        // Bytes of memory still available; the system's figure when left empty.
+        std::function<std::uint64_t()> availableMemory;
+    };
+
+    PageCapture(BrowserView& view, Callbacks callbacks);
+    PageCapture(const PageCapture&) = delete;
+    PageCapture& operator=(const PageCapture&) = delete;
+
+    // Captures into page (resized to the document), with band as the working picture of one
+    // band; both belong to the caller. A failure is shown in the error box and ends the command
+    // with the view restored. Returns whether a picture was handed on. While a capture runs, a
+    // second call does nothing and returns false.
+    bool Run(Bitmap24& page, Bitmap24& band);
+
+    // True from the start of Run until it returns, hand-off included.
+    bool IsRunning() const { return running_; }
+    // Runs action once the running capture has ended, or at once when none runs: a window that
+    // is asked to close during a capture closes afterwards this way.
+    void WhenFinished(std::function<void()> action);
+
+private:
+    bool RunSteps(Bitmap24& page, Bitmap24& band);
+    void CaptureBands(Bitmap24& page, Bitmap24& band);
+    void SizeViewFor(int width, int rows, int scrollBarWidth);
+    void Finish();
+
+    BrowserView& view_;
+    Callbacks callbacks_;
+    bool running_ = false;
+    std::vector<std::function<void()>> whenFinished_;
+};
+
+}  // namespace pagrovix

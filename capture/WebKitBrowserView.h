@@ -1,0 +1,61 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "capture/BrowserView.h"
+
+class wxWebView;
+class wxWebViewEvent;
+class wxWindow;
+
+namespace pagrovix {
+
+// The capture's steps on a wxWebView backed by WebKitGTK. The view sits in panel; while it is
+// hidden the panel shows through ("Please wait..."), and navigations are refused.
+class WebKitBrowserView : public BrowserView {
+public:
+    // How long each kind of wait may take before the capture gives up.
+    struct TimeLimits {
+        std::chrono::milliseconds script{10000};
+        std::chrono::milliseconds resize{10000};
+        std::chrono::milliseconds paint{60000};
+        std::chrono::milliseconds content{1000};
+        std::chrono::milliseconds restore{3000};
+    };
+
+    WebKitBrowserView(wxWebView* view, wxWindow* panel);
+    WebKitBrowserView(wxWebView* view, wxWindow* panel, TimeLimits limits);
+    ~WebKitBrowserView() override;
+    WebKitBrowserView(const WebKitBrowserView&) = delete;
+    WebKitBrowserView& operator=(const WebKitBrowserView&) = delete;
+
+    void Stop() override;
+    void Hide() override;
+    ViewSize MeasureDocument() override;
+    int ScrollBarWidth() override;
+    ViewSize Resize(int width, int height) override;
+    void ScrollTo(int y) override;
+    void WaitForContent() override;
+    void PaintBand(Bitmap24& target, int width, int rows) override;
+    void Restore() noexcept override;
+
+private:
+    // The numbers of the array the script gives; empty when it gives null.
+    std::vector<double> Numbers(const std::string& script, std::chrono::milliseconds limit);
+    void WaitForAllocation(int width, int height, std::chrono::milliseconds limit);
+    void ThrowIfEngineEnded() const;
+    void OnNavigating(wxWebViewEvent& event);
+    friend struct WebKitSignals;
+
+    wxWebView* view_;
+    wxWindow* panel_;
+    TimeLimits limits_;
+    unsigned long terminatedHandler_ = 0;
+    bool engineEnded_ = false;
+    bool outOfMemory_ = false;
+    bool hidden_ = false;
+};
+
+}  // namespace pagrovix
