@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include "imaging/FileNames.h"
+#include "snapshot/SaveFormats.h"
+#include "snapshot/SpinFieldRules.h"
+#include "snapshot/WindowGeometry.h"
+
+namespace pagrovix {
+namespace {
+
+TEST(CoverWorkArea, PutsTheFrameJustOutsideTheWorkArea) {
+    const PixelRect r = CoverWorkArea({0, 27, 1920, 1053}, 4, 3);
+    EXPECT_EQ(r.left, -4);
+    EXPECT_EQ(r.top, 24);
+    EXPECT_EQ(r.width, 1928);
+    EXPECT_EQ(r.height, 1059);
+    const PixelRect unknown = CoverWorkArea({100, 0, 800, 600}, -1, -1);
+    EXPECT_EQ(unknown.left, 100);
+    EXPECT_EQ(unknown.width, 800);
+    EXPECT_EQ(unknown.height, 600);
+}
+
+TEST(SnapshotLayout, ToolbarOnTopStatusBelowScrollAreaBetween) {
+    const SnapshotLayout layout = LayOutSnapshotWindow(1000, 700);
+    EXPECT_EQ(layout.toolbar.top, 0);
+    EXPECT_EQ(layout.toolbar.height, 26);
+    EXPECT_EQ(layout.scrollArea.top, 26);
+    EXPECT_EQ(layout.scrollArea.height, 647);
+    EXPECT_EQ(layout.status.top, 673);
+    EXPECT_EQ(layout.status.height, 27);
+    EXPECT_EQ(layout.status.width, 1000);
+    const SnapshotLayout tiny = LayOutSnapshotWindow(100, 30);
+    EXPECT_GE(tiny.scrollArea.height, 0);
+    EXPECT_EQ(tiny.status.Bottom(), 30);
+    EXPECT_EQ(ReadoutLeft(1000, 120), 868);
+}
+
+TEST(SpinField, TextThatIsNoWholeNumberReadsAsTheMinimum) {
+    EXPECT_EQ(SpinFieldValue("80", kJpegQualityRange), 80);
+    EXPECT_EQ(SpinFieldValue("150", kJpegQualityRange), 150);
+    EXPECT_EQ(SpinFieldValue("8.5", kJpegQualityRange), 0);
+    EXPECT_EQ(SpinFieldValue("", kJpegQualityRange), 0);
+    EXPECT_EQ(SpinFieldValue("-", kPngLevelRange), 0);
+}
+
+TEST(SpinField, LeavingRestoresABlankFieldAndClampsToTheRange) {
+    EXPECT_EQ(SpinFieldValueOnExit("150", "80", kJpegQualityRange), 100);
+    EXPECT_EQ(SpinFieldValueOnExit("-5", "80", kJpegQualityRange), 0);
+    EXPECT_EQ(SpinFieldValueOnExit("", "7", kPngLevelRange), 7);
+    EXPECT_EQ(SpinFieldValueOnExit("  ", "9", kPngLevelRange), 9);
+    EXPECT_EQ(SpinFieldValueOnExit("8.5", "80", kJpegQualityRange), 0);
+    EXPECT_EQ(SpinFieldValueOnExit("12", "9", kPngLevelRange), 9);
+    EXPECT_EQ(SpinFieldValueOnExit("55", "80", kJpegQualityRange), 55);
+}
+
+TEST(SpinField, TakesDigitsSignsSeparatorAndControlKeysButNotEnter) {
+    for (const char c : std::string("0123456789+-.")) {
+        EXPECT_TRUE(SpinFieldAcceptsKey(c, '.')) << c;
+    }
+    EXPECT_TRUE(SpinFieldAcceptsKey(',', ','));
+    EXPECT_FALSE(SpinFieldAcceptsKey(',', '.'));
+    EXPECT_TRUE(SpinFieldAcceptsKey('\b', '.'));
+    EXPECT_TRUE(SpinFieldAcceptsKey(22, '.'));  // Ctrl+V
+    EXPECT_FALSE(SpinFieldAcceptsKey('\r', '.'));
+    EXPECT_FALSE(SpinFieldAcceptsKey('a', '.'));
+    EXPECT_FALSE(SpinFieldAcceptsKey(' ', '.'));
+}
+
+TEST(SaveFormats, QuickSavesUseTheDialogsDefaults) {
+    EXPECT_STREQ(kQuickSaveBmp.filter, "*.BMP|*.bmp");
+    EXPECT_STREQ(kQuickSaveJpeg.filter, "*.JPG|*.jpg");
+    EXPECT_STREQ(kQuickSavePng.filter, "*.PNG|*.png");
+    EXPECT_EQ(kQuickSaveJpeg.setting, kDefaultJpegQuality);
+    EXPECT_EQ(kQuickSavePng.setting, kDefaultPngLevel);
+    EXPECT_EQ(kDefaultJpegQuality, 80);
+    EXPECT_EQ(kDefaultPngLevel, 9);
+}
+
+TEST(SaveFormats, ExtensionRuleAndWriterChoice) {
+    EXPECT_EQ(EnsureExtension("shot", kQuickSavePng.extension), "shot.png");
+    EXPECT_EQ(EnsureExtension("shot.PNG", kQuickSavePng.extension), "shot.PNG");
+    EXPECT_EQ(EnsureExtension("shot.jpeg", kQuickSaveJpeg.extension), "shot.jpeg.jpg");
+    EXPECT_EQ(EnsureExtension("shot.png", kQuickSaveJpeg.extension), "shot.png.jpg");
+    EXPECT_EQ(EnsureExtension("shot.BMP", kQuickSaveBmp.extension), "shot.BMP");
+    EXPECT_EQ(FormatForPath("/tmp/a.JPG"), ImageFormat::Jpeg);
+    EXPECT_EQ(FormatForPath("/tmp/a.png"), ImageFormat::Png);
+    EXPECT_EQ(FormatForPath("/tmp/a.bmp"), std::nullopt);
+    EXPECT_EQ(FormatForPath("/tmp/x.png/a"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace pagrovix
