@@ -1,0 +1,29 @@
+#pragma once
+
+#include <functional>
+
+#include <wx/bitmap.h>
+#include <wx/font.h>
+
+class wxWindow;
+
+namespace pagrovix {
+
+// The font of the Snapshot, Preview and Save windows: Tahoma 8 pt, or the desktop's sans-serif
+// face of that size where there is no Tahoma. Sizes are fixed pixels, not scaled.
+wxFont FormFont();
+
+// Sizes a window by CoverWorkArea on the display it is on, with the frame size the toolkit tells.
+void ApplyCoverWorkArea(wxWindow* window);
+
+// Runs a command; an error it raises ends it and goes to the program's default error display.
+void ReportErrors(const std::function<void()>& command);
+
+// Runs a step whose failure the user need not hear about.
+void IgnoreErrors(const std::function<void()>& step);
+
+// The two toolbar images: a magnifier for "Preview..." and a disk for the save commands.
+wxBitmap PreviewImage();
+wxBitmap SaveImage();
+
+}  // namespace pagrovix

@@ -1,0 +1,42 @@
+#include "snapshot/PreviewForm.h"
+
+#include "snapshot/FormStyle.h"
+#include "snapshot/PictureView.h"
+
+namespace pagrovix {
+
+TfrmPreview::TfrmPreview(wxWindow* parent)
+    : wxDialog(parent, wxID_ANY, "Preview", wxDefaultPosition, wxDefaultSize,
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
+    FormCreate();
+}
+
+void TfrmPreview::FormCreate() {
+    SetFont(FormFont());
+    SetEscapeId(wxID_NONE);
+    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { EndModal(wxID_CANCEL); });
+
+    ApplyCoverWorkArea(this);
+
+    ScrollBox1 = new PictureView(this, wxPoint(0, 0), GetClientSize());
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        ScrollBox1->SetSize(GetClientSize());
+        event.Skip();
+    });
+    Bind(wxEVT_ACTIVATE, [this](wxActivateEvent& event) {
+        if (event.GetActive()) {
+            FormActivate();
+        }
+        event.Skip();
+    });
+}
+
+void TfrmPreview::SetPicture(const Bitmap24* picture) {
+    ScrollBox1->SetPicture(picture);
+}
+
+void TfrmPreview::FormActivate() {
+    IgnoreErrors([this] { ScrollBox1->Refresh(); });
+}
+
+}  // namespace pagrovix

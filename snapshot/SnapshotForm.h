@@ -1,0 +1,109 @@
+#pragma once
+
+#include <array>
+
+#include <wx/dialog.h>
+
+#include "imaging/Bitmap24.h"
+#include "snapshot/SaveDialog.h"
+#include "snapshot/SaveFormats.h"
+#include "snapshot/Selection.h"
+
+class wxButton;
+class wxPanel;
+class wxStaticText;
+class wxTextCtrl;
+
+namespace pagrovix {
+
+class PictureView;
+
+// Opens the Snapshot window on a page picture, which it keeps as its only copy, with the whole
+// picture selected; returns when the user has closed the window. Errors in opening it reach the
+// caller.
+void ShowSnapshotWindow(wxWindow* parent, Bitmap24 picture);
+
+// The Snapshot window: the picture at 1:1 with two handles that mark the selection, guide lines
+// across the picture at the selection's edges, four corner fields, a position read-out and the
+// toolbar commands that preview and save the selection (SnapshotCommands.cpp).
+//
+// Image1, its panel Panel2 and the shapes are not windows of their own: ScrollBox1 draws the
+// picture and draws the guide lines Shape2..Shape5 and the handles Shape6 (tag 1) and Shape7
+// (tag 2) over it, clipped to the picture, and finds which of them the pointer is on.
+class TfrmSnapshot : public wxDialog {
+public:
+    explicit TfrmSnapshot(wxWindow* parent);
+    ~TfrmSnapshot() override;
+
+    // Steps of opening on a capture: the picture, the handles and lines around the whole of it,
+    // then the lines hidden until the window is first active.
+    void SetPicture(Bitmap24 picture);
+    void PlaceWholePictureSelection();
+    void HideGuideLines();
+
+    const Bitmap24& Picture() const { return Image1Picture; }
+    const Selection& CurrentSelection() const { return selection_; }
+    const Bitmap24& Crop() const { return CropBitmap; }
+    bool GuideLinesVisible() const { return guideLinesVisible_; }
+    const SaveDialog& QuickSaveDialog() const { return SaveDialog1; }
+
+    wxPanel* CoolBar1 = nullptr;
+    wxPanel* Panel1 = nullptr;
+    wxPanel* ToolBar1 = nullptr;
+    wxButton* ToolButton1 = nullptr;
+    wxButton* ToolButton2 = nullptr;
+    wxButton* ToolButton3 = nullptr;
+    wxButton* ToolButton4 = nullptr;
+    wxButton* ToolButton5 = nullptr;
+    PictureView* ScrollBox1 = nullptr;
+    wxPanel* Panel3 = nullptr;
+    wxTextCtrl* LabeledEdit1 = nullptr;
+    wxTextCtrl* LabeledEdit2 = nullptr;
+    wxTextCtrl* LabeledEdit3 = nullptr;
+    wxTextCtrl* LabeledEdit4 = nullptr;
+    wxStaticText* Label1 = nullptr;
+
+private:
+    friend class CommandBusyState;
+
+    // Creation and layout.
+    void FormCreate();
+    void CreateToolbar();
+    void CreateStatusPanel();
+    void CoolBar1Paint(wxPaintEvent& event);
+    void FormResize(wxSizeEvent& event);
+    void FormActivate();
+
+    // Selection.
+    void LayoutSelection(Handle active);
+    void RefreshShapes(const std::array<PixelRect, 6>& before);
+    std::array<PixelRect, 6> ShapeBounds() const;
+    void DrawShapes(wxDC& dc) const;
+    Handle HandleAt(PixelPoint position) const;
+    bool OnGuideLine(PixelPoint position) const;
+    void Shape6MouseDown(wxMouseEvent& event);
+    void Panel2MouseMove(wxMouseEvent& event);
+    void Panel2MouseUp(wxMouseEvent& event);
+    void Panel2CaptureLost();
+    void Image1MouseMove(PixelPoint position);
+    void LabeledEdit1KeyPress(wxKeyEvent& event, int tag);
+    void LabeledEdit1Exit(wxFocusEvent& event, int tag);
+    void ApplyCornerField(int tag);
+    wxTextCtrl* CornerField(int tag) const;
+    PixelPoint ScreenPosition(const wxMouseEvent& event) const;
+
+    // Commands (SnapshotCommands.cpp).
+    void ToolButton1Click();
+    void ToolButton2Click();
+    void QuickSave(const QuickSaveFormat& format);
+    void SetControlsEnabled(bool enabled);
+    void CropSelection();
+
+    Bitmap24 Image1Picture;
+    Selection selection_{0, 0};
+    bool guideLinesVisible_ = true;
+    Bitmap24 CropBitmap;
+    SaveDialog SaveDialog1{this};
+};
+
+}  // namespace pagrovix
