@@ -108,19 +108,18 @@ private:
     z_stream stream_{};
 };
 
-// The filter-type byte, then each pixel as R, G, B minus the pixel to its left.
+// The filter-type byte, then each pixel as R, G, B minus the pixel to its left (zero for the
+// first). Each output byte depends only on the input, so the loop carries nothing from one pixel
+// to the next.
 void FilterRowSub(std::span<const std::uint8_t> bgr, std::uint8_t* out) {
     *out++ = kSubFilter;
-    std::uint8_t red = 0;
-    std::uint8_t green = 0;
-    std::uint8_t blue = 0;
-    for (std::size_t i = 0; i + 2 < bgr.size(); i += 3) {
-        out[i] = std::uint8_t(bgr[i + 2] - red);
-        out[i + 1] = std::uint8_t(bgr[i + 1] - green);
-        out[i + 2] = std::uint8_t(bgr[i] - blue);
-        blue = bgr[i];
-        green = bgr[i + 1];
-        red = bgr[i + 2];
+    out[0] = bgr[2];
+    out[1] = bgr[1];
+    out[2] = bgr[0];
+    for (std::size_t i = 3; i < bgr.size(); i += 3) {
+        out[i] = std::uint8_t(bgr[i + 2] - bgr[i - 1]);
+        out[i + 1] = std::uint8_t(bgr[i + 1] - bgr[i - 2]);
+        out[i + 2] = std::uint8_t(bgr[i] - bgr[i - 3]);
     }
 }
 
