@@ -1,4 +1,5 @@
 #include <csetjmp>
+#include <cstdint>
 #include <cstdio>  // jpeglib.h needs FILE and size_t first
 #include <cstdlib>
 #include <memory>

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <span>
 
 #include "imaging/Error.h"
 #include "imaging/ImageWriters.h"
