@@ -235,28 +235,35 @@ TEST(JpegWriter, LibjpegReadsItBackCloseToTheOriginal) {
     EXPECT_LT(worst, 16);
 }
 
-// cjpeg drives the same library with the same settings, so the files must be identical.
+// cjpeg drives the same library with the same settings, so the files must be identical. The noise
+// picture's file outgrows the writer's first output block.
 TEST(JpegWriter, MatchesTheLibraryCommandLineEncoderByteForByte) {
     const std::string cjpeg = PAGROVIX_CJPEG;
     if (cjpeg.empty()) {
         GTEST_SKIP() << "cjpeg is not installed";
     }
     test::ScratchFolder folder;
-    const Bitmap24 bitmap = test::PatternBitmap(51, 35);
-    std::string ppm = "P6\n51 35\n255\n";
-    for (int y = 0; y < 35; ++y) {
-        for (std::size_t i = 0; i < bitmap.Stride(); i += 3) {
-            ppm += char(bitmap.Row(y)[i + 2]);
-            ppm += char(bitmap.Row(y)[i + 1]);
-            ppm += char(bitmap.Row(y)[i]);
+    for (const Bitmap24& bitmap : {test::PatternBitmap(51, 35), test::NoiseBitmap(480, 360)}) {
+        std::string ppm = "P6\n" + std::to_string(bitmap.Width()) + " " +
+                          std::to_string(bitmap.Height()) + "\n255\n";
+        for (int y = 0; y < bitmap.Height(); ++y) {
+            for (std::size_t i = 0; i < bitmap.Stride(); i += 3) {
+                ppm += char(bitmap.Row(y)[i + 2]);
+                ppm += char(bitmap.Row(y)[i + 1]);
+                ppm += char(bitmap.Row(y)[i]);
+            }
+        }
+        test::WriteBytes(folder.File("in.ppm"), Bytes(ppm.begin(), ppm.end()));
+        const std::string command = "'" + cjpeg + "' -quality 80 -dct float -baseline -outfile '" +
+                                    folder.File("cjpeg.jpg") + "' '" + folder.File("in.ppm") + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        WriteJpegFile(bitmap, folder.File("ours.jpg"), 80);
+        const Bytes ours = test::ReadBytes(folder.File("ours.jpg"));
+        EXPECT_EQ(ours, test::ReadBytes(folder.File("cjpeg.jpg"))) << bitmap.Width();
+        if (bitmap.Width() == 480) {
+            EXPECT_GT(ours.size(), 65536u);
         }
     }
-    test::WriteBytes(folder.File("in.ppm"), Bytes(ppm.begin(), ppm.end()));
-    const std::string command = "'" + cjpeg + "' -quality 80 -dct float -baseline -outfile '" +
-                                folder.File("cjpeg.jpg") + "' '" + folder.File("in.ppm") + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    WriteJpegFile(bitmap, folder.File("ours.jpg"), 80);
-    EXPECT_EQ(test::ReadBytes(folder.File("ours.jpg")), test::ReadBytes(folder.File("cjpeg.jpg")));
 }
 
 }  // namespace
