@@ -54,16 +54,16 @@ void WriteBmpFile(const Bitmap24& bitmap, const std::string& path) {
     PutLe32(&headers[34], std::uint32_t(imageSize));
     file.Write(headers.data(), headers.size());
 
-    static std::uint8_t zeros[3] = {};
+    static constexpr std::uint8_t kZeros[3] = {};
     const std::size_t padding = std::size_t(stride - bitmap.Stride());
+    // writev only reads the pieces, though its interface is not const-qualified.
     std::array<iovec, kPiecesPerCall> pieces;
     std::size_t used = 0;
     for (int y = bitmap.Height() - 1; y >= 0; --y) {
         const auto row = bitmap.Row(y);
-        // writev only reads the pieces; its interface is not const-qualified.
         pieces[used++] = {const_cast<std::uint8_t*>(row.data()), row.size()};
         if (padding > 0) {
-            pieces[used++] = {zeros, padding};
+            pieces[used++] = {const_cast<std::uint8_t*>(kZeros), padding};
         }
         if (used + 2 > pieces.size() || y == 0) {
             file.Write(std::span(pieces.data(), used));
