@@ -139,7 +139,7 @@ PrivateDisplay::~PrivateDisplay() {
 }
 
 std::unique_ptr<PrivateDisplay> PrivateDisplay::StartIfNeeded() {
-    if (IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY")) {
+    if (IsSet("DISPLAY")) {
         return nullptr;
     }
     return std::make_unique<PrivateDisplay>();

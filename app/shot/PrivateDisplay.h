@@ -18,7 +18,8 @@ public:
     PrivateDisplay(const PrivateDisplay&) = delete;
     PrivateDisplay& operator=(const PrivateDisplay&) = delete;
 
-    // A private server when neither DISPLAY nor WAYLAND_DISPLAY names a display, else nothing.
+    // A private server when DISPLAY names no display, else nothing. The command's view is an X
+    // window, so a Wayland session without X does not count.
     static std::unique_ptr<PrivateDisplay> StartIfNeeded();
 
     const std::string& Name() const { return name_; }

@@ -60,7 +60,7 @@ private:
 
 TEST(PrivateDisplay, ServesADisplayWhileItLivesAndStopsTheServerAfterwards) {
     EnvironmentScope display("DISPLAY", nullptr);
-    EnvironmentScope wayland("WAYLAND_DISPLAY", nullptr);
+    EnvironmentScope wayland("WAYLAND_DISPLAY", "wayland-0");
     pid_t server = -1;
     {
         const auto privateDisplay = PrivateDisplay::StartIfNeeded();

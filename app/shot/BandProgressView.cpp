@@ -1,0 +1,27 @@
+#include "app/shot/BandProgressView.h"
+
+#include <algorithm>
+
+#include "capture/BandPlan.h"
+
+namespace pagrovix {
+
+ViewSize BandProgressView::MeasureDocument() {
+    const ViewSize document = view_.MeasureDocument();
+    band_ = 0;
+    // The capture cuts the page the same way; a size it refuses paints no band at all.
+    try {
+        bandCount_ = int(PlanBands(document.width, document.height).bands.size());
+    } catch (...) {
+        bandCount_ = 0;
+    }
+    return document;
+}
+
+void BandProgressView::PaintBand(Bitmap24& target, int width, int rows) {
+    ++band_;
+    report_(band_, std::max(band_, bandCount_));
+    view_.PaintBand(target, width, rows);
+}
+
+}  // namespace pagrovix

@@ -1,0 +1,126 @@
+#include "app/shot/PageLoader.h"
+
+#include <webkit2/webkit2.h>
+#include <wx/app.h>
+#include <wx/webview.h>
+
+namespace pagrovix {
+namespace {
+
+void LoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer loader) {
+    static_cast<PageLoader*>(loader)->OnLoadChanged(int(event));
+}
+
+gboolean LoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error, gpointer loader) {
+    const bool cancelled =
+        g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED);
+    static_cast<PageLoader*>(loader)->OnLoadFailed(error ? error->message : "unknown error",
+                                                   cancelled);
+    // The view shows the engine's own error page; nothing of it is captured.
+    return FALSE;
+}
+
+void ProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer loader) {
+    static_cast<PageLoader*>(loader)->OnProcessEnded(reason !=
+                                                     WEBKIT_WEB_PROCESS_TERMINATED_BY_API);
+}
+
+gboolean WakeUp(gpointer) {
+    return G_SOURCE_CONTINUE;
+}
+
+// Runs the main loop until condition holds or the time is up. A timer source wakes the loop so
+// that the deadline is seen even when no event arrives.
+template <typename Condition>
+bool RunEventsUntil(Condition condition, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    const guint timer = g_timeout_add(20, WakeUp, nullptr);
+    bool held = condition();
+    while (!held && std::chrono::steady_clock::now() < end) {
+        g_main_context_iteration(nullptr, TRUE);
+        if (wxTheApp) {
+            wxTheApp->ProcessPendingEvents();
+        }
+        held = condition();
+    }
+    g_source_remove(timer);
+    return held;
+}
+
+}  // namespace
+
+PageLoader::PageLoader(wxWebView* view) : view_(view), webView_(view->GetNativeBackend()) {
+    g_signal_connect(webView_, "load-changed", G_CALLBACK(LoadChanged), this);
+    g_signal_connect(webView_, "load-failed", G_CALLBACK(LoadFailed), this);
+    g_signal_connect(webView_, "web-process-terminated", G_CALLBACK(ProcessTerminated), this);
+}
+
+PageLoader::~PageLoader() {
+    g_signal_handlers_disconnect_by_data(webView_, this);
+}
+
+PageLoader::Result PageLoader::Load(const std::string& url, std::chrono::milliseconds limit) {
+    started_ = false;
+    finished_ = false;
+    failed_ = false;
+    processEnded_ = false;
+    reason_.clear();
+    view_->LoadURL(wxString::FromUTF8(url));
+    if (!RunEventsUntil([this] { return finished_ || failed_ || processEnded_; }, limit)) {
+        return {Outcome::TimedOut, {}};
+    }
+    if (failed_ || processEnded_) {
+        return {Outcome::Failed, reason_};
+    }
+    return {Outcome::Loaded, {}};
+}
+
+void PageLoader::WaitForStartPage(std::chrono::milliseconds limit) {
+    started_ = false;
+    finished_ = false;
+    RunEventsUntil([this] { return finished_ || processEnded_; }, limit);
+}
+
+void PageLoader::ProcessEventsFor(std::chrono::milliseconds duration) {
+    RunEventsUntil([] { return false; }, duration);
+}
+
+void PageLoader::OnLoadChanged(int event) {
+    // What the engine still reports of the page before (the blank start page, a load that was
+    // stopped) comes before this load starts.
+    if (event == WEBKIT_LOAD_STARTED) {
+        started_ = true;
+    }
+    if (!started_) {
+        return;
+    }
+    if (event == WEBKIT_LOAD_FINISHED && !failed_) {
+        WebKitWebResource* resource = webkit_web_view_get_main_resource(WEBKIT_WEB_VIEW(webView_));
+        WebKitURIResponse* response =
+            resource ? webkit_web_resource_get_response(resource) : nullptr;
+        const guint status = response ? webkit_uri_response_get_status_code(response) : 0;
+        if (status >= 400 && status <= 599) {
+            failed_ = true;
+            reason_ = "the server answered with HTTP status " + std::to_string(status);
+        }
+        finished_ = true;
+    }
+}
+
+void PageLoader::OnLoadFailed(const std::string& reason, bool cancelled) {
+    // A load is cancelled when the next one replaces it or when loading is stopped for a
+    // capture; neither is a failure of the page being loaded.
+    if (cancelled || !started_ || finished_) {
+        return;
+    }
+    failed_ = true;
+    reason_ = reason;
+}
+
+void PageLoader::OnProcessEnded(bool crashed) {
+    processEnded_ = true;
+    reason_ = crashed ? "the browser engine's page process ended unexpectedly"
+                      : "the browser engine's page process was ended";
+}
+
+}  // namespace pagrovix

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+
+class wxWebView;
+
+namespace pagrovix {
+
+// Loads addresses into one browser view and waits, with a time limit, until each has finished.
+class PageLoader {
+public:
+    enum class Outcome { Loaded, Failed, TimedOut };
+    struct Result {
+        Outcome outcome = Outcome::Loaded;
+        std::string reason;  // why it failed, for Failed
+    };
+
+    explicit PageLoader(wxWebView* view);
+    ~PageLoader();
+    PageLoader(const PageLoader&) = delete;
+    PageLoader& operator=(const PageLoader&) = delete;
+
+    // Starts loading url and processes events until it has loaded, has failed or limit is up. A
+    // page that ends in an HTTP error status (400 and up) has failed.
+    Result Load(const std::string& url, std::chrono::milliseconds limit);
+
+    // Waits until the view has shown the page it was created with. The engine loads that page
+    // only once the view is on the screen, and a load started before then would be lost.
+    void WaitForStartPage(std::chrono::milliseconds limit);
+
+    // Whether the page's web process has ended since the last Load began.
+    bool PageProcessEnded() const { return processEnded_; }
+
+    // Processes events for duration: pages that draw late get their time.
+    static void ProcessEventsFor(std::chrono::milliseconds duration);
+
+    // Signal handlers of the engine; not for callers.
+    void OnLoadChanged(int event);
+    void OnLoadFailed(const std::string& reason, bool cancelled);
+    void OnProcessEnded(bool crashed);
+
+private:
+    wxWebView* view_;
+    void* webView_;
+    bool started_ = false;
+    bool finished_ = false;
+    bool failed_ = false;
+    bool processEnded_ = false;
+    std::string reason_;
+};
+
+}  // namespace pagrovix

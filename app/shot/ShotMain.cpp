@@ -1,0 +1,110 @@
+// pagrovix-shot: takes pictures of whole web pages from the command line.
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+#include <wx/app.h>
+#include <wx/init.h>
+#include <wx/log.h>
+
+#include "app/shot/PrivateDisplay.h"
+#include "app/shot/ShotOptions.h"
+#include "app/shot/ShotReporter.h"
+#include "app/shot/ShotSession.h"
+
+namespace pagrovix {
+namespace {
+
+class ShotApp : public wxApp {
+public:
+    ShotApp(const ShotOptions& options, ShotReporter& reporter)
+        : options_(options), reporter_(reporter) {}
+
+    bool OnInit() override {
+        // wx's own messages go to the error stream: a dialog box would wait for a person.
+        delete wxLog::SetActiveTarget(new wxLogStderr);
+        wxLog::DisableTimestamp();
+        CallAfter([this] { RunSession(); });
+        return true;
+    }
+
+    int OnRun() override {
+        wxApp::OnRun();
+        return status_;
+    }
+
+private:
+    void RunSession() {
+        try {
+            ShotSession session(options_, reporter_);
+            status_ = session.Run();
+        } catch (const std::exception& error) {
+            reporter_.Failure("pagrovix-shot", error.what());
+            status_ = 1;
+        }
+        ExitMainLoop();
+    }
+
+    const ShotOptions& options_;
+    ShotReporter& reporter_;
+    int status_ = 1;
+};
+
+int RunShots(const char* program, const ShotOptions& options) {
+    std::unique_ptr<PrivateDisplay> display;
+    try {
+        display = PrivateDisplay::StartIfNeeded();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "pagrovix-shot: %s\n", error.what());
+        return 1;
+    }
+    // The view is an X window, on the person's display or on the private one.
+    setenv("GDK_BACKEND", "x11", 1);
+
+    ShotReporter reporter(stderr, !options.quiet && isatty(STDERR_FILENO));
+    // The toolkit sees no arguments of ours: an address must never be taken for one of its
+    // options.
+    int argc = 1;
+    char* argv[] = {const_cast<char*>(program), nullptr};
+    wxApp::SetInstance(new ShotApp(options, reporter));
+    if (!wxEntryStart(argc, argv)) {
+        const char* name = std::getenv("DISPLAY");
+        std::fprintf(stderr, "pagrovix-shot: cannot open the display \"%s\"\n", name ? name : "");
+        return 1;
+    }
+    int status = 1;
+    if (wxTheApp->CallOnInit()) {
+        status = wxTheApp->OnRun();
+    }
+    wxTheApp->OnExit();
+    wxEntryCleanup();
+    return status;
+}
+
+}  // namespace
+}  // namespace pagrovix
+
+int main(int argc, char** argv) {
+    using namespace pagrovix;
+    ShotArguments arguments;
+    try {
+        arguments = ParseShotArguments(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "pagrovix-shot: %s\n%s", error.what(), ShotUsageText().c_str());
+        return 2;
+    }
+    switch (arguments.command) {
+        case ShotCommand::Help:
+            std::fputs(ShotHelpText().c_str(), stdout);
+            return 0;
+        case ShotCommand::Version:
+            std::printf("pagrovix-shot %s\n", PAGROVIX_VERSION);
+            return 0;
+        case ShotCommand::Run:
+            break;
+    }
+    return RunShots(argv[0], arguments.options);
+}
