@@ -1,6 +1,7 @@
 #include "capture/WebKitBrowserView.h"
 
 #include <cmath>
+#include <cstdio>
 #include <memory>
 
 #include <gtk/gtk.h>
@@ -34,15 +35,20 @@ constexpr const char* kViewSizeScript = R"js((() => {
           area ? area.clientWidth : innerWidth, area ? area.clientHeight : innerHeight];
 })())js";
 
-// Images in view that are still loading.
+// Whether the images in view have loaded. A view off the screen never sees its lazy images come
+// into view, so those in view are asked to load now, as scrolling to them would.
 constexpr const char* kContentScript = R"js((() => {
   const w = innerWidth, h = innerHeight;
+  let loaded = 1;
   for (const image of document.images) {
     if (image.complete) continue;
     const r = image.getBoundingClientRect();
-    if (r.bottom > 0 && r.top < h && r.right > 0 && r.left < w) return [0];
+    if (r.bottom > 0 && r.top < h && r.right > 0 && r.left < w) {
+      if (image.loading === 'lazy') image.loading = 'eager';
+      loaded = 0;
+    }
   }
-  return [1];
+  return [loaded];
 })())js";
 
 std::string ScrollScript(int y) {
@@ -102,7 +108,7 @@ std::string Seconds(std::chrono::milliseconds limit) {
     const double seconds = double(limit.count()) / 1000.0;
     char text[32];
     std::snprintf(text, sizeof text, "%g", seconds);
-    return text;
+    return std::string(text) + (seconds == 1.0 ? " second" : " seconds");
 }
 
 }  // namespace
@@ -184,7 +190,7 @@ std::vector<double> WebKitBrowserView::Numbers(const std::string& script,
     WaitForEngine([&] { return reply.Arrived() || engineEnded_; }, limit);
     ThrowIfEngineEnded();
     if (!reply.Arrived()) {
-        throw Error("The page did not answer within " + Seconds(limit) + " seconds.");
+        throw Error("The page did not answer within " + Seconds(limit) + ".");
     }
     GError* rawError = nullptr;
     std::unique_ptr<JSCValue, ObjectUnref> value(
@@ -239,7 +245,7 @@ void WebKitBrowserView::WaitForAllocation(int width, int height, std::chrono::mi
     ThrowIfEngineEnded();
     if (!sized) {
         throw Error("The browser did not take the size " + std::to_string(width) + " x " +
-                    std::to_string(height) + " within " + Seconds(limit) + " seconds.");
+                    std::to_string(height) + " within " + Seconds(limit) + ".");
     }
 }
 
@@ -259,8 +265,7 @@ ViewSize WebKitBrowserView::Resize(int width, int height) {
         }
         if (std::chrono::steady_clock::now() >= end) {
             throw Error("The page did not take the size " + std::to_string(width) + " x " +
-                        std::to_string(height) + " within " + Seconds(limits_.resize) +
-                        " seconds.");
+                        std::to_string(height) + " within " + Seconds(limits_.resize) + ".");
         }
         WaitForEngine([] { return false; }, std::chrono::milliseconds(2));
     }
@@ -298,8 +303,7 @@ void WebKitBrowserView::PaintBand(Bitmap24& target, int width, int rows) {
     WaitForEngine([&] { return reply.Arrived() || engineEnded_; }, limits_.paint);
     ThrowIfEngineEnded();
     if (!reply.Arrived()) {
-        throw Error("The browser did not paint the page within " + Seconds(limits_.paint) +
-                    " seconds.");
+        throw Error("The browser did not paint the page within " + Seconds(limits_.paint) + ".");
     }
     GError* rawError = nullptr;
     std::unique_ptr<cairo_surface_t, SurfaceDestroy> surface(

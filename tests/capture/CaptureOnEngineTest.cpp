@@ -1,0 +1,425 @@
+// Real captures on the real engine, checked pixel for pixel.
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <webkit2/webkit2.h>
+#include <wx/frame.h>
+#include <wx/panel.h>
+#include <wx/webview.h>
+
+#include "app/UiHelpers.h"
+#include "capture/BandPlan.h"
+#include "capture/PageCapture.h"
+#include "capture/WebKitBrowserView.h"
+#include "capture/WindowCaptureCallbacks.h"
+#include "imaging/ImageWriters.h"
+#include "tests/capture/CaptureHarness.h"
+#include "tests/capture/TestPages.h"
+#include "tests/support/GuiTest.h"
+
+namespace pagrovix::test {
+namespace {
+
+using testing::ElementsAre;
+using testing::HasSubstr;
+
+// The real view, watched: records whether the browser was off the screen while it was painted,
+// and lets a test step in before any step.
+class WatchedView : public BrowserView {
+public:
+    WatchedView(BrowserView& inner, wxWebView* view) : inner_(inner), view_(view) {}
+
+    std::function<void(const std::string& step)> before;
+    int paints = 0;
+    int paintsOnScreen = 0;
+
+    void Stop() override {
+        Step("stop", [&] { inner_.Stop(); });
+    }
+    void Hide() override {
+        Step("hide", [&] { inner_.Hide(); });
+    }
+    ViewSize MeasureDocument() override {
+        Step("measure", [] {});
+        return inner_.MeasureDocument();
+    }
+    int ScrollBarWidth() override { return inner_.ScrollBarWidth(); }
+    ViewSize Resize(int width, int height) override {
+        Step("resize", [] {});
+        return inner_.Resize(width, height);
+    }
+    void ScrollTo(int y) override {
+        Step("scroll", [&] { inner_.ScrollTo(y); });
+    }
+    void WaitForContent() override {
+        Step("content", [&] { inner_.WaitForContent(); });
+    }
+    void PaintBand(Bitmap24& target, int width, int rows) override {
+        Step("paint", [&] { inner_.PaintBand(target, width, rows); });
+        ++paints;
+        if (gtk_widget_get_child_visible(GTK_WIDGET(view_->GetHandle()))) {
+            ++paintsOnScreen;
+        }
+    }
+    void Restore() noexcept override { inner_.Restore(); }
+
+private:
+    template <typename Action>
+    void Step(const std::string& name, Action action) {
+        if (before) {
+            before(name);
+        }
+        action();
+    }
+    BrowserView& inner_;
+    wxWebView* view_;
+};
+
+struct Outcome {
+    bool handedOn = false;
+    std::vector<std::string> errors;
+    bool hiddenDuringError = false;
+    std::optional<Bitmap24> picture;
+    int savedHeight = 0;
+    int paints = 0;
+    int paintsOnScreen = 0;
+};
+
+class CaptureOnEngine : public testing::Test {
+protected:
+    static void SetUpTestSuite() { harness = new CaptureHarness; }
+    static void TearDownTestSuite() {
+        delete harness;
+        harness = nullptr;
+    }
+
+    std::string RowPage(int width, int height) {
+        const std::string path =
+            folder.File("rows-" + std::to_string(width) + "x" + std::to_string(height) + ".html");
+        WriteRowPage(path, width, height);
+        return path;
+    }
+
+    Outcome Capture(Bitmap24& page, WebKitBrowserView::TimeLimits limits = {},
+                    std::function<void(const std::string&)> before = {},
+                    std::optional<PageCapture::Callbacks> programCallbacks = {}) {
+        WebKitBrowserView real(harness->view, harness->panel, limits);
+        WatchedView watched(real, harness->view);
+        watched.before = std::move(before);
+        Outcome outcome;
+        PageCapture::Callbacks callbacks;
+        callbacks.setBusy = [](bool) { ProcessEvents(std::chrono::milliseconds(0)); };
+        callbacks.showError = [&](const std::string& text) {
+            outcome.errors.push_back(text);
+            outcome.hiddenDuringError =
+                !gtk_widget_get_child_visible(GTK_WIDGET(harness->view->GetHandle()));
+        };
+        callbacks.showPicture = [&](Bitmap24 picture) { outcome.picture = std::move(picture); };
+        callbacks.saveTallPage = [&](const Bitmap24& tall) { outcome.savedHeight = tall.Height(); };
+        PageCapture capture(watched, programCallbacks ? *programCallbacks : callbacks);
+        Bitmap24 band;
+        outcome.handedOn = capture.Run(page, band);
+        outcome.paints = watched.paints;
+        outcome.paintsOnScreen = watched.paintsOnScreen;
+        return outcome;
+    }
+
+    // After every capture the browser is back on the screen, fills the panel and shows the top
+    // of the page.
+    void ExpectRestored() {
+        wxWebView* view = harness->view;
+        const wxSize panel = harness->panel->GetClientSize();
+        EXPECT_TRUE(view->IsShown());
+        EXPECT_TRUE(gtk_widget_get_child_visible(GTK_WIDGET(view->GetHandle())));
+        EXPECT_EQ(view->GetRect(), wxRect(wxPoint(0, 0), panel));
+        GtkWidget* engine = GTK_WIDGET(view->GetNativeBackend());
+        EXPECT_TRUE(WaitUntil([&] {
+            return gtk_widget_get_allocated_width(engine) == panel.x &&
+                   gtk_widget_get_allocated_height(engine) == panel.y;
+        }));
+        const std::string expected =
+            std::to_string(panel.x) + " " + std::to_string(panel.y) + " 0 0";
+        EXPECT_TRUE(WaitUntil([&] {
+            return harness->Script(
+                       "innerWidth + ' ' + innerHeight + ' ' + scrollX + ' ' + "
+                       "scrollY") == expected;
+        })) << harness->Script("innerWidth + ' ' + innerHeight + ' ' + scrollX + ' ' + scrollY");
+    }
+
+    // The page the view shows now, for checks that no navigation happened.
+    static std::string CurrentUri() {
+        const char* uri = webkit_web_view_get_uri(Engine());
+        return uri ? uri : "";
+    }
+    static WebKitWebView* Engine() { return WEBKIT_WEB_VIEW(harness->view->GetNativeBackend()); }
+
+    static CaptureHarness* harness;
+    TempFolder folder;
+};
+
+CaptureHarness* CaptureOnEngine::harness = nullptr;
+
+TEST_F(CaptureOnEngine, PageOf1000RowsIsCapturedWholeAndHandedToTheSnapshotWindow) {
+    ASSERT_TRUE(harness->Load(RowPage(1280, 1000)));
+    harness->Script("scrollTo(0, 400)");
+    Bitmap24 page;
+    const Outcome outcome = Capture(page);
+    EXPECT_THAT(outcome.errors, ElementsAre());
+    EXPECT_TRUE(outcome.handedOn);
+    ASSERT_TRUE(outcome.picture);
+    EXPECT_TRUE(IsRowPage(*outcome.picture, 1280, 1000));
+    EXPECT_EQ(outcome.paints, 1);
+    EXPECT_EQ(outcome.paintsOnScreen, 0) << "the browser was off the screen while painted";
+    ExpectRestored();
+}
+
+TEST_F(CaptureOnEngine, TallestPageForTheSnapshotWindowIsOneBand) {
+    ASSERT_TRUE(harness->Load(RowPage(1280, MaxBandHeight)));
+    Bitmap24 page;
+    const Outcome outcome = Capture(page);
+    EXPECT_THAT(outcome.errors, ElementsAre());
+    ASSERT_TRUE(outcome.picture);
+    EXPECT_EQ(outcome.paints, 1);
+    EXPECT_TRUE(IsRowPage(*outcome.picture, 1280, MaxBandHeight));
+    EXPECT_EQ(outcome.savedHeight, 0);
+    ExpectRestored();
+}
+
+TEST_F(CaptureOnEngine, TwoFullBandsJoinWithoutASeam) {
+    ASSERT_TRUE(harness->Load(RowPage(1280, 2 * MaxBandHeight)));
+    Bitmap24 page;
+    const Outcome outcome = Capture(page);
+    EXPECT_THAT(outcome.errors, ElementsAre());
+    EXPECT_EQ(outcome.paints, 2);
+    EXPECT_FALSE(outcome.picture);
+    EXPECT_EQ(outcome.savedHeight, 2 * MaxBandHeight);
+    EXPECT_TRUE(IsRowPage(page, 1280, 2 * MaxBandHeight));
+    ExpectRestored();
+}
+
+TEST_F(CaptureOnEngine, LastPartialBandComesFromTheBottomOfThePage) {
+    ASSERT_TRUE(harness->Load(RowPage(1280, 70000)));
+    Bitmap24 page;
+    const Outcome outcome = Capture(page);
+    EXPECT_THAT(outcome.errors, ElementsAre());
+    EXPECT_EQ(outcome.paints, 3);
+    EXPECT_EQ(outcome.savedHeight, 70000);
+    EXPECT_TRUE(IsRowPage(page, 1280, 70000));
+    ExpectRestored();
+}
+
+TEST_F(CaptureOnEngine, PageWiderThanTheScreenIsCapturedToItsLastColumn) {
+    ASSERT_TRUE(harness->Load(RowPage(2500, 1200)));
+    Bitmap24 page;
+    const Outcome outcome = Capture(page);
+    EXPECT_THAT(outcome.errors, ElementsAre());
+    ASSERT_TRUE(outcome.picture);
+    EXPECT_TRUE(IsRowPage(*outcome.picture, 2500, 1200));
+    ExpectRestored();
+}
+
+TEST_F(CaptureOnEngine, BodyMarginsAndWhatLiesOutsideTheBodyAreInThePicture) {
+    const std::string path = folder.File("margins.html");
+    WriteText(path,
+              "<!DOCTYPE html><html style=\"background: rgb(18,52,86)\">"
+              "<body style=\"margin: 8px 4px; background: rgb(200,100,50)\">"
+              "<div style=\"width: 1500px; height: 3000px; background: rgb(171,205,239)\">"
+              "</div></body></html>");
+    ASSERT_TRUE(harness->Load(path));
+    Bitmap24 page;
+    const Outcome outcome = Capture(page);
+    EXPECT_THAT(outcome.errors, ElementsAre());
+    ASSERT_TRUE(outcome.picture);
+    const Bitmap24& picture = *outcome.picture;
+    // The body alone measures 1500 x 3000. Its right margin is not laid out: the content
+    // overflows the body, and the browser never shows anything right of column 1504 either.
+    ASSERT_EQ(picture.Width(), 1504);
+    ASSERT_EQ(picture.Height(), 3016);
+    const Rgb outside{18, 52, 86};
+    EXPECT_TRUE(IsFilled(picture, 0, 0, 1504, 8, outside));
+    EXPECT_TRUE(IsFilled(picture, 0, 3008, 1504, 8, outside));
+    EXPECT_TRUE(IsFilled(picture, 0, 8, 4, 3000, outside));
+    EXPECT_TRUE(IsFilled(picture, 4, 8, 1500, 3000, Rgb{171, 205, 239}));
+    ExpectRestored();
+}
+
+TEST_F(CaptureOnEngine, ImagesThatLoadWhenTheyComeIntoViewAreInThePicture) {
+    Bitmap24 box(200, 100);
+    box.Fill(30, 200, 10);
+    WriteBmpFile(box, folder.File("box.bmp"));
+    const std::string path = folder.File("lazy.html");
+    WriteText(path,
+              "<!DOCTYPE html><body style=\"margin: 0\"><div style=\"height: 5000px\"></div>"
+              "<img loading=\"lazy\" src=\"box.bmp\" width=\"200\" height=\"100\" "
+              "style=\"display: block\"></body>");
+    ASSERT_TRUE(harness->Load(path));
+    ASSERT_EQ(harness->Script("String(document.images[0].complete)"), "false");
+    Bitmap24 page;
+    const Outcome outcome = Capture(page);
+    EXPECT_THAT(outcome.errors, ElementsAre());
+    ASSERT_TRUE(outcome.picture);
+    ASSERT_EQ(outcome.picture->Height(), 5100);
+    EXPECT_TRUE(IsFilled(*outcome.picture, 0, 5000, 200, 100, Rgb{10, 200, 30}));
+    ExpectRestored();
+}
+
+TEST_F(CaptureOnEngine, PageWithoutADocumentGetsTheErrorBoxAndNoPicture) {
+    const std::string path = folder.File("rootless.html");
+    WriteText(path, "<body onload=\"document.documentElement.remove()\">gone</body>");
+    ASSERT_TRUE(harness->Load(path));
+    ASSERT_EQ(harness->Script("String(document.documentElement)"), "null");
+    Bitmap24 page;
+    const Outcome outcome = Capture(page);
+    EXPECT_THAT(outcome.errors, ElementsAre("There is no document to capture."));
+    EXPECT_TRUE(outcome.hiddenDuringError) << "the box shows while the browser is still hidden";
+    EXPECT_FALSE(outcome.handedOn);
+    EXPECT_FALSE(outcome.picture);
+    EXPECT_EQ(outcome.savedHeight, 0);
+    ExpectRestored();
+}
+
+TEST_F(CaptureOnEngine, NavigationsAreRefusedWhileTheCaptureRuns) {
+    const std::string first = RowPage(1280, 1000);
+    const std::string second = RowPage(640, 480);
+    ASSERT_TRUE(harness->Load(first));
+    const std::string uri = CurrentUri();
+    Bitmap24 page;
+    const Outcome outcome = Capture(page, {}, [&](const std::string& step) {
+        if (step == "scroll") {
+            harness->view->LoadURL("file://" + second);
+            ProcessEvents(std::chrono::milliseconds(200));
+        }
+    });
+    EXPECT_THAT(outcome.errors, ElementsAre());
+    ASSERT_TRUE(outcome.picture);
+    EXPECT_TRUE(IsRowPage(*outcome.picture, 1280, 1000));
+    ProcessEvents(std::chrono::milliseconds(300));
+    EXPECT_EQ(CurrentUri(), uri);
+    ExpectRestored();
+    EXPECT_TRUE(harness->Load(second)) << "navigating works again afterwards";
+}
+
+TEST_F(CaptureOnEngine, PageThatStopsAnsweringEndsTheCaptureWithinTheTimeLimit) {
+    ASSERT_TRUE(harness->Load(RowPage(1280, 1000)));
+    WebKitBrowserView::TimeLimits limits;
+    limits.script = std::chrono::milliseconds(1000);
+    limits.restore = std::chrono::milliseconds(8000);
+    Bitmap24 page;
+    const auto start = std::chrono::steady_clock::now();
+    const Outcome outcome = Capture(page, limits, [&](const std::string& step) {
+        if (step == "scroll") {
+            // Keeps the page busy for 4 s; the capture's next question has to wait for that.
+            webkit_web_view_evaluate_javascript(
+                Engine(), "{ const end = Date.now() + 4000; while (Date.now() < end); }", -1,
+                nullptr, nullptr, nullptr, nullptr, nullptr);
+        }
+    });
+    EXPECT_THAT(outcome.errors, ElementsAre("The page did not answer within 1 second."));
+    EXPECT_TRUE(outcome.hiddenDuringError);
+    EXPECT_FALSE(outcome.picture);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(12));
+    ExpectRestored();
+}
+
+TEST_F(CaptureOnEngine, EndOfThePageProcessEndsTheCaptureWithTheBrowserRestored) {
+    ASSERT_TRUE(harness->Load(RowPage(1280, 1000)));
+    Bitmap24 page;
+    const Outcome outcome = Capture(page, {}, [&](const std::string& step) {
+        if (step == "content") {
+            webkit_web_view_terminate_web_process(Engine());
+        }
+    });
+    EXPECT_THAT(outcome.errors,
+                ElementsAre("The browser's page process ended during the capture."));
+    EXPECT_TRUE(outcome.hiddenDuringError);
+    EXPECT_FALSE(outcome.picture);
+    wxWebView* view = harness->view;
+    EXPECT_TRUE(gtk_widget_get_child_visible(GTK_WIDGET(view->GetHandle())));
+    EXPECT_EQ(view->GetRect(), wxRect(wxPoint(0, 0), harness->panel->GetClientSize()));
+
+    // The next page brings a new process, and the capture works again.
+    ASSERT_TRUE(harness->Load(RowPage(1280, 700)));
+    const Outcome again = Capture(page);
+    EXPECT_THAT(again.errors, ElementsAre());
+    ASSERT_TRUE(again.picture);
+    EXPECT_TRUE(IsRowPage(*again.picture, 1280, 700));
+    ExpectRestored();
+}
+
+// The program's own callbacks: the error box, the Snapshot hand-off and the PNG file.
+class ProgramCapture : public CaptureOnEngine {
+protected:
+    void SetUp() override {
+        UiHelpers::SetMessageBoxHandler(
+            [this](const wxString& text, const wxString& caption, long flags) {
+                boxes.push_back({text.utf8_string(), caption.utf8_string(), flags});
+                return 1;
+            });
+    }
+    void TearDown() override {
+        UiHelpers::SetMessageBoxHandler({});
+        UiHelpers::SetSaveFileHandler({});
+    }
+    PageCapture::Callbacks Callbacks() {
+        return WindowCaptureCallbacks(harness->frame,
+                                      [this](Bitmap24 picture) { shown = std::move(picture); });
+    }
+    struct Box {
+        std::string text, caption;
+        long flags;
+    };
+    std::vector<Box> boxes;
+    std::optional<Bitmap24> shown;
+};
+
+TEST_F(ProgramCapture, PagesUpToTheBandHeightGoToTheSnapshotWindow) {
+    ASSERT_TRUE(harness->Load(RowPage(1280, 1000)));
+    Bitmap24 page;
+    Capture(page, {}, {}, Callbacks());
+    ASSERT_TRUE(shown);
+    EXPECT_TRUE(IsRowPage(*shown, 1280, 1000));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_FALSE(wxIsBusy());
+}
+
+TEST_F(ProgramCapture, OneRowTooTallForTheSnapshotWindowIsWrittenAsAPngFile) {
+    ASSERT_TRUE(harness->Load(RowPage(1280, MaxBandHeight + 1)));
+    const std::string chosen = folder.File("page");
+    UiHelpers::SetSaveFileHandler([&](const wxString& filter, const wxString&) {
+        EXPECT_EQ(filter, "*.PNG|*.png");
+        return std::optional<wxString>(wxString::FromUTF8(chosen));
+    });
+    Bitmap24 page;
+    Capture(page, {}, {}, Callbacks());
+    EXPECT_FALSE(shown);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "SUCCESS!\r\n" + chosen + ".png");
+    EXPECT_EQ(boxes[0].caption, "Information");
+    EXPECT_EQ(boxes[0].flags, 64);
+    EXPECT_TRUE(IsRowPage(ReadPngFile(chosen + ".png"), 1280, MaxBandHeight + 1));
+    EXPECT_FALSE(wxIsBusy());
+    ExpectRestored();
+}
+
+TEST_F(ProgramCapture, FailureShowsTheErrorBoxWithAnEmptyTitleBar) {
+    const std::string path = folder.File("rootless.html");
+    WriteText(path, "<body onload=\"document.documentElement.remove()\"></body>");
+    ASSERT_TRUE(harness->Load(path));
+    Bitmap24 page;
+    Capture(page, {}, {}, Callbacks());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "There is no document to capture.");
+    EXPECT_EQ(boxes[0].caption, "");
+    EXPECT_EQ(boxes[0].flags, 16);
+    EXPECT_FALSE(shown);
+    EXPECT_FALSE(wxIsBusy());
+    ExpectRestored();
+}
+
+}  // namespace
+}  // namespace pagrovix::test
