@@ -218,6 +218,7 @@ void TfrmSnapshot::SetPicture(Bitmap24 picture) {
 
 void TfrmSnapshot::PlaceWholePictureSelection() {
     selection_ = Selection(Image1Picture.Width(), Image1Picture.Height());
+    shownShapes_ = ShapeBounds();
     ScrollBox1->Refresh();
 }
 
@@ -237,20 +238,20 @@ std::array<PixelRect, 6> TfrmSnapshot::ShapeBounds() const {
             selection_.HandleBounds(Handle::BottomRight)};
 }
 
-void TfrmSnapshot::RefreshShapes(const std::array<PixelRect, 6>& before) {
-    const std::array<PixelRect, 6> after = ShapeBounds();
-    for (std::size_t i = 0; i < after.size(); ++i) {
-        if (before[i].left != after[i].left || before[i].top != after[i].top) {
-            ScrollBox1->RefreshPictureRect(before[i]);
-            ScrollBox1->RefreshPictureRect(after[i]);
+void TfrmSnapshot::RefreshShapes() {
+    const std::array<PixelRect, 6> now = ShapeBounds();
+    for (std::size_t i = 0; i < now.size(); ++i) {
+        if (shownShapes_[i].left != now[i].left || shownShapes_[i].top != now[i].top) {
+            ScrollBox1->RefreshPictureRect(shownShapes_[i]);
+            ScrollBox1->RefreshPictureRect(now[i]);
         }
     }
+    shownShapes_ = now;
 }
 
 void TfrmSnapshot::LayoutSelection(Handle active) {
-    const std::array<PixelRect, 6> before = ShapeBounds();
     selection_.Clamp(active);
-    RefreshShapes(before);
+    RefreshShapes();
     for (int tag = 1; tag <= 4; ++tag) {
         const wxString text = CornerText(selection_, tag);
         if (CornerField(tag)->GetValue() != text) {
@@ -405,9 +406,7 @@ void TfrmSnapshot::ApplyCornerField(int tag) {
     if (text != typed) {
         field->ChangeValue(wxString::FromUTF8(text));
     }
-    const std::array<PixelRect, 6> before = ShapeBounds();
     ApplyTypedCorner(selection_, tag, text);
-    RefreshShapes(before);
     LayoutSelection(Handle::None);
 }
 

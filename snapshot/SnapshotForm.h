@@ -76,7 +76,7 @@ private:
 
     // Selection.
     void LayoutSelection(Handle active);
-    void RefreshShapes(const std::array<PixelRect, 6>& before);
+    void RefreshShapes();
     std::array<PixelRect, 6> ShapeBounds() const;
     void DrawShapes(wxDC& dc) const;
     Handle HandleAt(PixelPoint position) const;
@@ -101,6 +101,8 @@ private:
 
     Bitmap24 Image1Picture;
     Selection selection_{0, 0};
+    // Where the shapes were last drawn, to repaint just what a change of the selection moves.
+    std::array<PixelRect, 6> shownShapes_{};
     bool guideLinesVisible_ = true;
     Bitmap24 CropBitmap;
     SaveDialog SaveDialog1{this};
