@@ -16,14 +16,17 @@ gboolean LoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error, gpoi
         g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED);
     static_cast<PageLoader*>(loader)->OnLoadFailed(error ? error->message : "unknown error",
                                                    cancelled);
-    // The view shows the engine's own error page; nothing of it is captured.
-    return FALSE;
+    // Handled: the engine's own error page would only be one more load to wait for.
+    return TRUE;
 }
 
 void ProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer loader) {
     static_cast<PageLoader*>(loader)->OnProcessEnded(reason !=
                                                      WEBKIT_WEB_PROCESS_TERMINATED_BY_API);
 }
+
+// How long a stopped load may take to end.
+constexpr auto kSettleLimit = std::chrono::seconds(5);
 
 gboolean WakeUp(gpointer) {
     return G_SOURCE_CONTINUE;
@@ -60,6 +63,13 @@ PageLoader::~PageLoader() {
 }
 
 PageLoader::Result PageLoader::Load(const std::string& url, std::chrono::milliseconds limit) {
+    // Whatever the view still loads would report its end after this load has started.
+    auto* engine = WEBKIT_WEB_VIEW(webView_);
+    if (webkit_web_view_is_loading(engine)) {
+        webkit_web_view_stop_loading(engine);
+        RunEventsUntil([engine] { return !webkit_web_view_is_loading(engine); }, kSettleLimit);
+    }
+    requested_ = url;
     started_ = false;
     finished_ = false;
     failed_ = false;
@@ -99,9 +109,15 @@ void PageLoader::OnLoadChanged(int event) {
         WebKitURIResponse* response =
             resource ? webkit_web_resource_get_response(resource) : nullptr;
         const guint status = response ? webkit_uri_response_get_status_code(response) : 0;
+        const char* shown = webkit_web_view_get_uri(WEBKIT_WEB_VIEW(webView_));
         if (status >= 400 && status <= 599) {
             failed_ = true;
             reason_ = "the server answered with HTTP status " + std::to_string(status);
+        } else if (requested_ != "about:blank" && shown && std::string(shown) == "about:blank") {
+            // The engine shows a blank page instead of addresses it refuses to open, such as
+            // those on ports that browsers keep away from.
+            failed_ = true;
+            reason_ = "the browser refused to open this address";
         }
         finished_ = true;
     }

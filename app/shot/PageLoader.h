@@ -48,6 +48,7 @@ private:
     bool failed_ = false;
     bool processEnded_ = false;
     std::string reason_;
+    std::string requested_;
 };
 
 }  // namespace pagrovix

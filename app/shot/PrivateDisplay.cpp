@@ -109,8 +109,15 @@ PrivateDisplay::PrivateDisplay(const std::string& server) {
     }
     close(fds[0]);
     if (!complete || number.empty()) {
+        // A server that could not be run has ended or is about to: give it a moment, so its
+        // exit status can tell why.
         int status = 0;
-        const bool exited = waitpid(pid_, &status, WNOHANG) == pid_;
+        bool exited = false;
+        const auto reaped = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (!(exited = waitpid(pid_, &status, WNOHANG) == pid_) &&
+               std::chrono::steady_clock::now() < reaped) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
         if (!exited) {
             Stop();
         }

@@ -1,0 +1,420 @@
+// The command end to end: the built program runs on real pages, and its files are read back by
+// decoders of their own.
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "imaging/ImageWriters.h"
+#include "tests/capture/TestPages.h"
+#include "tests/imaging/ImagingTestSupport.h"
+#include "tests/shot/ShotTestSupport.h"
+
+namespace pagrovix::test {
+namespace {
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+bool Exists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
+
+// A picture's exact bytes as the program's own writer makes them.
+Bytes WrittenBy(const std::function<void(const std::string&)>& write, const ScratchFolder& folder) {
+    const std::string path = folder.File("reference.out");
+    write(path);
+    Bytes bytes = ReadBytes(path);
+    std::filesystem::remove(path);
+    return bytes;
+}
+
+// Every run must leave nothing behind: no X server, no browser process.
+void ExpectNothingLeft(const CommandResult& result) {
+    EXPECT_TRUE(result.leftovers.empty()) << testing::PrintToString(result.leftovers);
+}
+
+// A port on which nothing listens: the system just gave it out and it was let go again.
+int ClosedPort() {
+    const int probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    close(probe);
+    return ntohs(address.sin_port);
+}
+
+// Pages shorter than the view are captured as tall as the view, as a browser shows them; the
+// pages here are at least the default 800 rows.
+class ShotCommand : public testing::Test {
+protected:
+    std::string Page(const std::string& name, int height, int width = 1280) {
+        const std::string path = folder_.File(name);
+        WriteRowPage(path, width, height);
+        return path;
+    }
+
+    ScratchFolder folder_;
+};
+
+TEST_F(ShotCommand, RowPagesComeOutExactAcrossEveryBandBoundaryInEveryFormat) {
+    const std::string page1000 = Page("rows1000.html", 1000);
+    const std::string page32763 = Page("rows32763.html", 32763);
+    const std::string page32764 = Page("rows32764.html", 32764);
+    const std::string page70000 = Page("rows70000.html", 70000);
+    const CommandResult result = RunShot({
+        page1000,  folder_.File("1000.png"),  page1000,  folder_.File("1000.bmp"),
+        page1000,  folder_.File("1000.jpg"),  page32763, folder_.File("32763.png"),
+        page32763, folder_.File("32763.bmp"), page32764, folder_.File("32764.PNG"),
+        page32764, folder_.File("32764.Bmp"), page32764, folder_.File("32764.jpeg"),
+        page70000, folder_.File("70000.png"), page70000, folder_.File("70000.bmp"),
+    });
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    ExpectNothingLeft(result);
+
+    for (const int height : {1000, 32763, 32764, 70000}) {
+        SCOPED_TRACE(height);
+        const std::string name = folder_.File(std::to_string(height));
+        const std::string png = height == 32764 ? name + ".PNG" : name + ".png";
+        const std::string bmp = height == 32764 ? name + ".Bmp" : name + ".bmp";
+        EXPECT_TRUE(IsRowPage(ReadPngFile(png), 1280, height));
+        EXPECT_TRUE(IsRowPage(ReadBmpFile(bmp), 1280, height));
+    }
+    // JPEG is lossy: the file must be what the program's writer makes of the very same pixels.
+    for (const auto& [jpeg, png] :
+         {std::pair{"1000.jpg", "1000.png"}, std::pair{"32764.jpeg", "32764.PNG"}}) {
+        const Bitmap24 pixels = ReadPngFile(folder_.File(png));
+        const Bitmap24 decoded = ReadJpegFile(folder_.File(jpeg));
+        EXPECT_EQ(decoded.Width(), pixels.Width());
+        EXPECT_EQ(decoded.Height(), pixels.Height());
+        EXPECT_EQ(
+            ReadBytes(folder_.File(jpeg)),
+            WrittenBy([&](const std::string& path) { WriteJpegFile(pixels, path, 80); }, folder_))
+            << jpeg;
+    }
+}
+
+TEST_F(ShotCommand, JpegTakesPagesUpTo65500RowsAndRefusesTallerOnesClearly) {
+    const std::string page65500 = Page("rows65500.html", 65500);
+    const CommandResult result = RunShot({"--quality", "95", page65500, folder_.File("a.jpg")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    ExpectNothingLeft(result);
+    // Narrow, so that the capture that cannot be written costs little.
+    const std::string page70000 = Page("rows70000.html", 70000, 64);
+    const CommandResult tooTall = RunShot({"--width", "64", page70000, folder_.File("b.jpg")});
+    EXPECT_EQ(tooTall.status, 1);
+    EXPECT_TRUE(
+        Contains(tooTall.err, "pagrovix-shot: " + page70000 +
+                                  ": The picture is 64 x "
+                                  "70000 pixels, but a JPEG file holds at most 65500 x 65500"))
+        << tooTall.err;
+    EXPECT_FALSE(Exists(folder_.File("b.jpg")));
+
+    // Each row's colour, averaged along the row, survives the compression closely.
+    const Bitmap24 picture = ReadJpegFile(folder_.File("a.jpg"));
+    ASSERT_EQ(picture.Width(), 1280);
+    ASSERT_EQ(picture.Height(), 65500);
+    int wrongRows = 0;
+    for (int y = 0; y < picture.Height(); ++y) {
+        if (y % 256 < 8 || y % 256 > 247) {
+            continue;  // next to a jump of the row colours, where compression smears
+        }
+        const Rgb wanted = RowColour(y);
+        long sum[3] = {};
+        for (int x = 8; x < 1272; ++x) {
+            for (int c = 0; c < 3; ++c) {
+                sum[c] += picture.Row(y)[3 * x + c];
+            }
+        }
+        const int blue = int(sum[0] / 1264), green = int(sum[1] / 1264), red = int(sum[2] / 1264);
+        if (std::abs(blue - wanted.blue) > 6 || std::abs(green - wanted.green) > 6 ||
+            std::abs(red - wanted.red) > 6) {
+            ++wrongRows;
+        }
+    }
+    EXPECT_EQ(wrongRows, 0);
+}
+
+TEST_F(ShotCommand, PngLevelAndJpegQualityReachTheProgramsWriters) {
+    const std::string page = Page("rows.html", 1000);
+    const CommandResult result =
+        RunShot({page, folder_.File("default.png"), page, folder_.File("default.jpg")});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const CommandResult tuned = RunShot({"--level", "9", "--quality=35", page,
+                                         folder_.File("nine.png"), page, folder_.File("35.jpg")});
+    ASSERT_EQ(tuned.status, 0) << tuned.err;
+
+    const Bitmap24 pixels = ReadPngFile(folder_.File("default.png"));
+    ASSERT_TRUE(IsRowPage(pixels, 1280, 1000));
+    const auto png = [&](int level) {
+        return WrittenBy([&](const std::string& path) { WritePngFile(pixels, path, level); },
+                         folder_);
+    };
+    const auto jpeg = [&](int quality) {
+        return WrittenBy([&](const std::string& path) { WriteJpegFile(pixels, path, quality); },
+                         folder_);
+    };
+    EXPECT_EQ(ReadBytes(folder_.File("default.png")), png(6));
+    EXPECT_EQ(ReadBytes(folder_.File("nine.png")), png(9));
+    EXPECT_EQ(ReadBytes(folder_.File("default.jpg")), jpeg(80));
+    EXPECT_EQ(ReadBytes(folder_.File("35.jpg")), jpeg(35));
+}
+
+TEST_F(ShotCommand, PagesComeOverHttpAsWellAsFromFiles) {
+    Page("served.html", 1500);
+    TestServer server(folder_.Path());
+    // A relative path is a file of the working folder, as in the address box.
+    RunSettings inFolder;
+    inFolder.workingFolder = folder_.Path();
+    const CommandResult result =
+        RunShot({server.Url("served.html"), "http.png", "served.html", "file.bmp",
+                 "file://" + folder_.File("served.html"), "url.png"},
+                inFolder);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("http.png")), 1280, 1500));
+    EXPECT_TRUE(IsRowPage(ReadBmpFile(folder_.File("file.bmp")), 1280, 1500));
+    EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("url.png")), 1280, 1500));
+    ExpectNothingLeft(result);
+}
+
+TEST_F(ShotCommand, OneFailingPairDoesNotStopTheOthers) {
+    const std::string good = Page("good.html", 900);
+    TestServer server(folder_.Path());
+    const std::string refused = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/";
+    const std::string blocked = "http://127.0.0.1:1/";
+    const std::string missing = server.Url("missing.html");
+    const CommandResult result =
+        RunShot({good, folder_.File("a.png"), refused, folder_.File("b.png"), missing,
+                 folder_.File("c.png"), good, folder_.File("no/such/folder/d.png"), blocked,
+                 folder_.File("e.png"), good, folder_.File("f.bmp")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("a.png")), 1280, 900));
+    EXPECT_TRUE(IsRowPage(ReadBmpFile(folder_.File("f.bmp")), 1280, 900));
+    EXPECT_EQ(folder_.Names(), (std::vector<std::string>{"a.png", "f.bmp", "good.html"}));
+    // Each error names the address and the reason.
+    EXPECT_TRUE(Contains(result.err,
+                         "pagrovix-shot: " + refused + ": Cannot load the page: Could not connect"))
+        << result.err;
+    // The engine shows a blank page for ports browsers keep away from, and reports nothing.
+    EXPECT_TRUE(Contains(result.err, "pagrovix-shot: " + blocked +
+                                         ": Cannot load the page: the browser refused to open "
+                                         "this address"))
+        << result.err;
+    EXPECT_TRUE(Contains(result.err, "pagrovix-shot: " + missing +
+                                         ": Cannot load the page: the server answered with "
+                                         "HTTP status 404"))
+        << result.err;
+    EXPECT_TRUE(Contains(result.err, "pagrovix-shot: " + good + ": Cannot create file \"" +
+                                         folder_.File("no/such/folder/d.png") + "\"."))
+        << result.err;
+    ExpectNothingLeft(result);
+}
+
+TEST_F(ShotCommand, APageThatNeverFinishesLoadingIsCapturedAfterTheTimeout) {
+    WriteText(folder_.File("slow.html"),
+              "<!DOCTYPE html><html><body style='margin:0'>"
+              "<div style='width:1280px;height:900px;background:rgb(10,200,30)'></div>"
+              "<img src='/hang' style='display:none'></body></html>");
+    TestServer server(folder_.Path());
+    const CommandResult result =
+        RunShot({"--timeout", "2", server.Url("slow.html"), folder_.File("slow.png")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(Contains(result.err, "pagrovix-shot: warning: " + server.Url("slow.html") +
+                                         ": the page did not finish loading within 2 seconds"))
+        << result.err;
+    const Bitmap24 picture = ReadPngFile(folder_.File("slow.png"));
+    EXPECT_EQ(picture.Width(), 1280);
+    EXPECT_EQ(picture.Height(), 900);
+    EXPECT_TRUE(IsFilled(picture, 0, 0, 1280, 900, {10, 200, 30}));
+    ExpectNothingLeft(result);
+}
+
+TEST_F(ShotCommand, PopUpsAndDialogsChangeNothing) {
+    // The page turns green only when every dialog was answered at once, as a person who declines
+    // would, and no window opened.
+    WriteText(folder_.File("pushy.html"),
+              "<!DOCTYPE html><html><body style='margin:0'>"
+              "<div id='r' style='width:1280px;height:700px;background:rgb(255,0,0)'></div>"
+              "<script>\n"
+              "onbeforeunload = e => { e.preventDefault(); return 'stay'; };\n"
+              "alert('hello');\n"
+              "const confirmed = confirm('sure?');\n"
+              "const answer = prompt('name?', 'x');\n"
+              "const first = open('http://127.0.0.1:1/pagrovix-popup-one', '_blank');\n"
+              "const second = open('about:blank', 'named', 'width=200,height=200');\n"
+              "const link = document.createElement('a');\n"
+              "link.href = 'http://127.0.0.1:1/pagrovix-popup-two'; link.target = '_blank';\n"
+              "document.body.appendChild(link); link.click();\n"
+              "print();\n"
+              "document.getElementById('r').style.background =\n"
+              "  !confirmed && answer === null && !first && !second ? 'rgb(0,255,0)'\n"
+              "                                                    : 'rgb(0,0,255)';\n"
+              "</script></body></html>");
+    const std::string next = Page("next.html", 900);
+    const CommandResult result =
+        RunShot({"--timeout", "20", folder_.File("pushy.html"), folder_.File("pushy.png"), next,
+                 folder_.File("next.png")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_FALSE(Contains(result.err, "warning")) << result.err;
+    const Bitmap24 picture = ReadPngFile(folder_.File("pushy.png"));
+    EXPECT_TRUE(IsFilled(picture, 0, 0, 1280, 700, {0, 255, 0}));
+    // Leaving the page that asks to stay is allowed.
+    EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("next.png")), 1280, 900));
+    EXPECT_FALSE(AnyProcessMentions("pagrovix-popup-"));
+    ExpectNothingLeft(result);
+}
+
+TEST_F(ShotCommand, CropKeepsTheRectangleAndPaintsWhatLiesOutsideWhite) {
+    const std::string page = Page("rows.html", 1000);
+    const CommandResult partly =
+        RunShot({"--crop", "-10,990,30,1010", page, folder_.File("partly.png"), page,
+                 folder_.File("partly.bmp")});
+    ASSERT_EQ(partly.status, 0) << partly.err;
+    const CommandResult larger =
+        RunShot({"--crop=-5,-3,1290,1004", page, folder_.File("larger.png")});
+    ASSERT_EQ(larger.status, 0) << larger.err;
+    const CommandResult inside =
+        RunShot({"--crop", "1,100,1279,350", page, folder_.File("inside.png")});
+    ASSERT_EQ(inside.status, 0) << inside.err;
+
+    constexpr Rgb white{255, 255, 255};
+    for (const Bitmap24& picture :
+         {ReadPngFile(folder_.File("partly.png")), ReadBmpFile(folder_.File("partly.bmp"))}) {
+        ASSERT_EQ(picture.Width(), 40);
+        ASSERT_EQ(picture.Height(), 20);
+        EXPECT_TRUE(IsFilled(picture, 0, 0, 10, 20, white));   // left of the page
+        EXPECT_TRUE(IsFilled(picture, 0, 10, 40, 10, white));  // below it
+        EXPECT_TRUE(IsFilled(picture, 10, 0, 1, 10, kLeftEdge));
+        for (int y = 0; y < 10; ++y) {
+            EXPECT_TRUE(IsFilled(picture, 11, y, 29, 1, RowColour(990 + y)));
+        }
+    }
+    const Bitmap24 wide = ReadPngFile(folder_.File("larger.png"));
+    ASSERT_EQ(wide.Width(), 1295);
+    ASSERT_EQ(wide.Height(), 1007);
+    EXPECT_TRUE(IsFilled(wide, 0, 0, 1295, 3, white));
+    EXPECT_TRUE(IsFilled(wide, 0, 1003, 1295, 4, white));
+    EXPECT_TRUE(IsFilled(wide, 0, 0, 5, 1007, white));
+    EXPECT_TRUE(IsFilled(wide, 1285, 0, 10, 1007, white));
+    Bitmap24 page1000(1280, 1000);
+    for (int y = 0; y < 1000; ++y) {
+        std::memcpy(page1000.Row(y).data(), wide.Row(y + 3).data() + 15, page1000.Stride());
+    }
+    EXPECT_TRUE(IsRowPage(page1000, 1280, 1000));
+
+    const Bitmap24 part = ReadPngFile(folder_.File("inside.png"));
+    ASSERT_EQ(part.Width(), 1278);
+    ASSERT_EQ(part.Height(), 250);
+    for (int y = 0; y < 250; ++y) {
+        EXPECT_TRUE(IsFilled(part, 0, y, 1278, 1, RowColour(100 + y)));
+    }
+}
+
+TEST_F(ShotCommand, TheViewSizeOptionsShapeTheLayout) {
+    // A page that fills the view's width, and is twice as tall as the view it loaded in.
+    WriteText(folder_.File("fluid.html"),
+              "<!DOCTYPE html><html><body style='margin:0'>"
+              "<div id='d' style='background:rgb(40,80,120)'></div><script>"
+              "document.getElementById('d').style.height = (2 * innerHeight) + 'px';"
+              "</script></body></html>");
+    const CommandResult result = RunShot(
+        {"--width", "700", "--height=300", folder_.File("fluid.html"), folder_.File("fluid.png")});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const Bitmap24 picture = ReadPngFile(folder_.File("fluid.png"));
+    EXPECT_EQ(picture.Width(), 700);
+    EXPECT_EQ(picture.Height(), 600);
+    EXPECT_TRUE(IsFilled(picture, 0, 0, picture.Width(), picture.Height(), {40, 80, 120}));
+}
+
+TEST_F(ShotCommand, DelayGivesPagesThatDrawLateTheirTime) {
+    WriteText(folder_.File("late.html"),
+              "<!DOCTYPE html><html><body style='margin:0'>"
+              "<div id='d' style='width:1280px;height:500px;background:rgb(200,0,0)'></div><script>"
+              "setTimeout(() => { document.getElementById('d').style.background = "
+              "'rgb(0,0,200)'; }, 300);</script></body></html>");
+    const CommandResult result =
+        RunShot({"--delay", "2000", folder_.File("late.html"), folder_.File("late.png")});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(IsFilled(ReadPngFile(folder_.File("late.png")), 0, 0, 1280, 500, {0, 0, 200}));
+}
+
+TEST_F(ShotCommand, ProgressShowsOnATerminalOnlyAndNotWhenQuiet) {
+    // Narrow, so that two bands cost little.
+    const std::string tall = Page("tall.html", 32800, 64);
+    const std::string page = Page("rows.html", 800);
+    RunSettings terminal;
+    terminal.terminal = true;
+    const CommandResult shown = RunShot({"--width", "64", tall, folder_.File("a.png")}, terminal);
+    EXPECT_EQ(shown.status, 0) << shown.err;
+    EXPECT_TRUE(Contains(shown.err, "Loading " + tall)) << shown.err;
+    EXPECT_TRUE(Contains(shown.err, "band 1 of 2")) << shown.err;
+    EXPECT_TRUE(Contains(shown.err, "band 2 of 2")) << shown.err;
+    EXPECT_TRUE(Contains(shown.err, "Writing " + folder_.File("a.png"))) << shown.err;
+
+    const CommandResult quiet = RunShot({"--quiet", page, folder_.File("b.png")}, terminal);
+    EXPECT_EQ(quiet.status, 0) << quiet.err;
+    EXPECT_FALSE(Contains(quiet.err, "Loading")) << quiet.err;
+    EXPECT_FALSE(Contains(quiet.err, "band")) << quiet.err;
+
+    const CommandResult piped = RunShot({page, folder_.File("c.png")});
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(piped.err, "");
+    EXPECT_EQ(piped.out, "");
+}
+
+TEST_F(ShotCommand, BadUsageEndsWithStatusTwoAndAShortUsage) {
+    const std::string page = Page("rows.html", 800);
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {},
+             {page},
+             {page, folder_.File("a.gif")},
+             {"--quality", "101", page, folder_.File("a.jpg")},
+             {"--level", "x", page, folder_.File("a.png")},
+             {"--crop", "10,10,5,20", page, folder_.File("a.png")},
+             {"--frobnicate", page, folder_.File("a.png")},
+             {page, folder_.File("a.png"), page}}) {
+        const CommandResult result = RunShot(arguments);
+        EXPECT_EQ(result.status, 2) << testing::PrintToString(arguments);
+        EXPECT_TRUE(Contains(result.err, "pagrovix-shot: ")) << result.err;
+        EXPECT_TRUE(Contains(result.err, "Usage: pagrovix-shot [OPTIONS] ADDRESS OUTPUT"))
+            << result.err;
+        EXPECT_EQ(result.out, "");
+        ExpectNothingLeft(result);
+    }
+    EXPECT_EQ(folder_.Names(), std::vector<std::string>{"rows.html"});
+
+    const CommandResult help = RunShot({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(Contains(help.out, "--crop X0,Y0,X1,Y1"));
+    const CommandResult version = RunShot({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "pagrovix-shot " PAGROVIX_VERSION "\n");
+}
+
+TEST_F(ShotCommand, UsesTheDisplayThatIsSet) {
+    const std::string page = Page("rows.html", 800);
+    // Every other test runs without DISPLAY; this one gives the command a display of the test's.
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) {
+        GTEST_SKIP() << "no display to hand on";
+    }
+    RunSettings withDisplay;
+    withDisplay.keepDisplay = true;
+    const CommandResult result = RunShot({page, folder_.File("a.png")}, withDisplay);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("a.png")), 1280, 800));
+    ExpectNothingLeft(result);
+}
+
+}  // namespace
+}  // namespace pagrovix::test

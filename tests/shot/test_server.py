@@ -1,0 +1,30 @@
+"""A small web server for the command's tests: serves a folder on 127.0.0.1, and /hang, a
+response that never ends. Prints its port, then serves until it is killed."""
+import functools
+import http.server
+import sys
+import time
+
+
+class Handler(http.server.SimpleHTTPRequestHandler):
+    def do_GET(self):
+        if self.path.startswith("/hang"):
+            self.send_response(200)
+            self.send_header("Content-Type", "image/png")
+            self.send_header("Content-Length", "100000")
+            self.end_headers()
+            self.wfile.write(b"\x89PNG\r\n\x1a\n")
+            self.wfile.flush()
+            while True:
+                time.sleep(1)
+        super().do_GET()
+
+    def log_message(self, *arguments):
+        pass
+
+
+server = http.server.ThreadingHTTPServer(
+    ("127.0.0.1", 0), functools.partial(Handler, directory=sys.argv[1]))
+server.daemon_threads = True
+print(server.server_address[1], flush=True)
+server.serve_forever()
