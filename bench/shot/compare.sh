@@ -1,0 +1,153 @@
+#!/bin/sh
+# Captures the same local pages with pagrovix-shot, with Chromium's headless full-page screenshot
+# (Debian's chromium driven by playwright-core) and with wkhtmltoimage (Debian's wkhtmltopdf),
+# and prints for each: wall-clock time, peak memory (the largest process, as /usr/bin/time -v
+# reports it, and all the tool's processes together) and, for pages whose every row has its own
+# colour, the share of rows that come out exactly right.
+#
+# usage: sh bench/shot/compare.sh BUILD_DIR     (RUNS=n takes the fastest of n runs, default 1)
+# Installs chromium, wkhtmltopdf and time with apt when missing (as root), and playwright-core
+# with npm into BUILD_DIR/bench-shot; no browser is ever downloaded.
+set -u
+build=$(cd "${1:-build}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+runs=${RUNS:-1}
+shot="$build/app/shot/pagrovix-shot"
+check="$build/bench/shot/shot_row_check"
+work="$build/bench-shot"
+mkdir -p "$work/pages" "$work/out"
+
+for program in "$shot" "$check"; do
+    if [ ! -x "$program" ]; then
+        echo "compare.sh: $program is not built" >&2
+        exit 1
+    fi
+done
+
+missing=""
+command -v chromium >/dev/null 2>&1 || missing="$missing chromium"
+command -v wkhtmltoimage >/dev/null 2>&1 || missing="$missing wkhtmltopdf"
+[ -x /usr/bin/time ] || missing="$missing time"
+if [ -n "$missing" ]; then
+    if [ "$(id -u)" -eq 0 ]; then
+        echo "Installing:$missing"
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing >"$work/apt.log" 2>&1 ||
+            echo "compare.sh: apt-get failed, see $work/apt.log" >&2
+    else
+        echo "compare.sh: missing Debian packages:$missing (install them as root)" >&2
+    fi
+fi
+playwright="$work/node/node_modules/playwright-core"
+if [ ! -d "$playwright" ] && command -v npm >/dev/null 2>&1; then
+    echo "Installing playwright-core into $work/node"
+    mkdir -p "$work/node"
+    (cd "$work/node" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm install --no-audit --no-fund \
+        --silent playwright-core >"$work/npm.log" 2>&1) ||
+        echo "compare.sh: npm install failed, see $work/npm.log" >&2
+fi
+
+# Pages whose every row has its own colour; the script is plain ES5 so that every engine runs it.
+row_page() {
+    cat >"$work/pages/rows-$1.html" <<HTML
+<!DOCTYPE html><html><head><style>
+html, body { margin: 0; padding: 0; background: #fff; }
+div { height: 1px; width: 1280px; box-sizing: border-box;
+  border-left: 1px solid rgb(0,0,16); border-right: 1px solid rgb(255,255,32); }
+</style></head><body><script>
+var rows = document.createDocumentFragment();
+for (var y = 0; y < $1; ++y) {
+  var row = document.createElement('div');
+  row.style.background = 'rgb(' + (y & 255) + ',' + ((y >> 8) & 255) + ',' +
+      (128 | ((y >> 16) & 127)) + ')';
+  rows.appendChild(row);
+}
+document.body.appendChild(rows);
+</script></body></html>
+HTML
+}
+heights="1000 32763 32764 70000"
+for height in $heights; do
+    row_page "$height"
+done
+
+# A long real documentation page that a Debian package ships.
+doc=""
+for candidate in /usr/share/doc/nettle-dev/nettle.html /usr/share/doc/nodejs/api/fs.html \
+    /usr/share/doc/python3/html/library/stdtypes.html; do
+    if [ -f "$candidate" ]; then
+        doc=$candidate
+        break
+    fi
+done
+
+# Runs one tool on one page RUNS times; prints "seconds largestMB allMB status" of the fastest.
+measure() {
+    best=""
+    i=0
+    while [ $i -lt "$runs" ]; do
+        result=$(python3 "$here/measure.py" "$work/out/last.log" "$@")
+        if [ -z "$best" ] || [ "$(echo "$result $best" | awk '{print ($1 < $5)}')" = 1 ]; then
+            best=$result
+        fi
+        i=$((i + 1))
+    done
+    echo "$best"
+}
+
+run_tool() {  # tool url output
+    case $1 in
+    pagrovix-shot) measure env -u DISPLAY "$shot" --quiet "$2" "$3" ;;
+    chromium)
+        if [ -d "$playwright" ] && command -v chromium >/dev/null 2>&1; then
+            measure node "$here/chromium-shot.js" "$playwright" "$2" "$3"
+        fi ;;
+    wkhtmltoimage)
+        if command -v wkhtmltoimage >/dev/null 2>&1; then
+            measure env QT_QPA_PLATFORM=offscreen wkhtmltoimage --quiet --width 1280 \
+                --disable-smart-width --format png "$2" "$3"
+        fi ;;
+    esac
+}
+
+echo
+echo "| page | tool | seconds | largest process MB | all processes MB | picture | exact rows |"
+echo "|---|---|---:|---:|---:|---|---:|"
+pages=""
+for height in $heights; do
+    pages="$pages rows-$height"
+done
+[ -n "$doc" ] && pages="$pages doc"
+for page in $pages; do
+    if [ "$page" = doc ]; then
+        url="file://$doc"
+        label="$(basename "$doc") ($(dpkg -S "$doc" 2>/dev/null | cut -d: -f1))"
+    else
+        url="file://$work/pages/$page.html"
+        label=$page
+    fi
+    for tool in pagrovix-shot chromium wkhtmltoimage; do
+        output="$work/out/$page-$tool.png"
+        rm -f "$output"
+        result=$(run_tool "$tool" "$url" "$output")
+        if [ -z "$result" ]; then
+            echo "| $label | $tool | not available | | | | |"
+            continue
+        fi
+        set -- $result
+        seconds=$1 largest=$2 all=$3 status=$4
+        picture="failed ($status)"
+        rows=""
+        if [ -s "$output" ]; then
+            size=$(file -b "$output" | sed -n 's/.* \([0-9]*\) x \([0-9]*\),.*/\1 x \2/p')
+            picture=${size:-written}
+            [ "$status" = 0 ] || picture="$picture, status $status"
+            case $page in rows-*)
+                height=${page#rows-}
+                set -- $("$check" "$output" 1280 "$height")
+                rows=$(awk -v right="$1" -v all="$height" \
+                    'BEGIN { printf "%.2f %% (%d of %d)", 100 * right / all, right, all }') ;;
+            esac
+        fi
+        echo "| $label | $tool | $seconds | $largest | $all | $picture | $rows |"
+    done
+done
