@@ -4,9 +4,11 @@
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
+#include <wx/stdpaths.h>
 #include <wx/toplevel.h>
 #include <wx/utils.h>
 
+#include "app/AddressRules.h"
 #include "imaging/FileNames.h"
 
 namespace pagrovix {
@@ -24,6 +26,16 @@ UiHelpers::MessageBoxHandler& MessageBoxHook() {
 
 UiHelpers::SaveFileHandler& SaveFileHook() {
     static UiHelpers::SaveFileHandler hook;
+    return hook;
+}
+
+UiHelpers::OpenFileHandler& OpenFileHook() {
+    static UiHelpers::OpenFileHandler hook;
+    return hook;
+}
+
+UiHelpers::NewInstanceHandler& NewInstanceHook() {
+    static UiHelpers::NewInstanceHandler hook;
     return hook;
 }
 
@@ -163,6 +175,39 @@ std::optional<wxString> UiHelpers::ConfirmedSavePath(const wxString& chosenPath,
 void UiHelpers::OpenMailLink() { wxLaunchDefaultBrowser(wxString("mailto:") + kMakerEmail); }
 
 void UiHelpers::OpenWebsiteLink() { wxLaunchDefaultBrowser(kMakerWebsite); }
+
+std::optional<wxString> UiHelpers::ChooseOpenFile(wxWindow* parent, const wxString& filter,
+                                                  const wxString& folder) {
+    if (OpenFileHook()) {
+        return OpenFileHook()(filter, folder);
+    }
+    wxFileDialog dialog(parent, "Open", folder, wxEmptyString, filter,
+                        wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    if (dialog.ShowModal() != wxID_OK) {
+        return std::nullopt;
+    }
+    return dialog.GetPath();
+}
+
+bool UiHelpers::StartNewInstance(const wxString& address) {
+    if (!IsInstanceAddress(address.utf8_string())) {
+        return false;
+    }
+    if (NewInstanceHook()) {
+        return NewInstanceHook()(address);
+    }
+    const wxString program = wxStandardPaths::Get().GetExecutablePath();
+    const wxScopedCharBuffer programBytes = program.fn_str();
+    const wxScopedCharBuffer addressBytes = address.utf8_str();
+    const char* const arguments[] = {programBytes.data(), addressBytes.data(), nullptr};
+    return wxExecute(arguments, wxEXEC_ASYNC) > 0;
+}
+
+void UiHelpers::SetOpenFileHandler(OpenFileHandler handler) { OpenFileHook() = std::move(handler); }
+
+void UiHelpers::SetNewInstanceHandler(NewInstanceHandler handler) {
+    NewInstanceHook() = std::move(handler);
+}
 
 void UiHelpers::SetMessageBoxHandler(MessageBoxHandler handler) {
     MessageBoxHook() = std::move(handler);

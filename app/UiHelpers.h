@@ -48,6 +48,16 @@ public:
     static void OpenMailLink();
     static void OpenWebsiteLink();
 
+    // An open-file dialog for existing files, starting in folder; returns the chosen full path, or
+    // nothing when the user cancelled.
+    static std::optional<wxString> ChooseOpenFile(wxWindow* parent, const wxString& filter,
+                                                  const wxString& folder);
+
+    // Starts another instance of this program with address as its only argument. The program is
+    // started directly with an argument vector, never through a shell, and only for a URL, so no
+    // address can run a command or pass for an option. Returns whether it was started.
+    static bool StartNewInstance(const wxString& address);
+
     // Test seams: replace the real message box or save dialog; an empty function restores it.
     using MessageBoxHandler =
         std::function<int(const wxString& text, const wxString& caption, long flags)>;
@@ -55,6 +65,14 @@ public:
         std::function<std::optional<wxString>(const wxString& filter, const wxString& initialPath)>;
     static void SetMessageBoxHandler(MessageBoxHandler handler);
     static void SetSaveFileHandler(SaveFileHandler handler);
+
+    // Test seams: replace the open dialog, or observe new-instance requests instead of starting
+    // processes; an empty function restores the real behaviour.
+    using OpenFileHandler =
+        std::function<std::optional<wxString>(const wxString& filter, const wxString& folder)>;
+    using NewInstanceHandler = std::function<bool(const wxString& address)>;
+    static void SetOpenFileHandler(OpenFileHandler handler);
+    static void SetNewInstanceHandler(NewInstanceHandler handler);
 };
 
 // Turns the busy state on for a scope and off on every way out of it, errors included.
