@@ -33,4 +33,14 @@ StatusPanelWidths PlaceStatusPanels(int statusClientWidth) {
             kEndPanelWidth};
 }
 
+double FittingCaptionPoints(double normalPoints, double smallestPoints, int room,
+                            const std::function<int(double points)>& widestAt) {
+    for (double points = normalPoints; points > smallestPoints; points -= 0.5) {
+        if (widestAt(points) <= room) {
+            return points;
+        }
+    }
+    return smallestPoints;
+}
+
 }  // namespace pagrovix

@@ -1,6 +1,12 @@
 #pragma once
 
+#include <functional>
+
 namespace pagrovix {
+
+// The tool strip: 44 pixels for the tools between two 2-pixel edge lines.
+inline constexpr int kCoolBarHeight = 48;
+inline constexpr int kCoolBarEdge = 2;
 
 // The smallest outer size of the main window.
 inline constexpr int kMinWindowWidth = 480;
@@ -50,5 +56,10 @@ struct StatusPanelWidths {
 };
 
 StatusPanelWidths PlaceStatusPanels(int statusClientWidth);
+
+// The largest caption size, from normalPoints down to smallestPoints in half points, at which the
+// widest caption (widestAt(points), in pixels) fits in room pixels; smallestPoints when none does.
+double FittingCaptionPoints(double normalPoints, double smallestPoints, int room,
+                            const std::function<int(double points)>& widestAt);
 
 }  // namespace pagrovix

@@ -41,6 +41,16 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
+std::string InstalledDataFolder() {
+    return PAGROVIX_INSTALLED_DATA_DIR;
+}
+
+std::vector<std::string> DataFileCandidates(const std::string& programFolder,
+                                            const std::string& installedFolder,
+                                            const std::string& name) {
+    return {programFolder + "/data/" + name, installedFolder + "/" + name};
+}
+
 std::optional<std::string> FirstExistingFile(const std::vector<std::string>& candidates) {
     for (const std::string& candidate : candidates) {
         std::error_code error;

@@ -21,6 +21,15 @@ std::string UnreachableDisplayMessage(const char* x11Display, const char* waylan
 // The folder part of a file's path, without a trailing separator except for the root folder.
 std::string FolderOf(const std::string& path);
 
+// The folder the installed program keeps its data files in.
+std::string InstalledDataFolder();
+
+// Where a data file of the program may be: beside the program in the build tree (data/name), then
+// in the installed data folder.
+std::vector<std::string> DataFileCandidates(const std::string& programFolder,
+                                            const std::string& installedFolder,
+                                            const std::string& name);
+
 // The first of the paths that names an existing regular file, or nothing.
 std::optional<std::string> FirstExistingFile(const std::vector<std::string>& candidates);
 

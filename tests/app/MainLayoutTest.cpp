@@ -67,5 +67,21 @@ TEST(WindowSizeLimit, GrowsOnlyWhatIsBelowTheMinimum) {
     EXPECT_EQ(ClampWindowSize({-5, 0}), (WindowSize{480, 360}));
 }
 
+TEST(ToolCaptions, KeepTheNormalSizeWhenTheCaptionsFit) {
+    EXPECT_EQ(FittingCaptionPoints(10, 7, 50, [](double points) { return int(points * 5); }), 10);
+}
+
+TEST(ToolCaptions, ShrinkInHalfPointsUntilTheWidestCaptionFits) {
+    // 6.2 pixels a point: 8.0 points is the first size at or below 50 pixels.
+    const auto widest = [](double points) { return int(points * 6.2); };
+    EXPECT_EQ(FittingCaptionPoints(10, 7, 50, widest), 8.0);
+    EXPECT_EQ(FittingCaptionPoints(9.5, 7, 50, widest), 8.0);
+}
+
+TEST(ToolCaptions, StopAtTheSmallestSize) {
+    EXPECT_EQ(FittingCaptionPoints(10, 7, 10, [](double points) { return int(points * 9); }), 7);
+    EXPECT_EQ(FittingCaptionPoints(6, 7, 50, [](double) { return 0; }), 7);
+}
+
 }  // namespace
 }  // namespace pagrovix

@@ -1,0 +1,41 @@
+#include "app/ToolStripStyle.h"
+
+#include <gtk/gtk.h>
+#include <wx/string.h>
+#include <wx/toolbar.h>
+
+namespace pagrovix {
+namespace {
+
+constexpr const char* kToolsName = "pagrovix-tools";
+constexpr const char* kGoName = "pagrovix-go";
+
+}  // namespace
+
+void StyleToolStrip(wxToolBar* tools, wxSize toolSize, wxToolBar* go, wxSize goSize,
+                    double captionPoints) {
+    gtk_widget_set_name(GTK_WIDGET(tools->GTKGetToolbar()), kToolsName);
+    gtk_widget_set_name(GTK_WIDGET(go->GTKGetToolbar()), kGoName);
+    // GTK sizes are content sizes: the 1-pixel button border comes on top.
+    const wxString css = wxString::Format(
+        "#%s, #%s { padding: 0; margin: 0; border: none; background: transparent; }\n"
+        "#%s button { min-width: %dpx; min-height: %dpx; padding: 0; margin: 0;"
+        " border-width: 1px; }\n"
+        "#%s button label { font-size: %.1fpt; margin: 0; padding: 0; }\n"
+        "#%s separator { min-width: 1px; margin: 6px 3px 6px 4px; padding: 0; }\n"
+        "#%s button { min-width: %dpx; min-height: %dpx; padding: 0 3px; margin: 0;"
+        " border-width: 1px; }\n"
+        "#%s button label { font-size: %.1fpt; }\n",
+        kToolsName, kGoName, kToolsName, toolSize.x - 2, toolSize.y - 2, kToolsName, captionPoints,
+        kToolsName, kGoName, goSize.x - 8, goSize.y - 2, kGoName, captionPoints);
+    GtkCssProvider* provider = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(provider, css.utf8_str(), -1, nullptr);
+    gtk_style_context_add_provider_for_screen(gdk_screen_get_default(),
+                                              GTK_STYLE_PROVIDER(provider),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(provider);
+    tools->InvalidateBestSize();
+    go->InvalidateBestSize();
+}
+
+}  // namespace pagrovix

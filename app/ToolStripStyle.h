@@ -1,0 +1,14 @@
+#pragma once
+
+#include <wx/gdicmn.h>
+
+class wxToolBar;
+
+namespace pagrovix {
+
+// Gives the main window's two tool bars the look of a flat tool strip: every tool exactly
+// toolSize (the Go tool goSize), no frame, and captions at captionPoints, so they fit.
+void StyleToolStrip(wxToolBar* tools, wxSize toolSize, wxToolBar* go, wxSize goSize,
+                    double captionPoints);
+
+}  // namespace pagrovix

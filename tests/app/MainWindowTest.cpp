@@ -1,0 +1,334 @@
+// The real main window with the real web engine, on pages shipped with the tests.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <wx/bmpcbox.h>
+#include <wx/gauge.h>
+#include <wx/panel.h>
+#include <wx/stattext.h>
+#include <wx/statusbr.h>
+#include <wx/toolbar.h>
+#include <wx/uiaction.h>
+#include <wx/webview.h>
+
+#include "about/AboutForm.h"
+#include "app/AddressRules.h"
+#include "app/MainForm.h"
+#include "app/MainLayout.h"
+#include "app/UiHelpers.h"
+#include "tests/support/GuiTest.h"
+
+namespace pagrovix {
+namespace {
+
+using test::ProcessEvents;
+using test::WaitUntil;
+
+std::string PagesFolder() {
+    return test::TestDataFolder() + "/pages";
+}
+
+std::string PageUrl(const std::string& name) {
+    return FileUrl(
+        std::filesystem::absolute(PagesFolder() + "/" + name).lexically_normal().string());
+}
+
+class MainWindowTest : public testing::Test {
+protected:
+    void TearDown() override {
+        UiHelpers::SetNewInstanceHandler({});
+        UiHelpers::SetOpenFileHandler({});
+        UiHelpers::SetMessageBoxHandler({});
+        if (window_) {
+            window_->Destroy();
+            ProcessEvents();
+        }
+    }
+
+    TfrmMain& Open(std::vector<std::string> arguments) {
+        MainWindowStart start;
+        start.arguments = std::move(arguments);
+        start.startFolder = PagesFolder();
+        start.homeAddress = PageUrl("two.html");
+        window_ = new TfrmMain(start);
+        window_->SetPosition(wxPoint(0, 0));
+        window_->Show();
+        return *window_;
+    }
+
+    bool WaitForTitle(const wxString& title) {
+        return WaitUntil([&] { return window_->GetTitle() == title; });
+    }
+
+    void ClickTool(wxToolBar* bar, int id) {
+        wxCommandEvent click(wxEVT_TOOL, id);
+        click.SetEventObject(bar);
+        bar->ProcessWindowEvent(click);
+    }
+
+    // Puts the pointer on the window and the keyboard focus into the address box.
+    void FocusAddressBox() {
+        wxUIActionSimulator().MouseMove(window_->ClientToScreen(wxPoint(200, 200)));
+        window_->Raise();
+        window_->cboAddress->SetFocus();
+        WaitUntil([&] {
+            const wxWindow* focus = wxWindow::FindFocus();
+            return focus &&
+                   (focus == window_->cboAddress || focus->GetParent() == window_->cboAddress);
+        });
+    }
+
+    TfrmMain* window_ = nullptr;
+};
+
+TEST_F(MainWindowTest, StartAddressLoadsAndItsTitleBecomesTheCaptionAndEntersTheHistory) {
+    TfrmMain& window = Open({"  one.html  ", "two.html"});
+    EXPECT_EQ(window.cboAddress->GetValue(), "  one.html  ");  // shown as given
+    ASSERT_TRUE(WaitForTitle("Page One"));
+    EXPECT_EQ(UiHelpers::ApplicationTitle(), "Page One");
+    ASSERT_TRUE(WaitUntil([&] { return window.cboAddress->GetCount() == 1; }))
+        << window.cboAddress->GetCount() << " " << window.cboAddress->GetString(0) << " "
+        << window.cboAddress->GetString(window.cboAddress->GetCount() - 1);
+    EXPECT_EQ(window.cboAddress->GetString(0).utf8_string(), PageUrl("one.html"));
+    EXPECT_EQ(window.cboAddress->GetSelection(), 0);
+    EXPECT_EQ(window.cboAddress->GetValue().utf8_string(), PageUrl("one.html"));
+    EXPECT_EQ(window.History().Items(), std::vector<std::string>{PageUrl("one.html")});
+}
+
+TEST_F(MainWindowTest, WithoutArgumentsOpensAboutBlank) {
+    TfrmMain& window = Open({});
+    EXPECT_EQ(window.cboAddress->GetValue(), "about:blank");
+    ASSERT_TRUE(WaitUntil([&] { return window.History().Items().size() == 1; }));
+    EXPECT_EQ(window.History().Items().front(), "about:blank");
+}
+
+TEST_F(MainWindowTest, UntitledPageShowsItsAddressAsCaption) {
+    Open({"untitled.html"});
+    ASSERT_TRUE(WaitForTitle(PageUrl("untitled.html")));
+    EXPECT_EQ(window_->History().Items().front(), PageUrl("untitled.html"));
+}
+
+TEST_F(MainWindowTest, BackAndForwardFollowTheBrowsersHistory) {
+    TfrmMain& window = Open({"one.html"});
+    ASSERT_TRUE(WaitForTitle("Page One"));
+    EXPECT_FALSE(window.tlbToolbar->GetToolEnabled(TfrmMain::btnBack));
+    EXPECT_FALSE(window.tlbToolbar->GetToolEnabled(TfrmMain::btnForward));
+
+    window.cboAddress->SetValue("two.html");
+    ClickTool(window.tlbGo, TfrmMain::btnGo);
+    ASSERT_TRUE(WaitForTitle("Page Two"));
+    ASSERT_TRUE(WaitUntil([&] { return window.tlbToolbar->GetToolEnabled(TfrmMain::btnBack); }));
+    EXPECT_FALSE(window.tlbToolbar->GetToolEnabled(TfrmMain::btnForward));
+
+    ClickTool(window.tlbToolbar, TfrmMain::btnBack);
+    ASSERT_TRUE(WaitForTitle("Page One"));
+    ASSERT_TRUE(WaitUntil([&] { return window.tlbToolbar->GetToolEnabled(TfrmMain::btnForward); }));
+    EXPECT_FALSE(window.tlbToolbar->GetToolEnabled(TfrmMain::btnBack));
+    // A known address is selected where it stands; the history keeps its order.
+    EXPECT_EQ(window.History().Items(),
+              (std::vector<std::string>{PageUrl("two.html"), PageUrl("one.html")}));
+    EXPECT_EQ(window.cboAddress->GetSelection(), 1);
+
+    ClickTool(window.tlbToolbar, TfrmMain::btnForward);
+    ASSERT_TRUE(WaitForTitle("Page Two"));
+    ClickTool(window.tlbToolbar, TfrmMain::btnHome);  // the home page of this test is two.html
+    ProcessEvents(std::chrono::milliseconds(300));
+    EXPECT_EQ(window.GetTitle(), "Page Two");
+}
+
+TEST_F(MainWindowTest, AddressBoxKeysWalkTheHistoryAndEnterOpens) {
+    TfrmMain& window = Open({"one.html"});
+    ASSERT_TRUE(WaitForTitle("Page One"));
+    window.cboAddress->SetValue("two.html");
+    ClickTool(window.tlbGo, TfrmMain::btnGo);
+    ASSERT_TRUE(WaitForTitle("Page Two"));
+    ASSERT_EQ(window.cboAddress->GetCount(), 2u);
+
+    FocusAddressBox();
+    wxUIActionSimulator keys;
+    keys.Char(WXK_DOWN);
+    ASSERT_TRUE(WaitUntil([&] { return window.cboAddress->GetSelection() == 1; }));
+    EXPECT_EQ(window.cboAddress->GetValue().utf8_string(), PageUrl("one.html"));
+    ProcessEvents(std::chrono::milliseconds(300));
+    EXPECT_EQ(window.GetTitle(), "Page Two");  // moving through the history opens nothing
+
+    keys.Char(WXK_UP);
+    ASSERT_TRUE(WaitUntil([&] { return window.cboAddress->GetSelection() == 0; }));
+    keys.Char(WXK_DOWN);
+    ASSERT_TRUE(WaitUntil([&] { return window.cboAddress->GetSelection() == 1; }));
+    keys.Char(WXK_RETURN);
+    ASSERT_TRUE(WaitForTitle("Page One"));
+}
+
+TEST_F(MainWindowTest, F5ReloadsThePageEvenFromTheAddressBox) {
+    TfrmMain& window = Open({"reload.html"});
+    ASSERT_TRUE(WaitUntil([&] { return window.GetTitle().StartsWith("Loaded "); }));
+    const wxString first = window.GetTitle();
+    FocusAddressBox();
+    wxUIActionSimulator().Char(WXK_F5);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return window.GetTitle().StartsWith("Loaded ") && window.GetTitle() != first; }));
+}
+
+TEST_F(MainWindowTest, OpenPutsTheChosenFileIntoTheAddressBoxAndOpensIt) {
+    TfrmMain& window = Open({"one.html"});
+    ASSERT_TRUE(WaitForTitle("Page One"));
+    const wxString chosen = wxString::FromUTF8(PagesFolder() + "/two.html");
+    wxString filterAsked;
+    UiHelpers::SetOpenFileHandler([&](const wxString& filter, const wxString&) {
+        filterAsked = filter;
+        return std::optional<wxString>(chosen);
+    });
+    ClickTool(window.tlbToolbar, TfrmMain::btnOpen);
+    EXPECT_EQ(filterAsked, "*.htm;*.html|*.htm;*.html");
+    EXPECT_EQ(window.cboAddress->GetValue(), chosen);
+    ASSERT_TRUE(WaitForTitle("Page Two"));
+
+    UiHelpers::SetOpenFileHandler([](const wxString&, const wxString&) { return std::nullopt; });
+    ClickTool(window.tlbToolbar, TfrmMain::btnOpen);
+    ProcessEvents(std::chrono::milliseconds(200));
+    EXPECT_EQ(window.GetTitle(), "Page Two");
+}
+
+TEST_F(MainWindowTest, BlankAddressOpensNothing) {
+    TfrmMain& window = Open({"one.html"});
+    ASSERT_TRUE(WaitForTitle("Page One"));
+    window.cboAddress->SetValue(" \t ");
+    ClickTool(window.tlbGo, TfrmMain::btnGo);
+    ProcessEvents(std::chrono::milliseconds(300));
+    EXPECT_EQ(window.WebBrowser1->GetCurrentURL().utf8_string(), PageUrl("one.html"));
+}
+
+TEST_F(MainWindowTest, LinkClickForANewWindowAsksForANewInstanceAndScriptsGetNone) {
+    std::vector<wxString> requests;
+    UiHelpers::SetNewInstanceHandler([&](const wxString& address) {
+        requests.push_back(address);
+        return true;
+    });
+    TfrmMain& window = Open({"new-window.html"});
+    ASSERT_TRUE(WaitForTitle("Links"));
+    ProcessEvents(std::chrono::milliseconds(300));
+    EXPECT_TRUE(requests.empty()) << "a pop-up of the page's own script";
+
+    wxUIActionSimulator mouse;
+    // The button's script opens a window on a click, but not from a link.
+    mouse.MouseMove(window.WebBrowser1->ClientToScreen(wxPoint(40, 90)));
+    ProcessEvents(std::chrono::milliseconds(100));
+    mouse.MouseClick();
+    // The link.
+    mouse.MouseMove(window.WebBrowser1->ClientToScreen(wxPoint(40, 25)));
+    ASSERT_TRUE(WaitUntil([&] {
+        return window.StatusBar1->GetStatusText(0).utf8_string() == PageUrl("two.html");
+    })) << "the status bar shows the link under the pointer";
+    mouse.MouseClick();
+    ASSERT_TRUE(WaitUntil([&] { return !requests.empty(); }));
+    ProcessEvents(std::chrono::milliseconds(300));
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests.front().utf8_string(), PageUrl("two.html"));
+    EXPECT_EQ(window.GetTitle(), "Links");  // this window stays on its page
+    EXPECT_EQ(wxTopLevelWindows.GetCount(), 1u);
+}
+
+TEST_F(MainWindowTest, PageDialogsAreAnsweredWithoutShowingAnything) {
+    Open({"dialogs.html"});
+    ASSERT_TRUE(WaitForTitle("alert:undefined confirm:false prompt:null"));
+    EXPECT_EQ(wxTopLevelWindows.GetCount(), 1u);
+}
+
+TEST_F(MainWindowTest, WindowCannotBeMadeSmallerThan480By360) {
+    TfrmMain& window = Open({"one.html"});
+    ASSERT_TRUE(WaitForTitle("Page One"));
+    window.SetSize(300, 200);
+    ProcessEvents(std::chrono::milliseconds(200));
+    EXPECT_GE(window.GetSize().x, kMinWindowWidth);
+    EXPECT_GE(window.GetSize().y, kMinWindowHeight);
+
+    // A resize from outside the program, as a window manager does it.
+    gdk_window_resize(gtk_widget_get_window(window.GetHandle()), 320, 240);
+    ProcessEvents(std::chrono::milliseconds(300));
+    ASSERT_TRUE(WaitUntil([&] {
+        return window.GetSize().x >= kMinWindowWidth && window.GetSize().y >= kMinWindowHeight;
+    })) << window.GetSize().x
+        << " x " << window.GetSize().y;
+}
+
+TEST_F(MainWindowTest, LayoutFollowsTheWindowSize) {
+    TfrmMain& window = Open({"one.html"});
+    ASSERT_TRUE(WaitForTitle("Page One"));
+    for (const wxSize size : {wxSize(800, 500), wxSize(1100, 700)}) {
+        window.SetClientSize(size);
+        ASSERT_TRUE(WaitUntil([&] { return window.pnlToolbar->GetSize().x == size.x; }));
+        ProcessEvents(std::chrono::milliseconds(100));
+        const wxRect go = window.tlbGo->GetRect();
+        const wxRect address = window.cboAddress->GetRect();
+        const wxRect tools = window.tlbToolbar->GetRect();
+        EXPECT_EQ(go.GetRight() + 1, size.x - 4);
+        EXPECT_EQ(address.x, tools.GetRight() + 1 + 8);
+        EXPECT_EQ(address.GetRight() + 1, go.x - 4);
+        EXPECT_EQ(window.WebBrowser1->GetSize(), window.Panel1->GetClientSize());
+        EXPECT_EQ(window.Panel1->GetPosition().y, kCoolBarHeight);
+        EXPECT_EQ(window.StatusBar1->GetStatusWidth(0), size.x - 280);
+        EXPECT_EQ(window.StatusBar1->GetStatusWidth(1), 200);
+        EXPECT_EQ(window.StatusBar1->GetStatusWidth(2), 80);
+        wxRect panel;
+        ASSERT_TRUE(window.StatusBar1->GetFieldRect(1, panel));
+        ASSERT_TRUE(WaitUntil([&] { return window.ProgressBar1->GetRect() == panel; }));
+    }
+    EXPECT_EQ(window.tlbToolbar->GetSize(), wxSize(7 * 52 + 8, 44));
+    EXPECT_FALSE(window.ProgressBar1->IsShown());  // hidden once the page has loaded
+}
+
+TEST_F(MainWindowTest, SnapshotSaysThatCapturingIsNotAvailableYet) {
+    TfrmMain& window = Open({"one.html"});
+    ASSERT_TRUE(WaitForTitle("Page One"));
+    std::vector<wxString> shown;
+    UiHelpers::SetMessageBoxHandler([&](const wxString& text, const wxString& caption, long) {
+        shown.push_back(caption + ": " + text);
+        return MessageResult::Ok;
+    });
+    ClickTool(window.tlbToolbar, TfrmMain::btnSnapshot);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown.front(), "Information: Capturing pages is not available yet.");
+    EXPECT_TRUE(window.PageBitmap.Empty());
+    EXPECT_TRUE(window.BandBitmap.Empty());
+}
+
+TEST_F(MainWindowTest, F1OpensTheAboutWindowWithTheProgramsTexts) {
+    Open({"one.html"});
+    ASSERT_TRUE(WaitForTitle("Page One"));
+    wxString title, version, copyright;
+    test::WhenModalShown([&](wxWindow* dialog) {
+        if (auto* about = dynamic_cast<TfrmAbout*>(dialog)) {
+            title = about->lblTitle->GetLabel();
+            version = about->lblVersion->GetLabel();
+            copyright = about->lblCopyright->GetLabel();
+        }
+        static_cast<wxDialog*>(dialog)->EndModal(wxID_OK);
+    });
+    FocusAddressBox();
+    wxUIActionSimulator().Char(WXK_F1);
+    ASSERT_TRUE(WaitUntil([&] { return !title.empty(); }));
+    EXPECT_EQ(title, "Pagrovix");
+    EXPECT_EQ(version, "Version 6.30");
+    EXPECT_TRUE(copyright.Contains("2009")) << copyright;
+    ProcessEvents(std::chrono::milliseconds(100));
+    EXPECT_EQ(wxTopLevelWindows.GetCount(), 1u);  // the About window is gone
+}
+
+TEST_F(MainWindowTest, AboutCommandIsTheToolStripMenusItem) {
+    TfrmMain& window = Open({"one.html"});
+    bool shown = false;
+    test::WhenModalShown([&](wxWindow* dialog) {
+        shown = dynamic_cast<TfrmAbout*>(dialog) != nullptr;
+        static_cast<wxDialog*>(dialog)->EndModal(wxID_OK);
+    });
+    wxCommandEvent about(wxEVT_MENU, kAboutCommand);
+    window.ProcessWindowEvent(about);
+    EXPECT_TRUE(shown);
+}
+
+}  // namespace
+}  // namespace pagrovix
