@@ -14,12 +14,22 @@
 namespace pagrovix {
 
 wxFont FormFont() {
-    static const bool hasTahoma = wxFontEnumerator::IsValidFacename("Tahoma");
+    // Tahoma where there is one, else a face of about its width: the windows are laid out in
+    // fixed pixels around texts of that width.
+    static const wxString face = [] {
+        for (const char* candidate : {"Tahoma", "Liberation Sans", "Arimo", "Arial", "Nimbus Sans",
+                                      "DejaVu Sans Condensed"}) {
+            if (wxFontEnumerator::IsValidFacename(candidate)) {
+                return wxString(candidate);
+            }
+        }
+        return wxString();
+    }();
     wxFontInfo info(8);
-    if (hasTahoma) {
-        info.FaceName("Tahoma");
-    } else {
+    if (face.empty()) {
         info.Family(wxFONTFAMILY_SWISS);
+    } else {
+        info.FaceName(face);
     }
     return wxFont(info);
 }

@@ -29,6 +29,25 @@ NumberField::NumberField(wxWindow* parent, const wxPoint& position, const wxSize
       range_(range),
       textBeforeEdit_(std::to_string(initial)) {
     g_signal_connect(GetHandle(), "input", G_CALLBACK(ReadFieldText), this);
+    // The keys are filtered by OnChar; GTK's numeric mode would also refuse the separator.
+    gtk_spin_button_set_numeric(GTK_SPIN_BUTTON(GetHandle()), FALSE);
+    // The field is 52 px wide: the theme's roomy buttons would leave no space for the digits.
+    GtkCssProvider* style = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(style,
+                                    "spinbutton, spinbutton entry { min-height: 0; min-width: 0;"
+                                    " padding-left: 1px; padding-right: 0; }"
+                                    " spinbutton button { min-height: 0; min-width: 0;"
+                                    " padding: 0; }",
+                                    -1, nullptr);
+    gtk_style_context_add_provider(gtk_widget_get_style_context(GetHandle()),
+                                   GTK_STYLE_PROVIDER(style),
+                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(style);
+    // Even so the theme may need more than the given width; a field cut below its minimum
+    // would draw wrongly.
+    wxSize fitting = GetSize();
+    fitting.IncTo(GetBestSize());
+    SetSize(fitting);
     Bind(wxEVT_CHAR, &NumberField::OnChar, this);
     // The value changes only through the rules, the arrows or the program: each change is the
     // text a later blank field goes back to.

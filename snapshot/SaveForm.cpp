@@ -39,6 +39,13 @@ void TfrmSave::FormCreate() {
     RadioButton1 =
         new wxRadioButton(this, wxID_ANY, "*.JPG", wxPoint(19, 27), wxSize(49, 17), wxRB_GROUP);
     RadioButton2 = new wxRadioButton(this, wxID_ANY, "*.PNG", wxPoint(19, 55), wxSize(51, 17));
+    // The toolkit's radio buttons may need a little more room than the given size.
+    for (wxWindow* radio :
+         {static_cast<wxWindow*>(RadioButton1), static_cast<wxWindow*>(RadioButton2)}) {
+        wxSize size = radio->GetSize();
+        size.IncTo(radio->GetBestSize());
+        radio->SetSize(size);
+    }
     Label1 = new wxStaticText(this, wxID_ANY, "Compression Quality:", wxPoint(80, 29));
     Label2 = new wxStaticText(this, wxID_ANY, "Compression Level:", wxPoint(80, 57));
     SpinEdit1 = new NumberField(this, wxPoint(188, 24), wxSize(52, 22), kJpegQualityRange,
@@ -56,6 +63,11 @@ void TfrmSave::FormCreate() {
 
     RadioButton2->SetValue(true);
     RadioButton2Click();
+    // The focus starts on the first control in tab order.
+    Bind(wxEVT_INIT_DIALOG, [this](wxInitDialogEvent& event) {
+        event.Skip();
+        Button1->SetFocus();
+    });
     if (GetParent()) {
         CentreOnParent();
     }

@@ -108,6 +108,9 @@ SaveDialogAnswers::SaveDialogAnswers() {
     UiHelpers::SetSaveFileHandler(
         [this](const wxString& filter, const wxString& initialPath) -> std::optional<wxString> {
             requests.push_back({filter, initialPath});
+            if (onAnswer) {
+                onAnswer();
+            }
             if (answers.empty()) {
                 return std::nullopt;
             }

@@ -83,6 +83,8 @@ public:
     SaveDialogAnswers& operator=(const SaveDialogAnswers&) = delete;
     std::deque<std::optional<wxString>> answers;
     std::vector<SaveRequest> requests;
+    // Runs as each dialog is answered.
+    std::function<void()> onAnswer;
 };
 
 // Files read back by decoders independent of the program's writers. Pixels come back as packed
