@@ -1,10 +1,11 @@
 // The real About window, shown modally and handled with real mouse and keys.
 #include <gtest/gtest.h>
 #include <wx/button.h>
-#include <wx/generic/stattextg.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 #include <wx/uiaction.h>
+// After wx/stattext.h, which it would otherwise keep from declaring wxStaticText.
+#include <wx/generic/stattextg.h>
 
 #include "about/AboutForm.h"
 #include "about/AboutLayout.h"
