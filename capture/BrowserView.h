@@ -35,6 +35,10 @@ public:
     // Paints the top-left width x rows of the document view as it shows now into target, which
     // takes that size.
     virtual void PaintBand(Bitmap24& target, int width, int rows) = 0;
+    // Paints the top-left page.Width() x rows of the document view into rows [y, y + rows) of
+    // page. By default through band: PaintBand, then a copy into place. An engine that can write
+    // the page's rows itself saves the band's memory and the copy.
+    virtual void PaintBandInto(Bitmap24& page, int y, int rows, Bitmap24& band);
     // Back to normal: the size of its panel, scrolled to the top, shown. Never throws.
     virtual void Restore() noexcept = 0;
 };

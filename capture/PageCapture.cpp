@@ -1,26 +1,16 @@
 #include "capture/PageCapture.h"
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 #include <utility>
 
 #include "capture/BandPlan.h"
 #include "capture/CaptureLimits.h"
+#include "capture/MemoryMapping.h"
 #include "imaging/Error.h"
 
 namespace pagrovix {
 namespace {
-
-// Copies the whole band into page at row y; both are as wide as the document.
-void PasteBand(const Bitmap24& band, Bitmap24& page, int y) {
-    if (band.Width() != page.Width() || y < 0 || band.Height() > page.Height() - y) {
-        throw Error("A band of the page does not fit the picture.");
-    }
-    if (band.ByteCount() > 0) {
-        std::memcpy(page.Row(y).data(), band.Data(), band.ByteCount());
-    }
-}
 
 // Switches the busy state off on every way out of a scope.
 class BusyOff {
@@ -113,7 +103,7 @@ bool PageCapture::RunSteps(Bitmap24& page, Bitmap24& band) {
     if (page.Height() > MaxBandHeight) {
         callbacks_.saveTallPage(page);
     } else {
-        callbacks_.showPicture(page.Clone());
+        callbacks_.showPicture(CopyOfPicture(page));
     }
     return true;
 }
@@ -141,8 +131,7 @@ void PageCapture::CaptureBands(Bitmap24& page, Bitmap24& band) {
         }
         view_.ScrollTo(next.y);
         view_.WaitForContent();
-        view_.PaintBand(band, plan.width, next.rows);
-        PasteBand(band, page, next.y);
+        view_.PaintBandInto(page, next.y, next.rows, band);
     }
 }
 

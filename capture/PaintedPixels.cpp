@@ -1,39 +1,98 @@
 #include "capture/PaintedPixels.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <string>
 
+#include "capture/MemoryMapping.h"
 #include "imaging/Error.h"
 
 namespace pagrovix {
 namespace {
 
+std::uint32_t Load(const std::uint8_t* bytes) {
+    std::uint32_t word;
+    std::memcpy(&word, bytes, 4);
+    return word;
+}
+
+void Store(std::uint8_t* bytes, std::uint32_t word) {
+    std::memcpy(bytes, &word, 4);
+}
+
 std::uint8_t Channel(std::uint32_t bits, std::uint32_t uncovered) {
     return std::uint8_t(std::min<std::uint32_t>(255, (bits & 0xFF) + uncovered));
+}
+
+// Any pixel, opaque or not: premultiplied, so over white each channel gains what the alpha
+// leaves uncovered.
+void ConvertRow(const std::uint8_t* source, int width, bool hasAlpha, std::uint8_t* out) {
+    for (int x = 0; x < width; ++x) {
+        const std::uint32_t pixel = Load(source + 4 * std::size_t(x));
+        const std::uint32_t uncovered = hasAlpha ? 255 - (pixel >> 24) : 0;
+        out[3 * x] = Channel(pixel, uncovered);
+        out[3 * x + 1] = Channel(pixel >> 8, uncovered);
+        out[3 * x + 2] = Channel(pixel >> 16, uncovered);
+    }
+}
+
+// Opaque pixels, four at a time: on a little-endian machine the word 0xAARRGGBB is the bytes
+// B, G, R, A, so dropping every fourth byte gives the row. Returns the AND of all words, whose
+// top byte tells whether every pixel really was opaque.
+std::uint32_t ConvertOpaqueRow(const std::uint8_t* source, int width, std::uint8_t* out) {
+    std::uint32_t all = 0xFFFFFFFFu;
+    int x = 0;
+    for (; x + 4 <= width; x += 4) {
+        const std::uint32_t p0 = Load(source), p1 = Load(source + 4), p2 = Load(source + 8),
+                            p3 = Load(source + 12);
+        all &= p0 & p1 & p2 & p3;
+        Store(out, (p0 & 0x00FFFFFFu) | (p1 << 24));
+        Store(out + 4, ((p1 >> 8) & 0x0000FFFFu) | (p2 << 16));
+        Store(out + 8, ((p2 >> 16) & 0x000000FFu) | (p3 << 8));
+        source += 16;
+        out += 12;
+    }
+    for (; x < width; ++x) {
+        const std::uint32_t pixel = Load(source);
+        all &= pixel;
+        out[0] = std::uint8_t(pixel);
+        out[1] = std::uint8_t(pixel >> 8);
+        out[2] = std::uint8_t(pixel >> 16);
+        source += 4;
+        out += 3;
+    }
+    return all;
 }
 
 }  // namespace
 
 void CopyPaintedRows(const PaintedPixels& painted, int width, int rows, Bitmap24& target) {
+    target.SetSize(width, rows);
+    CopyPaintedRowsInto(painted, width, rows, target, 0);
+}
+
+void CopyPaintedRowsInto(const PaintedPixels& painted, int width, int rows, Bitmap24& target,
+                         int y) {
     if (painted.width < width || painted.height < rows) {
         throw Error("The browser painted " + std::to_string(painted.width) + " x " +
                     std::to_string(painted.height) + " pixels instead of " + std::to_string(width) +
                     " x " + std::to_string(rows) + ".");
     }
-    target.SetSize(width, rows);
-    for (int y = 0; y < rows; ++y) {
-        const std::uint8_t* source = painted.data + std::size_t(painted.stride) * std::size_t(y);
-        std::uint8_t* out = target.Row(y).data();
-        for (int x = 0; x < width; ++x) {
-            std::uint32_t pixel;
-            std::memcpy(&pixel, source + 4 * std::size_t(x), 4);
-            // Premultiplied: over white each channel gains what the alpha leaves uncovered.
-            const std::uint32_t uncovered = painted.hasAlpha ? 255 - (pixel >> 24) : 0;
-            out[3 * x] = Channel(pixel, uncovered);
-            out[3 * x + 1] = Channel(pixel >> 8, uncovered);
-            out[3 * x + 2] = Channel(pixel >> 16, uncovered);
+    if (target.Width() != width || y < 0 || rows > target.Height() - y) {
+        throw Error("A band of the page does not fit the picture.");
+    }
+    MapForWriting(target.Row(y).data(), target.Stride() * std::size_t(rows));
+    for (int row = 0; row < rows; ++row) {
+        const std::uint8_t* source = painted.data + std::size_t(painted.stride) * std::size_t(row);
+        std::uint8_t* out = target.Row(y + row).data();
+        if constexpr (std::endian::native == std::endian::little) {
+            const std::uint32_t all = ConvertOpaqueRow(source, width, out);
+            if (!painted.hasAlpha || (all >> 24) == 0xFF) {
+                continue;
+            }
         }
+        ConvertRow(source, width, painted.hasAlpha, out);
     }
 }
 

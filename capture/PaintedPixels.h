@@ -21,4 +21,9 @@ struct PaintedPixels {
 // smaller than that.
 void CopyPaintedRows(const PaintedPixels& painted, int width, int rows, Bitmap24& target);
 
+// The same into rows [y, y + rows) of target, which is already width wide: a band goes straight
+// into its place in the page. Throws Error when it does not fit there.
+void CopyPaintedRowsInto(const PaintedPixels& painted, int width, int rows, Bitmap24& target,
+                         int y);
+
 }  // namespace pagrovix

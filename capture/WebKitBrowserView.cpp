@@ -1,5 +1,6 @@
 #include "capture/WebKitBrowserView.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -9,6 +10,7 @@
 #include <wx/webview.h>
 
 #include "capture/EngineWait.h"
+#include "capture/MemoryMapping.h"
 #include "capture/PaintedPixels.h"
 #include "imaging/Error.h"
 
@@ -294,6 +296,18 @@ void WebKitBrowserView::WaitForContent() {
 }
 
 void WebKitBrowserView::PaintBand(Bitmap24& target, int width, int rows) {
+    Paint([&](const PaintedPixels& painted) { CopyPaintedRows(painted, width, rows, target); });
+}
+
+// The band goes from the engine's painting straight into its rows of the page: no band-sized
+// copy.
+void WebKitBrowserView::PaintBandInto(Bitmap24& page, int y, int rows, Bitmap24&) {
+    Paint([&](const PaintedPixels& painted) {
+        CopyPaintedRowsInto(painted, page.Width(), rows, page, y);
+    });
+}
+
+void WebKitBrowserView::Paint(const std::function<void(const PaintedPixels&)>& paint) {
     ThrowIfEngineEnded();
     WebKitWebView* engine = EngineOf(view_);
     EngineReply reply;
@@ -323,18 +337,18 @@ void WebKitBrowserView::PaintBand(Bitmap24& target, int width, int rows) {
         cairo_image_surface_get_data(surface.get()), cairo_image_surface_get_width(surface.get()),
         cairo_image_surface_get_height(surface.get()),
         cairo_image_surface_get_stride(surface.get()), format == CAIRO_FORMAT_ARGB32};
-    CopyPaintedRows(painted, width, rows, target);
+    // The painting arrives in memory shared with the engine's process, not yet mapped here.
+    MapForReading(painted.data, std::size_t(painted.stride) * std::size_t(painted.height));
+    paint(painted);
 }
 
 void WebKitBrowserView::Restore() noexcept {
     try {
         const wxSize size = panel_->GetClientSize();
         view_->SetSize(0, 0, size.x, size.y);
-        if (!engineEnded_) {
-            WaitForAllocation(size.x, size.y, limits_.restore);
-            if (webkit_web_view_get_uri(EngineOf(view_))) {
-                Numbers(ScrollScript(0), limits_.restore);
-            }
+        // Row 0 is never clamped, so the scroll need not wait for the new size to arrive.
+        if (!engineEnded_ && webkit_web_view_get_uri(EngineOf(view_))) {
+            Numbers(ScrollScript(0), limits_.restore);
         }
     } catch (...) {
         // The view is shown again whatever the engine does; the error box has told the rest.

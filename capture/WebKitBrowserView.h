@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,8 @@ class wxWebViewEvent;
 class wxWindow;
 
 namespace pagrovix {
+
+struct PaintedPixels;
 
 // The capture's steps on a wxWebView backed by WebKitGTK. The view sits in panel; while it is
 // hidden the panel shows through ("Please wait..."), and navigations are refused.
@@ -39,11 +42,14 @@ public:
     void ScrollTo(int y) override;
     void WaitForContent() override;
     void PaintBand(Bitmap24& target, int width, int rows) override;
+    void PaintBandInto(Bitmap24& page, int y, int rows, Bitmap24& band) override;
     void Restore() noexcept override;
 
 private:
     // The numbers of the array the script gives; empty when it gives null.
     std::vector<double> Numbers(const std::string& script, std::chrono::milliseconds limit);
+    // Runs paint on the view as the engine paints it now.
+    void Paint(const std::function<void(const PaintedPixels&)>& paint);
     void WaitForAllocation(int width, int height, std::chrono::milliseconds limit);
     void ThrowIfEngineEnded() const;
     void OnNavigating(wxWebViewEvent& event);

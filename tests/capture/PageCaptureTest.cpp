@@ -89,6 +89,17 @@ public:
             }
         }
     }
+    // An engine that writes the page's rows itself, without the band.
+    bool direct = false;
+    void PaintBandInto(Bitmap24& page, int y, int rows, Bitmap24& band) override {
+        if (!direct) {
+            BrowserView::PaintBandInto(page, y, rows, band);
+            return;
+        }
+        Bitmap24 painted;
+        PaintBand(painted, page.Width(), rows);
+        std::copy(painted.Data(), painted.Data() + painted.ByteCount(), page.Row(y).data());
+    }
     void Restore() noexcept override {
         log.push_back("restore");
         hidden = false;
@@ -214,6 +225,19 @@ TEST(PageCaptureSteps, LastPartialBandIsPaintedFromTheBottomOfTheDocument) {
                             "paint 2x32763", "resize 19x4474", "scroll 65526", "content",
                             "paint 2x4474", "restore", "idle", "busy", "idle"));
     EXPECT_EQ(outcome.savedHeight, 70000);
+    ExpectRowsMarked(page);
+}
+
+TEST(PageCaptureSteps, AnEngineThatWritesThePageRowsItselfLeavesTheBandAlone) {
+    FakeView view(7, 70000);
+    view.direct = true;
+    Outcome outcome;
+    PageCapture capture(view, outcome.Callbacks(view));
+    Bitmap24 page, band;
+    EXPECT_TRUE(capture.Run(page, band));
+    EXPECT_EQ(std::count(view.log.begin(), view.log.end(), "paint 7x32763"), 2);
+    EXPECT_EQ(std::count(view.log.begin(), view.log.end(), "paint 7x4474"), 1);
+    EXPECT_TRUE(band.Empty());
     ExpectRowsMarked(page);
 }
 

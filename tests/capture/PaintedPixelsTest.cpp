@@ -59,6 +59,40 @@ TEST(PaintedPixels, ShowsPixelsThatAreNotOpaqueOverWhite) {
     EXPECT_EQ(target.Row(0)[2], 0x10);
 }
 
+TEST(PaintedPixels, BandGoesStraightIntoItsRowsOfThePage) {
+    // 7 wide (not a multiple of four), one row with a see-through pixel among opaque ones.
+    const auto bytes = Painted(9, 3, 36, [](int x, int y) {
+        const std::uint32_t alpha = (y == 1 && x == 5) ? 0x00u : 0xFFu;
+        return alpha << 24 | std::uint32_t(x) << 16 | std::uint32_t(y) << 8 | 0x42u;
+    });
+    Bitmap24 page(7, 10);
+    page.Fill(1, 2, 3);
+    CopyPaintedRowsInto({bytes.data(), 9, 3, 36, true}, 7, 3, page, 6);
+    for (int y = 0; y < 10; ++y) {
+        for (int x = 0; x < 7; ++x) {
+            const std::uint8_t* pixel = page.Row(y).data() + 3 * x;
+            const std::vector<int> got(pixel, pixel + 3);
+            if (y < 6 || y > 8) {
+                EXPECT_EQ(got, (std::vector<int>{1, 2, 3})) << "untouched row " << y;
+            } else if (y == 7 && x == 5) {
+                EXPECT_EQ(got, (std::vector<int>{255, 255, 255})) << "transparent over white";
+            } else {
+                EXPECT_EQ(got, (std::vector<int>{0x42, y - 6, x})) << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(PaintedPixels, BandThatDoesNotFitThePageIsRefused) {
+    const auto bytes = Painted(4, 3, 16, [](int, int) { return 0xFF000000u; });
+    Bitmap24 page(4, 5);
+    EXPECT_THROW(CopyPaintedRowsInto({bytes.data(), 4, 3, 16, true}, 4, 3, page, 3), Error);
+    EXPECT_THROW(CopyPaintedRowsInto({bytes.data(), 4, 3, 16, true}, 4, 3, page, -1), Error);
+    Bitmap24 narrow(3, 5);
+    EXPECT_THROW(CopyPaintedRowsInto({bytes.data(), 4, 3, 16, true}, 4, 3, narrow, 0), Error);
+    EXPECT_NO_THROW(CopyPaintedRowsInto({bytes.data(), 4, 3, 16, true}, 4, 3, page, 2));
+}
+
 TEST(PaintedPixels, RefusesAPaintingSmallerThanTheBand) {
     const auto bytes = Painted(4, 3, 16, [](int, int) { return 0xFF000000u; });
     Bitmap24 target;

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstddef>
+
+#include "imaging/Bitmap24.h"
+
+namespace pagrovix {
+
+// Freshly allocated memory is mapped by the system one page at a time, on first use; on some
+// machines those faults cost more than painting the page. These map a whole block in one go. They
+// are only a speed-up: where the system cannot, nothing happens and the memory maps as it is used.
+void MapForWriting(void* data, std::size_t bytes);
+void MapForReading(const void* data, std::size_t bytes);
+
+// A copy of picture, made without the page-by-page faults of a plain copy into new memory.
+Bitmap24 CopyOfPicture(const Bitmap24& picture);
+
+}  // namespace pagrovix
