@@ -15,6 +15,10 @@ struct Expected {
     std::vector<Band> bands;
 };
 
+void PrintTo(const Expected& expected, std::ostream* out) {
+    *out << "H = " << expected.height;
+}
+
 class BandPlanTable : public testing::TestWithParam<Expected> {};
 
 TEST_P(BandPlanTable, CutsThePageAsTheTableSays) {
@@ -36,7 +40,10 @@ INSTANTIATE_TEST_SUITE_P(
                     // R = 0: the empty last band has nothing to copy and is left out.
                     Expected{65526, 32763, 2, 0, {{0, 32763}, {32763, 32763}}},
                     Expected{70000, 32763, 2, 4474, {{0, 32763}, {32763, 32763}, {65526, 4474}}},
-                    Expected{1, 1, 1, 0, {{0, 1}}}));
+                    Expected{1, 1, 1, 0, {{0, 1}}}),
+    [](const testing::TestParamInfo<Expected>& info) {
+        return "Height" + std::to_string(info.param.height);
+    });
 
 TEST(BandPlan, BandsCoverEveryRowOnceAndNoneIsTallerThanTheLimit) {
     for (int height : {2, 999, 32762, 32765, 65525, 65527, 98289, 98290, 200000}) {

@@ -8,12 +8,15 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
+#include <wx/button.h>
 #include <wx/frame.h>
 #include <wx/panel.h>
+#include <wx/uiaction.h>
 #include <wx/webview.h>
 
 #include "app/UiHelpers.h"
 #include "capture/BandPlan.h"
+#include "capture/EngineWait.h"
 #include "capture/PageCapture.h"
 #include "capture/WebKitBrowserView.h"
 #include "capture/WindowCaptureCallbacks.h"
@@ -353,6 +356,48 @@ TEST_F(CaptureOnEngine, EndOfThePageProcessEndsTheCaptureWithTheBrowserRestored)
     ASSERT_TRUE(again.picture);
     EXPECT_TRUE(IsRowPage(*again.picture, 1280, 700));
     ExpectRestored();
+}
+
+TEST_F(CaptureOnEngine, PageWiderThanTheEngineCanPaintGetsAClearErrorBox) {
+    const std::string path = folder.File("wide.html");
+    WriteText(path,
+              "<!DOCTYPE html><body style=\"margin: 0\">"
+              "<div style=\"width: 40000px; height: 300px; background: rgb(1,2,3)\"></div>");
+    ASSERT_TRUE(harness->Load(path));
+    Bitmap24 page;
+    const Outcome outcome = Capture(page);
+    ASSERT_EQ(outcome.errors.size(), 1u);
+    EXPECT_THAT(outcome.errors[0], HasSubstr("The page is 40000 pixels wide"));
+    EXPECT_EQ(outcome.paints, 0);
+    EXPECT_FALSE(outcome.picture);
+    ExpectRestored();
+}
+
+TEST_F(CaptureOnEngine, ClicksDuringTheCaptureWaitUntilItHasEnded) {
+    ASSERT_TRUE(harness->Load(RowPage(1280, 1000)));
+    auto* button = new wxButton(harness->frame, wxID_ANY, "Snapshot", wxPoint(0, 0));
+    button->Raise();
+    int clicks = 0;
+    button->Bind(wxEVT_BUTTON, [&](wxCommandEvent&) { ++clicks; });
+    ProcessEvents(std::chrono::milliseconds(200));
+    int clicksDuringCapture = -1;
+    wxUIActionSimulator simulator;
+    Bitmap24 page;
+    const Outcome outcome = Capture(page, {}, [&](const std::string& step) {
+        if (step == "scroll") {
+            simulator.MouseMove(button->GetScreenRect().GetPosition() + wxPoint(10, 10));
+            simulator.MouseClick();
+            // Long enough for the click to arrive; the capture's waits hold it back.
+            WaitForEngine([] { return false; }, std::chrono::milliseconds(300));
+            clicksDuringCapture = clicks;
+        }
+    });
+    EXPECT_THAT(outcome.errors, ElementsAre());
+    EXPECT_EQ(clicksDuringCapture, 0);
+    EXPECT_TRUE(WaitUntil([&] { return clicks == 1; }, std::chrono::seconds(5)))
+        << "the click is handled after the capture";
+    button->Destroy();
+    ProcessEvents();
 }
 
 // The program's own callbacks: the error box, the Snapshot hand-off and the PNG file.
