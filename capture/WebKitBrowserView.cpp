@@ -9,108 +9,25 @@
 #include <webkit2/webkit2.h>
 #include <wx/webview.h>
 
+#include "capture/EngineReply.h"
 #include "capture/EngineWait.h"
 #include "capture/MemoryMapping.h"
+#include "capture/PageScripts.h"
 #include "capture/PaintedPixels.h"
 #include "imaging/Error.h"
 
 namespace pagrovix {
 namespace {
 
-// Scripts run in a world of their own, so a page that replaces scrollTo or Math cannot fool them.
-constexpr const char* kScriptWorld = "pagrovix-capture";
-
-// The larger of the body's and the root element's scroll sizes: with a doctype the body's alone
-// misses its own margins and whatever lies outside it.
-constexpr const char* kMeasureScript = R"js((() => {
-  const root = document.documentElement;
-  if (!root) return null;
-  const body = document.body;
-  return [Math.max(root.scrollWidth, body ? body.scrollWidth : 0),
-          Math.max(root.scrollHeight, body ? body.scrollHeight : 0)];
-})())js";
-
-// The view's size and the document area within it (less the scroll bars).
-constexpr const char* kViewSizeScript = R"js((() => {
-  const area = document.scrollingElement || document.documentElement;
-  return [innerWidth, innerHeight,
-          area ? area.clientWidth : innerWidth, area ? area.clientHeight : innerHeight];
-})())js";
-
-// Whether the images in view have loaded. A view off the screen never sees its lazy images come
-// into view, so those in view are asked to load now, as scrolling to them would.
-constexpr const char* kContentScript = R"js((() => {
-  const w = innerWidth, h = innerHeight;
-  let loaded = 1;
-  for (const image of document.images) {
-    if (image.complete) continue;
-    const r = image.getBoundingClientRect();
-    if (r.bottom > 0 && r.top < h && r.right > 0 && r.left < w) {
-      if (image.loading === 'lazy') image.loading = 'eager';
-      loaded = 0;
-    }
-  }
-  return [loaded];
-})())js";
-
-std::string ScrollScript(int y) {
-    // "instant" overrides a page's smooth scrolling, so the position holds at once.
-    return "window.scrollTo({left: 0, top: " + std::to_string(y) +
-           ", behavior: 'instant'}); [scrollX, scrollY]";
-}
-
-// One answer of the engine that may come after its wait has given up: the callback keeps what it
-// needs alive on its own and only drops the late answer.
-class EngineReply {
-public:
-    EngineReply() : state_(std::make_shared<State>()), cancellable_(g_cancellable_new()) {}
-    ~EngineReply() {
-        if (!Arrived()) {
-            g_cancellable_cancel(cancellable_);
-        }
-        g_object_unref(cancellable_);
-    }
-    EngineReply(const EngineReply&) = delete;
-    EngineReply& operator=(const EngineReply&) = delete;
-
-    GCancellable* Cancellable() const { return cancellable_; }
-    static void Callback(GObject*, GAsyncResult* result, gpointer data) {
-        auto* state = static_cast<std::shared_ptr<State>*>(data);
-        (*state)->result = G_ASYNC_RESULT(g_object_ref(result));
-        delete state;
-    }
-    gpointer CallbackData() const { return new std::shared_ptr<State>(state_); }
-    bool Arrived() const { return state_->result != nullptr; }
-    GAsyncResult* Result() const { return state_->result; }
-
-private:
-    struct State {
-        GAsyncResult* result = nullptr;
-        ~State() {
-            if (result) {
-                g_object_unref(result);
-            }
-        }
-    };
-    std::shared_ptr<State> state_;
-    GCancellable* cancellable_;
-};
-
-struct ErrorFree {
-    void operator()(GError* error) const { g_error_free(error); }
-};
-struct ObjectUnref {
-    void operator()(gpointer object) const { g_object_unref(object); }
-};
-struct SurfaceDestroy {
-    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-};
-
 std::string Seconds(std::chrono::milliseconds limit) {
     const double seconds = double(limit.count()) / 1000.0;
     char text[32];
     std::snprintf(text, sizeof text, "%g", seconds);
     return std::string(text) + (seconds == 1.0 ? " second" : " seconds");
+}
+
+WebKitWebView* EngineOf(wxWebView* view) {
+    return WEBKIT_WEB_VIEW(view->GetNativeBackend());
 }
 
 }  // namespace
@@ -124,25 +41,20 @@ struct WebKitSignals {
     }
 };
 
-namespace {
-
-WebKitWebView* EngineOf(wxWebView* view) {
-    return WEBKIT_WEB_VIEW(view->GetNativeBackend());
-}
-
-}  // namespace
-
 WebKitBrowserView::WebKitBrowserView(wxWebView* view, wxWindow* panel)
     : WebKitBrowserView(view, panel, TimeLimits{}) {}
 
 WebKitBrowserView::WebKitBrowserView(wxWebView* view, wxWindow* panel, TimeLimits limits)
-    : view_(view), panel_(panel), limits_(limits) {
-    terminatedHandler_ = g_signal_connect(EngineOf(view_), "web-process-terminated",
+    : view_(view), panel_(panel), limits_(limits), engine_(EngineOf(view)) {
+    // Held, so the handler can be taken off even when the window went first.
+    g_object_ref(engine_);
+    terminatedHandler_ = g_signal_connect(engine_, "web-process-terminated",
                                           G_CALLBACK(WebKitSignals::ProcessTerminated), this);
 }
 
 WebKitBrowserView::~WebKitBrowserView() {
-    g_signal_handler_disconnect(EngineOf(view_), terminatedHandler_);
+    g_signal_handler_disconnect(engine_, terminatedHandler_);
+    g_object_unref(engine_);
     if (hidden_) {
         view_->Unbind(wxEVT_WEBVIEW_NAVIGATING, &WebKitBrowserView::OnNavigating, this);
     }

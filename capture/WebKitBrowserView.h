@@ -58,6 +58,7 @@ private:
     wxWebView* view_;
     wxWindow* panel_;
     TimeLimits limits_;
+    void* engine_;  // the WebKitWebView behind view_
     unsigned long terminatedHandler_ = 0;
     bool engineEnded_ = false;
     bool outOfMemory_ = false;

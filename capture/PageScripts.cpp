@@ -1,0 +1,11 @@
+#include "capture/PageScripts.h"
+
+namespace pagrovix {
+
+std::string ScrollScript(int y) {
+    // "instant" overrides a page's smooth scrolling, so the position holds at once.
+    return "window.scrollTo({left: 0, top: " + std::to_string(y) +
+           ", behavior: 'instant'}); [scrollX, scrollY]";
+}
+
+}  // namespace pagrovix
