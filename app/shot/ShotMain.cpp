@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <unistd.h>
 #include <wx/app.h>
 #include <wx/init.h>
@@ -24,7 +25,7 @@ public:
         : options_(options), reporter_(reporter) {}
 
     bool OnInit() override {
-        // wx's own messages go to the error stream: a dialog box would wait for a person.
+        // wx's own messages must never become a dialog box, which would wait for a person.
         delete wxLog::SetActiveTarget(new wxLogStderr);
         wxLog::DisableTimestamp();
         CallAfter([this] { RunSession(); });
@@ -53,18 +54,47 @@ private:
     int status_ = 1;
 };
 
+// The browser engine, its page processes and the graphics libraries under them print notes of
+// their own on the error stream. Scripts read the command's stream, so it carries only the
+// command's progress, warnings and errors: the others get /dev/null. Sanitizer builds keep the
+// stream, where the sanitizers report.
+std::FILE* TakeErrorStream() {
+#if defined(__SANITIZE_ADDRESS__)
+    return stderr;
+#else
+    const int own = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    if (own < 0) {
+        return stderr;
+    }
+    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    std::FILE* stream = null >= 0 ? fdopen(own, "w") : nullptr;
+    if (!stream) {
+        if (null >= 0) {
+            close(null);
+        }
+        close(own);
+        return stderr;
+    }
+    std::fflush(stderr);
+    dup2(null, STDERR_FILENO);
+    close(null);
+    return stream;
+#endif
+}
+
 int RunShots(const char* program, const ShotOptions& options) {
+    std::FILE* errors = TakeErrorStream();
     std::unique_ptr<PrivateDisplay> display;
     try {
         display = PrivateDisplay::StartIfNeeded();
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "pagrovix-shot: %s\n", error.what());
+        std::fprintf(errors, "pagrovix-shot: %s\n", error.what());
         return 1;
     }
     // The view is an X window, on the person's display or on the private one.
     setenv("GDK_BACKEND", "x11", 1);
 
-    ShotReporter reporter(stderr, !options.quiet && isatty(STDERR_FILENO));
+    ShotReporter reporter(errors, !options.quiet && isatty(fileno(errors)));
     // The toolkit sees no arguments of ours: an address must never be taken for one of its
     // options.
     int argc = 1;
@@ -72,7 +102,7 @@ int RunShots(const char* program, const ShotOptions& options) {
     wxApp::SetInstance(new ShotApp(options, reporter));
     if (!wxEntryStart(argc, argv)) {
         const char* name = std::getenv("DISPLAY");
-        std::fprintf(stderr, "pagrovix-shot: cannot open the display \"%s\"\n", name ? name : "");
+        std::fprintf(errors, "pagrovix-shot: cannot open the display \"%s\"\n", name ? name : "");
         return 1;
     }
     int status = 1;
