@@ -19,9 +19,18 @@ ViewSize BandProgressView::MeasureDocument() {
 }
 
 void BandProgressView::PaintBand(Bitmap24& target, int width, int rows) {
+    ReportNextBand();
+    view_.PaintBand(target, width, rows);
+}
+
+void BandProgressView::PaintBandInto(Bitmap24& page, int y, int rows, Bitmap24& band) {
+    ReportNextBand();
+    view_.PaintBandInto(page, y, rows, band);
+}
+
+void BandProgressView::ReportNextBand() {
     ++band_;
     report_(band_, std::max(band_, bandCount_));
-    view_.PaintBand(target, width, rows);
 }
 
 }  // namespace pagrovix

@@ -23,9 +23,12 @@ public:
     void ScrollTo(int y) override { view_.ScrollTo(y); }
     void WaitForContent() override { view_.WaitForContent(); }
     void PaintBand(Bitmap24& target, int width, int rows) override;
+    void PaintBandInto(Bitmap24& page, int y, int rows, Bitmap24& band) override;
     void Restore() noexcept override { view_.Restore(); }
 
 private:
+    void ReportNextBand();
+
     BrowserView& view_;
     BandReport report_;
     int band_ = 0;
