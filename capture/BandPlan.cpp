@@ -6,7 +6,7 @@ namespace pagrovix {
 
 BandPlan PlanBands(int width, int height) {
     if (width <= 0 || height <= 0) {
-        throw Error("The page is empty: it has no width or height to capture");
+        throw Error("The page is empty: it has no width or height to capture.");
     }
     BandPlan plan;
     plan.width = width;

@@ -67,7 +67,7 @@ TEST(BandPlan, RefusesAPageWithoutWidthOrHeight) {
         PlanBands(800, 0);
         FAIL();
     } catch (const Error& error) {
-        EXPECT_STREQ(error.what(), "The page is empty: it has no width or height to capture");
+        EXPECT_STREQ(error.what(), "The page is empty: it has no width or height to capture.");
     }
 }
 

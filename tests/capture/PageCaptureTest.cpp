@@ -280,7 +280,7 @@ TEST(PageCaptureFailures, AnEmptyDocumentGetsAClearBoxInsteadOfADivisionByZero) 
     Bitmap24 page, band;
     EXPECT_FALSE(capture.Run(page, band));
     EXPECT_THAT(outcome.errors,
-                ElementsAre("The page is empty: it has no width or height to capture"));
+                ElementsAre("The page is empty: it has no width or height to capture."));
     EXPECT_FALSE(outcome.picture);
     EXPECT_EQ(std::count(view.log.begin(), view.log.end(), "restore"), 1);
 }
