@@ -107,6 +107,8 @@ void TfrmMain::CreateToolStrip() {
     tlbGo->AddTool(btnGo, "Go", BuiltInPicture(Picture::Go, kGoPictureSize), "Go");
     tlbGo->Realize();
     StyleToolStrip(tlbToolbar, wxSize(52, 44), tlbGo, wxSize(51, 26), ToolCaptionPoints());
+    ForwardContextMenuClicks(tlbToolbar);
+    ForwardContextMenuClicks(tlbGo);
     tlbToolbar->SetSize(tlbToolbar->GetBestSize());
     tlbGo->SetSize(tlbGo->GetBestSize());
 }

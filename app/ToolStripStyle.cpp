@@ -3,6 +3,7 @@
 #include <gtk/gtk.h>
 #include <wx/string.h>
 #include <wx/toolbar.h>
+#include <wx/utils.h>
 
 namespace pagrovix {
 namespace {
@@ -10,7 +11,24 @@ namespace {
 constexpr const char* kToolsName = "pagrovix-tools";
 constexpr const char* kGoName = "pagrovix-go";
 
+// The tool buttons keep every press to themselves, so the release of the right button is what
+// reaches the tool bar.
+extern "C" gboolean ContextMenuCallback(GtkWidget*, GdkEvent* gdkEvent, gpointer data) {
+    if (gdkEvent->type != GDK_BUTTON_RELEASE || gdkEvent->button.button != GDK_BUTTON_SECONDARY) {
+        return FALSE;
+    }
+    auto* bar = static_cast<wxToolBar*>(data);
+    wxContextMenuEvent event(wxEVT_CONTEXT_MENU, bar->GetId(), wxGetMousePosition());
+    event.SetEventObject(bar);
+    bar->HandleWindowEvent(event);
+    return TRUE;
+}
+
 }  // namespace
+
+void ForwardContextMenuClicks(wxToolBar* bar) {
+    g_signal_connect(bar->GTKGetToolbar(), "event", G_CALLBACK(ContextMenuCallback), bar);
+}
 
 void StyleToolStrip(wxToolBar* tools, wxSize toolSize, wxToolBar* go, wxSize goSize,
                     double captionPoints) {

@@ -11,4 +11,8 @@ namespace pagrovix {
 void StyleToolStrip(wxToolBar* tools, wxSize toolSize, wxToolBar* go, wxSize goSize,
                     double captionPoints);
 
+// Makes a right-click anywhere on the tool bar, its tools included, ask for the tool bar's context
+// menu (wxEVT_CONTEXT_MENU), as it does on every other part of the window.
+void ForwardContextMenuClicks(wxToolBar* bar);
+
 }  // namespace pagrovix

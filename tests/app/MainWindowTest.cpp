@@ -7,6 +7,7 @@
 #include <gtk/gtk.h>
 #include <wx/bmpcbox.h>
 #include <wx/gauge.h>
+#include <wx/menu.h>
 #include <wx/panel.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
@@ -316,6 +317,25 @@ TEST_F(MainWindowTest, F1OpensTheAboutWindowWithTheProgramsTexts) {
     EXPECT_TRUE(copyright.Contains("2009")) << copyright;
     ProcessEvents(std::chrono::milliseconds(100));
     EXPECT_EQ(wxTopLevelWindows.GetCount(), 1u);  // the About window is gone
+}
+
+TEST_F(MainWindowTest, RightClickOnTheToolStripOffersAbout) {
+    TfrmMain& window = Open({"one.html"});
+    ASSERT_TRUE(WaitForTitle("Page One"));
+    wxString offered;
+    window.Bind(wxEVT_MENU_OPEN, [&](wxMenuEvent& event) {
+        if (const wxMenuItem* item =
+                event.GetMenu() ? event.GetMenu()->FindItem(kAboutCommand) : nullptr) {
+            offered = item->GetItemLabel();
+        }
+        window.CallAfter([] { wxUIActionSimulator().Char(WXK_ESCAPE); });
+    });
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(window.tlbToolbar->ClientToScreen(wxPoint(52 * 4 + 26, 20)));  // on Home
+    ProcessEvents();
+    mouse.MouseClick(wxMOUSE_BTN_RIGHT);
+    ASSERT_TRUE(WaitUntil([&] { return !offered.empty(); }));
+    EXPECT_EQ(offered, "&About...");
 }
 
 TEST_F(MainWindowTest, AboutCommandIsTheToolStripMenusItem) {
