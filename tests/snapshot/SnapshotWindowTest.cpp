@@ -89,11 +89,15 @@ void PressEnter() {
 TEST(SnapshotWindow, OpensOnTheOnlyCopyWithTheWholePictureSelected) {
     Bitmap24 picture = PatternPicture(300, 200);
     const std::uint8_t* pixels = picture.Data();
+    // The caller's busy cursor gives way to the normal one while the window is open.
+    wxBeginBusyCursor();
     RunInSnapshotWindow(std::move(picture), [&](TfrmSnapshot& form) {
+        EXPECT_FALSE(wxIsBusy());
         EXPECT_EQ(form.Picture().Data(), pixels);
         EXPECT_EQ(form.GetTitle(), "Snapshot");
         EXPECT_TRUE(WaitUntil([&] { return Fields(form) == "0 0 300 200"; })) << Fields(form);
         EXPECT_EQ(form.Label1->GetLabel(), "0, 0");
+        EXPECT_EQ(form.Label1->GetRect().GetRight() + 1, form.Panel3->GetClientSize().x - 12);
         EXPECT_TRUE(form.GuideLinesVisible());
         EXPECT_EQ(form.ToolButton1->GetLabel(), "Preview...");
         EXPECT_EQ(form.ToolButton5->GetLabel(), "Save As PNG");
@@ -102,7 +106,16 @@ TEST(SnapshotWindow, OpensOnTheOnlyCopyWithTheWholePictureSelected) {
         const wxRect work = wxDisplay(&form).GetClientArea();
         EXPECT_EQ(form.GetRect(), work);
         EXPECT_FALSE(form.HasFlag(wxRESIZE_BORDER));
+
+        // A press on the scroll area's background beside the picture gives it the focus.
+        form.LabeledEdit2->SetFocus();
+        wxUIActionSimulator mouse;
+        mouse.MouseMove(OnScreen(form, 500, 100));
+        mouse.MouseClick();
+        EXPECT_TRUE(WaitUntil([&] { return wxWindow::FindFocus() == form.ScrollBox1; }));
     });
+    EXPECT_TRUE(wxIsBusy());
+    wxEndBusyCursor();
 }
 
 TEST(SnapshotWindow, DrawsThePictureAtFullSizeWithRedHandles) {
@@ -197,9 +210,11 @@ TEST(SnapshotWindow, PositionReadoutFollowsThePointerOverThePictureOnly) {
         ASSERT_TRUE(WaitUntil([&] { return form.Label1->GetLabel() == "120, 45"; }))
             << form.Label1->GetLabel();
         const int right = form.Label1->GetRect().GetRight();
+        EXPECT_FALSE(form.ScrollBox1->GetCursor().IsOk());
         mouse.MouseMove(OnScreen(form, 2, 2));  // over a handle
         ProcessEvents();
         EXPECT_EQ(form.Label1->GetLabel(), "120, 45");
+        EXPECT_TRUE(form.ScrollBox1->GetCursor().IsOk());  // the hand
         mouse.MouseMove(OnScreen(form, 7, 9));
         ASSERT_TRUE(WaitUntil([&] { return form.Label1->GetLabel() == "7, 9"; }));
         EXPECT_EQ(form.Label1->GetRect().GetRight(), right);
