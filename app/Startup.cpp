@@ -48,7 +48,8 @@ std::string InstalledDataFolder() {
 std::vector<std::string> DataFileCandidates(const std::string& programFolder,
                                             const std::string& installedFolder,
                                             const std::string& name) {
-    return {programFolder + "/data/" + name, installedFolder + "/" + name};
+    return {programFolder + "/data/" + name, FolderOf(programFolder) + "/share/pagrovix/" + name,
+            installedFolder + "/" + name};
 }
 
 std::optional<std::string> FirstExistingFile(const std::vector<std::string>& candidates) {

@@ -24,8 +24,9 @@ std::string FolderOf(const std::string& path);
 // The folder the installed program keeps its data files in.
 std::string InstalledDataFolder();
 
-// Where a data file of the program may be: beside the program in the build tree (data/name), then
-// in the installed data folder.
+// Where a data file of the program may be: beside the program in the build tree (data/name), in
+// the data folder of the prefix the program is installed under (bin/../share/pagrovix), then in
+// the data folder chosen when it was built.
 std::vector<std::string> DataFileCandidates(const std::string& programFolder,
                                             const std::string& installedFolder,
                                             const std::string& name);

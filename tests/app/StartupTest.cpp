@@ -38,6 +38,13 @@ TEST(ProgramFolder, IsTheFolderWithoutTrailingSeparatorExceptTheRoot) {
     EXPECT_EQ(FolderOf("build/app/pagrovix"), "build/app");
 }
 
+TEST(DataFiles, AreLookedForBesideTheProgramThenUnderItsPrefixThenWhereTheBuildPutThem) {
+    EXPECT_EQ(DataFileCandidates("/opt/pv/bin", "/usr/share/pagrovix", "start.html"),
+              (std::vector<std::string>{"/opt/pv/bin/data/start.html",
+                                        "/opt/pv/share/pagrovix/start.html",
+                                        "/usr/share/pagrovix/start.html"}));
+}
+
 TEST(DataFiles, TakesTheFirstExistingRegularFile) {
     const auto folder = std::filesystem::temp_directory_path() / "pagrovix-startup-test";
     std::filesystem::create_directories(folder / "dir.html");
