@@ -3,6 +3,7 @@
 #include <exception>
 
 #include <wx/dcmemory.h>
+#include <wx/dialog.h>
 #include <wx/display.h>
 #include <wx/fontenum.h>
 #include <wx/settings.h>
@@ -40,6 +41,14 @@ void ApplyCoverWorkArea(wxWindow* window) {
                                           wxSystemSettings::GetMetric(wxSYS_FRAMESIZE_X, window),
                                           wxSystemSettings::GetMetric(wxSYS_FRAMESIZE_Y, window));
     window->SetSize(cover.left, cover.top, cover.width, cover.height);
+}
+
+void CloseForm(wxDialog* form) {
+    if (form->IsModal()) {
+        form->EndModal(wxID_CANCEL);
+    } else {
+        form->Hide();
+    }
 }
 
 void ReportErrors(const std::function<void()>& command) {

@@ -5,6 +5,7 @@
 #include <wx/bitmap.h>
 #include <wx/font.h>
 
+class wxDialog;
 class wxWindow;
 
 namespace pagrovix {
@@ -15,6 +16,10 @@ wxFont FormFont();
 
 // Sizes a window by CoverWorkArea on the display it is on, with the frame size the toolkit tells.
 void ApplyCoverWorkArea(wxWindow* window);
+
+// What the close box, the system menu and the system's close key do: a modal window ends with
+// wxID_CANCEL, any other is hidden.
+void CloseForm(wxDialog* form);
 
 // Runs a command; an error it raises ends it and goes to the program's default error display.
 void ReportErrors(const std::function<void()>& command);

@@ -14,7 +14,7 @@ TfrmPreview::TfrmPreview(wxWindow* parent)
 void TfrmPreview::FormCreate() {
     SetFont(FormFont());
     SetEscapeId(wxID_NONE);
-    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { EndModal(wxID_CANCEL); });
+    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { CloseForm(this); });
 
     ApplyCoverWorkArea(this);
 

@@ -30,7 +30,7 @@ void TfrmSave::FormCreate() {
     // Neither button is the default or the cancel button: Enter and Escape press neither.
     SetEscapeId(wxID_NONE);
     SetAffirmativeId(wxID_NONE);
-    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { EndModal(wxID_CANCEL); });
+    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { CloseForm(this); });
     Bind(wxEVT_PAINT, &TfrmSave::FormPaint, this);
 
     // Created in tab order: the buttons first, then the format choice.

@@ -25,7 +25,8 @@ void ShowSnapshotWindow(wxWindow* parent, Bitmap24 picture);
 
 // The Snapshot window: the picture at 1:1 with two handles that mark the selection, guide lines
 // across the picture at the selection's edges, four corner fields, a position read-out and the
-// toolbar commands that preview and save the selection (SnapshotCommands.cpp).
+// toolbar commands that preview and save the selection. The selection's handlers are in
+// SnapshotSelection.cpp, the commands in SnapshotCommands.cpp.
 //
 // Image1, its panel Panel2 and the shapes are not windows of their own: ScrollBox1 draws the
 // picture and draws the guide lines Shape2..Shape5 and the handles Shape6 (tag 1) and Shape7
@@ -74,7 +75,7 @@ private:
     void FormResize(wxSizeEvent& event);
     void FormActivate();
 
-    // Selection.
+    // Selection (SnapshotSelection.cpp).
     void LayoutSelection(Handle active);
     void RefreshShapes();
     std::array<PixelRect, 6> ShapeBounds() const;
