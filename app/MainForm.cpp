@@ -172,7 +172,12 @@ void TfrmMain::ShowAboutWindow() {
     about.ShowModal();
 }
 
-void TfrmMain::ToolStripContextMenu(wxContextMenuEvent&) {
+void TfrmMain::ToolStripContextMenu(wxContextMenuEvent& event) {
+    // The address box keeps its own menu (cut, copy, paste).
+    if (event.GetEventObject() == cboAddress) {
+        event.Skip();
+        return;
+    }
     wxMenu menu;
     menu.Append(kAboutCommand, "&About...");
     PopupMenu(&menu);

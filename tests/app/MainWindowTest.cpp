@@ -331,6 +331,15 @@ TEST_F(MainWindowTest, RightClickOnTheToolStripOffersAbout) {
         window.CallAfter([] { wxUIActionSimulator().Char(WXK_ESCAPE); });
     });
     wxUIActionSimulator mouse;
+    // The address box keeps its own menu.
+    mouse.MouseMove(window.cboAddress->ClientToScreen(wxPoint(20, 10)));
+    ProcessEvents();
+    mouse.MouseClick(wxMOUSE_BTN_RIGHT);
+    ProcessEvents(std::chrono::milliseconds(300));
+    EXPECT_TRUE(offered.empty());
+    mouse.Char(WXK_ESCAPE);
+    ProcessEvents(std::chrono::milliseconds(200));
+
     mouse.MouseMove(window.tlbToolbar->ClientToScreen(wxPoint(52 * 4 + 26, 20)));  // on Home
     ProcessEvents();
     mouse.MouseClick(wxMOUSE_BTN_RIGHT);
