@@ -28,17 +28,6 @@ namespace {
 
 using namespace test;
 
-void RunInSnapshotWindow(Bitmap24 picture, const std::function<void(TfrmSnapshot&)>& steps) {
-    bool ran = false;
-    WhenShown<TfrmSnapshot>([&](TfrmSnapshot& form) {
-        ASSERT_TRUE(WaitUntil([&] { return form.ScrollBox1->PaintCount() > 0; }));
-        ran = true;
-        steps(form);
-    });
-    ShowSnapshotWindow(nullptr, std::move(picture));
-    EXPECT_TRUE(ran);
-}
-
 // Selects (x0, y0) to (x1, y1) through the corner fields, as typing and Enter would.
 void Select(TfrmSnapshot& form, int x0, int y0, int x1, int y1) {
     const int values[] = {x1, y1, x0, y0};

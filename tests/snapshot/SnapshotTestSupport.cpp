@@ -13,7 +13,11 @@
 #include <wx/button.h>
 #include <wx/timer.h>
 
+#include <gtest/gtest.h>
+
 #include "app/UiHelpers.h"
+#include "snapshot/PictureView.h"
+#include "snapshot/SnapshotForm.h"
 #include "tests/support/GuiTest.h"
 
 namespace pagrovix::test {
@@ -78,6 +82,19 @@ private:
 void WhenDialogShown(const std::function<bool(wxDialog*)>& isWanted,
                      std::function<void(wxDialog&)> action) {
     (new DialogWatcher(isWanted, std::move(action)))->Start(20);
+}
+
+void RunInSnapshotWindow(Bitmap24 picture, const std::function<void(TfrmSnapshot&)>& steps) {
+    bool ran = false;
+    WhenShown<TfrmSnapshot>([&](TfrmSnapshot& form) {
+        ASSERT_TRUE(WaitUntil([&] { return form.ScrollBox1->PaintCount() > 0; }));
+        ran = true;
+        steps(form);
+    });
+    ShowSnapshotWindow(nullptr, std::move(picture));
+    EXPECT_TRUE(ran);
+    // The watcher deletes itself once the events after the window's closing are processed.
+    ProcessEvents();
 }
 
 void Click(wxWindow* button) {

@@ -16,6 +16,10 @@
 
 class wxWindow;
 
+namespace pagrovix {
+class TfrmSnapshot;
+}
+
 // Readable failure messages for wx values.
 inline void PrintTo(const wxString& text, std::ostream* out) {
     *out << '"' << text.utf8_string() << '"';
@@ -48,6 +52,10 @@ bool TurnWheel(int button);
 
 // Reads a pixel of the X server's screen (24-bit true colour) as the server has it now.
 bool ReadScreenPixel(int x, int y, unsigned char* red, unsigned char* green, unsigned char* blue);
+
+// Opens the real Snapshot window on picture and runs steps once it has been painted; the
+// window is closed afterwards.
+void RunInSnapshotWindow(Bitmap24 picture, const std::function<void(TfrmSnapshot&)>& steps);
 
 // Sends a click to a button as the toolkit would, and processes what follows.
 void Click(wxWindow* button);

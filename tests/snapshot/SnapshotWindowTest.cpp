@@ -18,18 +18,6 @@ namespace {
 
 using namespace test;
 
-// Opens the real window on picture and runs steps once it has been painted.
-void RunInSnapshotWindow(Bitmap24 picture, const std::function<void(TfrmSnapshot&)>& steps) {
-    bool ran = false;
-    WhenShown<TfrmSnapshot>([&](TfrmSnapshot& form) {
-        ASSERT_TRUE(WaitUntil([&] { return form.ScrollBox1->PaintCount() > 0; }));
-        ran = true;
-        steps(form);
-    });
-    ShowSnapshotWindow(nullptr, std::move(picture));
-    EXPECT_TRUE(ran);
-}
-
 wxString Fields(const TfrmSnapshot& form) {
     return form.LabeledEdit1->GetValue() + " " + form.LabeledEdit2->GetValue() + " " +
            form.LabeledEdit3->GetValue() + " " + form.LabeledEdit4->GetValue();
