@@ -71,12 +71,18 @@ PageLoader::Result PageLoader::Load(const std::string& url, std::chrono::millise
     }
     requested_ = url;
     started_ = false;
+    committed_ = false;
     finished_ = false;
     failed_ = false;
     processEnded_ = false;
     reason_.clear();
     view_->LoadURL(wxString::FromUTF8(url));
     if (!RunEventsUntil([this] { return finished_ || failed_ || processEnded_; }, limit)) {
+        if (!committed_) {
+            // The view still shows the page before: capturing it would be a wrong picture.
+            return {Outcome::Failed,
+                    "no answer came within " + std::to_string(limit.count() / 1000) + " seconds"};
+        }
         return {Outcome::TimedOut, {}};
     }
     if (failed_ || processEnded_) {
@@ -104,7 +110,9 @@ void PageLoader::OnLoadChanged(int event) {
     if (!started_) {
         return;
     }
-    if (event == WEBKIT_LOAD_FINISHED && !failed_) {
+    if (event == WEBKIT_LOAD_COMMITTED) {
+        committed_ = true;
+        // The answer is there: a page that failed need not be waited for.
         WebKitWebResource* resource = webkit_web_view_get_main_resource(WEBKIT_WEB_VIEW(webView_));
         WebKitURIResponse* response =
             resource ? webkit_web_resource_get_response(resource) : nullptr;
@@ -119,6 +127,8 @@ void PageLoader::OnLoadChanged(int event) {
             failed_ = true;
             reason_ = "the browser refused to open this address";
         }
+    }
+    if (event == WEBKIT_LOAD_FINISHED) {
         finished_ = true;
     }
 }

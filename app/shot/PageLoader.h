@@ -22,7 +22,8 @@ public:
     PageLoader& operator=(const PageLoader&) = delete;
 
     // Starts loading url and processes events until it has loaded, has failed or limit is up. A
-    // page that ends in an HTTP error status (400 and up) has failed.
+    // page that ends in an HTTP error status (400 and up) has failed, and so has one of which
+    // nothing had arrived when the time was up. TimedOut means that part of the page is there.
     Result Load(const std::string& url, std::chrono::milliseconds limit);
 
     // Waits until the view has shown the page it was created with. The engine loads that page
@@ -44,6 +45,7 @@ private:
     wxWebView* view_;
     void* webView_;
     bool started_ = false;
+    bool committed_ = false;
     bool finished_ = false;
     bool failed_ = false;
     bool processEnded_ = false;

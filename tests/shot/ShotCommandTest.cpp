@@ -249,6 +249,21 @@ TEST_F(ShotCommand, APageThatNeverFinishesLoadingIsCapturedAfterTheTimeout) {
     ExpectNothingLeft(result);
 }
 
+TEST_F(ShotCommand, AnAddressThatNeverAnswersFailsInsteadOfShowingThePageBefore) {
+    const std::string page = Page("rows.html", 900);
+    TestServer server(folder_.Path());
+    const CommandResult result = RunShot({"--timeout", "2", page, folder_.File("a.png"),
+                                          server.Url("silent"), folder_.File("b.png")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.err, "pagrovix-shot: " + server.Url("silent") +
+                                         ": Cannot load the page: no answer came within 2 "
+                                         "seconds"))
+        << result.err;
+    EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("a.png")), 1280, 900));
+    EXPECT_FALSE(Exists(folder_.File("b.png")));
+    ExpectNothingLeft(result);
+}
+
 TEST_F(ShotCommand, PopUpsAndDialogsChangeNothing) {
     // The page turns green only when every dialog was answered at once, as a person who declines
     // would, and no window opened.

@@ -1,5 +1,6 @@
-"""A small web server for the command's tests: serves a folder on 127.0.0.1, and /hang, a
-response that never ends. Prints its port, then serves until it is killed."""
+"""A small web server for the command's tests: serves a folder on 127.0.0.1, /hang, a response
+that never ends, and /silent, a request that is never answered. Prints its port, then serves
+until it is killed."""
 import functools
 import http.server
 import sys
@@ -8,6 +9,9 @@ import time
 
 class Handler(http.server.SimpleHTTPRequestHandler):
     def do_GET(self):
+        if self.path.startswith("/silent"):
+            while True:
+                time.sleep(1)
         if self.path.startswith("/hang"):
             self.send_response(200)
             self.send_header("Content-Type", "image/png")
