@@ -15,6 +15,7 @@
 #include "app/shot/ShotOptions.h"
 #include "app/shot/ShotReporter.h"
 #include "app/shot/ShotSession.h"
+#include "app/shot/TemporaryProfile.h"
 
 namespace pagrovix {
 namespace {
@@ -93,6 +94,7 @@ int RunShots(const char* program, const ShotOptions& options) {
     }
     // The view is an X window, on the person's display or on the private one.
     setenv("GDK_BACKEND", "x11", 1);
+    const TemporaryProfile profile;
 
     ShotReporter reporter(errors, !options.quiet && isatty(fileno(errors)));
     // The toolkit sees no arguments of ours: an address must never be taken for one of its

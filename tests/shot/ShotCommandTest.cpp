@@ -299,6 +299,47 @@ TEST_F(ShotCommand, PopUpsAndDialogsChangeNothing) {
     ExpectNothingLeft(result);
 }
 
+TEST_F(ShotCommand, EachRunStartsAfreshAndLeavesNothingBehind) {
+    // Green unless the page finds what an earlier visit stored.
+    WriteText(
+        folder_.File("memory.html"),
+        "<!DOCTYPE html><html><body style='margin:0'>"
+        "<div id='d' style='width:1280px;height:800px'></div><script>\n"
+        "const seen = localStorage.getItem('visited') || document.cookie.includes('visited');\n"
+        "localStorage.setItem('visited', 'yes');\n"
+        "document.cookie = 'visited=yes; max-age=86400';\n"
+        "document.getElementById('d').style.background = seen ? 'rgb(255,0,0)' : "
+        "'rgb(0,255,0)';\n"
+        "</script></body></html>");
+    std::filesystem::create_directories(folder_.File("home"));
+    std::filesystem::create_directories(folder_.File("tmp"));
+    TestServer server(folder_.Path());
+    RunSettings ownHome;
+    ownHome.environment = {"HOME=" + folder_.File("home"), "XDG_CACHE_HOME=", "XDG_DATA_HOME=",
+                           "XDG_CONFIG_HOME=", "TMPDIR=" + folder_.File("tmp")};
+    for (const char* output : {"first.png", "second.png"}) {
+        const CommandResult result =
+            RunShot({server.Url("memory.html"), folder_.File(output)}, ownHome);
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_TRUE(IsFilled(ReadPngFile(folder_.File(output)), 0, 0, 1280, 800, {0, 255, 0}))
+            << output;
+    }
+    // Within one run the page keeps what it stored, as in a browser.
+    const CommandResult twice = RunShot({server.Url("memory.html"), folder_.File("a.png"),
+                                         server.Url("memory.html"), folder_.File("b.png")},
+                                        ownHome);
+    ASSERT_EQ(twice.status, 0) << twice.err;
+    EXPECT_TRUE(IsFilled(ReadPngFile(folder_.File("b.png")), 0, 0, 1280, 800, {255, 0, 0}));
+
+    // Libraries may keep caches of their own there; the engine's data for the command must not.
+    const std::filesystem::path home = folder_.File("home");
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(home)) {
+        EXPECT_FALSE(Contains(entry.path().lexically_relative(home).string(), "pagrovix"))
+            << entry.path();
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder_.File("tmp")));
+}
+
 TEST_F(ShotCommand, CropKeepsTheRectangleAndPaintsWhatLiesOutsideWhite) {
     const std::string page = Page("rows.html", 1000);
     const CommandResult partly =

@@ -80,14 +80,31 @@ std::vector<std::string> Leftovers(const std::string& mark) {
 
 std::vector<std::string> Environment(const RunSettings& settings, const std::string& mark) {
     std::vector<std::string> variables;
+    const auto replaced = [&settings](const std::string& text) {
+        for (const std::string& setting : settings.environment) {
+            const std::string name = setting.substr(0, setting.find('=') + 1);
+            if (text.rfind(name, 0) == 0) {
+                return true;
+            }
+        }
+        return false;
+    };
     for (char** variable = environ; *variable; ++variable) {
         const std::string text = *variable;
+        if (replaced(text)) {
+            continue;
+        }
         const bool display =
             text.rfind("DISPLAY=", 0) == 0 || text.rfind("WAYLAND_DISPLAY=", 0) == 0;
         if ((display && !settings.keepDisplay) || text.rfind("PAGROVIX_SHOT_TEST_MARK=", 0) == 0) {
             continue;
         }
         variables.push_back(text);
+    }
+    for (const std::string& setting : settings.environment) {
+        if (setting.back() != '=') {
+            variables.push_back(setting);
+        }
     }
     variables.push_back("PAGROVIX_SHOT_TEST_MARK=" + mark);
     return variables;

@@ -22,6 +22,8 @@ struct RunSettings {
     // stderr (and stdout) is a terminal instead of a pipe.
     bool terminal = false;
     std::string workingFolder;
+    // NAME=value settings that replace the test's own; NAME= alone removes the variable.
+    std::vector<std::string> environment;
 };
 
 // Runs the built pagrovix-shot with arguments and waits for it.
