@@ -15,6 +15,10 @@
 #include "app/ProgramArt.h"
 #include "app/Startup.h"
 #include "app/UiHelpers.h"
+#include "capture/PageCapture.h"
+#include "capture/WebKitBrowserView.h"
+#include "capture/WindowCaptureCallbacks.h"
+#include "snapshot/SnapshotForm.h"
 
 namespace pagrovix {
 
@@ -51,6 +55,11 @@ TfrmMain::TfrmMain(const MainWindowStart& start)
             [this](const std::string& address, bool linkClick) {
                 WebBrowser1NewWindow2(address, linkClick);
             }});
+    captureView_ = std::make_unique<WebKitBrowserView>(WebBrowser1, Panel1);
+    capture_ = std::make_unique<PageCapture>(*captureView_,
+                                             WindowCaptureCallbacks(this, [this](Bitmap24 picture) {
+                                                 ShowSnapshotWindow(this, std::move(picture));
+                                             }));
     BindHandlers();
 
     NavigateToAddress();
@@ -59,6 +68,8 @@ TfrmMain::TfrmMain(const MainWindowStart& start)
 
 TfrmMain::~TfrmMain() {
     // The engine's signals stop before the window's controls go.
+    capture_.reset();
+    captureView_.reset();
     browserEvents_.reset();
     PageBitmap = Bitmap24();
     BandBitmap = Bitmap24();
@@ -67,6 +78,7 @@ TfrmMain::~TfrmMain() {
 void TfrmMain::BindHandlers() {
     Bind(wxEVT_SIZE, &TfrmMain::FormResize, this);
     Bind(wxEVT_CHAR_HOOK, &TfrmMain::FormKeyDown, this);
+    Bind(wxEVT_CLOSE_WINDOW, &TfrmMain::FormClose, this);
     Bind(wxEVT_MENU, &TfrmMain::FormSysCommand, this, kAboutCommand);
     for (wxWindow* strip : {static_cast<wxWindow*>(CoolBar1), static_cast<wxWindow*>(pnlToolbar),
                             static_cast<wxWindow*>(tlbToolbar), static_cast<wxWindow*>(tlbGo)}) {
@@ -119,7 +131,10 @@ void TfrmMain::FormResize(wxSizeEvent& event) {
                             measures.addressHeight);
 
         Panel1->SetSize(0, kCoolBarHeight, client.x, std::max(client.y - kCoolBarHeight, 0));
-        WebBrowser1->SetSize(0, 0, Panel1->GetClientSize().x, Panel1->GetClientSize().y);
+        // A running capture sizes the browser itself, and gives it back the panel's size after.
+        if (!Capturing()) {
+            WebBrowser1->SetSize(0, 0, Panel1->GetClientSize().x, Panel1->GetClientSize().y);
+        }
 
         const StatusPanelWidths panels = PlaceStatusPanels(client.x);
         const int widths[] = {panels.text, panels.progress, panels.end};
@@ -137,6 +152,9 @@ void TfrmMain::PlaceProgressBar() {
 }
 
 void TfrmMain::FormKeyDown(wxKeyEvent& event) {
+    if (Capturing()) {
+        return;
+    }
     // Seen before the focused control, the page included; F5 reloads and still reaches it.
     switch (event.GetKeyCode()) {
         case WXK_F5:
@@ -158,8 +176,22 @@ void TfrmMain::FormKeyDown(wxKeyEvent& event) {
     event.Skip();
 }
 
+void TfrmMain::FormClose(wxCloseEvent& event) {
+    // The browser must be back in its place before the window goes: close once the capture ends.
+    if (Capturing() && event.CanVeto()) {
+        event.Veto();
+        capture_->WhenFinished([this] { Close(); });
+        return;
+    }
+    event.Skip();
+}
+
+bool TfrmMain::Capturing() const {
+    return capture_ && capture_->IsRunning();
+}
+
 void TfrmMain::FormSysCommand(wxCommandEvent&) {
-    if (FReady) {
+    if (FReady && !Capturing()) {
         ShowAboutWindow();
     }
 }
@@ -188,8 +220,7 @@ void TfrmMain::btnSnapshotClick(wxCommandEvent&) {
 }
 
 void TfrmMain::CapturePage() {
-    UiHelpers::MessageBoxByIcon("Capturing pages is not available yet.",
-                                MessageFlags::IconInformation);
+    capture_->Run(PageBitmap, BandBitmap);
 }
 
 }  // namespace pagrovix

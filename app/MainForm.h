@@ -20,6 +20,8 @@ class wxWebView;
 namespace pagrovix {
 
 class BrowserEvents;
+class PageCapture;
+class WebKitBrowserView;
 
 // What the main window is started with.
 struct MainWindowStart {
@@ -72,6 +74,9 @@ public:
     // True from the end of the window's creation on; the About command waits for it.
     bool FReady = false;
 
+    // True while a capture runs; the window then takes no command that would disturb it.
+    bool Capturing() const;
+
     const AddressHistory& History() const { return history_; }
     const std::string& HomeAddress() const { return homeAddress_; }
 
@@ -87,6 +92,7 @@ private:
     // Window handlers.
     void FormResize(wxSizeEvent& event);
     void FormKeyDown(wxKeyEvent& event);
+    void FormClose(wxCloseEvent& event);
     void FormSysCommand(wxCommandEvent& event);
     void ToolStripContextMenu(wxContextMenuEvent& event);
     void btnSnapshotClick(wxCommandEvent& event);
@@ -115,6 +121,8 @@ private:
     AddressHistory history_;
     wxBitmapBundle istAddress_;
     std::unique_ptr<BrowserEvents> browserEvents_;
+    std::unique_ptr<WebKitBrowserView> captureView_;
+    std::unique_ptr<PageCapture> capture_;
 };
 
 }  // namespace pagrovix

@@ -43,6 +43,10 @@ std::string TfrmMain::AddressUrl() const {
 }
 
 void TfrmMain::NavigateToAddress() {
+    // Input that arrives while a capture lets events through must not change the page.
+    if (Capturing()) {
+        return;
+    }
     const std::string url = AddressUrl();
     if (url.empty()) {
         return;
@@ -55,27 +59,45 @@ void TfrmMain::btnGoClick(wxCommandEvent&) {
 }
 
 void TfrmMain::btnBackClick(wxCommandEvent&) {
+    if (Capturing()) {
+        return;
+    }
     WebBrowser1->GoBack();
 }
 
 void TfrmMain::btnForwardClick(wxCommandEvent&) {
+    if (Capturing()) {
+        return;
+    }
     WebBrowser1->GoForward();
 }
 
 void TfrmMain::btnStopClick(wxCommandEvent&) {
+    if (Capturing()) {
+        return;
+    }
     WebBrowser1->Stop();
 }
 
 void TfrmMain::btnRefreshClick(wxCommandEvent&) {
+    if (Capturing()) {
+        return;
+    }
     WebBrowser1->Reload();
 }
 
 void TfrmMain::btnHomeClick(wxCommandEvent&) {
+    if (Capturing()) {
+        return;
+    }
     WebBrowser1->Stop();
     WebBrowser1->LoadURL(wxString::FromUTF8(homeAddress_));
 }
 
 void TfrmMain::btnOpenClick(wxCommandEvent&) {
+    if (Capturing()) {
+        return;
+    }
     try {
         const auto path = UiHelpers::ChooseOpenFile(this, "*.htm;*.html|*.htm;*.html",
                                                     wxString::FromUTF8(startFolder_));

@@ -20,6 +20,7 @@
 #include "app/MainForm.h"
 #include "app/MainLayout.h"
 #include "app/UiHelpers.h"
+#include "snapshot/SnapshotForm.h"
 #include "tests/support/GuiTest.h"
 
 namespace pagrovix {
@@ -282,19 +283,65 @@ TEST_F(MainWindowTest, LayoutFollowsTheWindowSize) {
     EXPECT_FALSE(window.ProgressBar1->IsShown());  // hidden once the page has loaded
 }
 
-TEST_F(MainWindowTest, SnapshotSaysThatCapturingIsNotAvailableYet) {
-    TfrmMain& window = Open({"one.html"});
-    ASSERT_TRUE(WaitForTitle("Page One"));
-    std::vector<wxString> shown;
-    UiHelpers::SetMessageBoxHandler([&](const wxString& text, const wxString& caption, long) {
-        shown.push_back(caption + ": " + text);
-        return MessageResult::Ok;
+// The page the capture sees: the whole document, not the part in view.
+void ExpectWholePageCaptured(const Bitmap24& picture) {
+    ASSERT_EQ(picture.Width(), 900);
+    ASSERT_EQ(picture.Height(), 2500);
+    const auto first = picture.Row(0);
+    const auto last = picture.Row(2499);
+    EXPECT_EQ(first[0], 0x00);  // top: red, as B, G, R
+    EXPECT_EQ(first[2], 0xFF);
+    EXPECT_EQ(last[0], 0xFF);  // bottom: blue
+    EXPECT_EQ(last[2], 0x00);
+}
+
+TEST_F(MainWindowTest, SnapshotOpensTheSnapshotWindowOnTheWholePage) {
+    TfrmMain& window = Open({"tall.html"});
+    ASSERT_TRUE(WaitForTitle("Tall Page"));
+    bool opened = false;
+    test::WhenModalShown([&](wxWindow* dialog) {
+        auto* snapshot = dynamic_cast<TfrmSnapshot*>(dialog);
+        ASSERT_NE(snapshot, nullptr);
+        opened = true;
+        ExpectWholePageCaptured(snapshot->Picture());
+        snapshot->Close();
     });
     ClickTool(window.tlbToolbar, TfrmMain::btnSnapshot);
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown.front(), "Information: Capturing pages is not available yet.");
-    EXPECT_TRUE(window.PageBitmap.Empty());
-    EXPECT_TRUE(window.BandBitmap.Empty());
+    ASSERT_TRUE(opened);
+    ExpectWholePageCaptured(window.PageBitmap);
+    // The browser is back: shown and filling its panel.
+    EXPECT_TRUE(window.WebBrowser1->IsShown());
+    EXPECT_EQ(window.WebBrowser1->GetSize(), window.Panel1->GetClientSize());
+    EXPECT_FALSE(window.Capturing());
+}
+
+TEST_F(MainWindowTest, CommandsWaitWhileACaptureRunsAndClosingWaitsForItsEnd) {
+    TfrmMain& window = Open({"tall.html"});
+    ASSERT_TRUE(WaitForTitle("Tall Page"));
+    bool destroyed = false;
+    window.Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent& event) {
+        if (event.GetEventObject() == &window) {
+            destroyed = true;
+        }
+        event.Skip();
+    });
+    bool stillOpen = false;
+    test::WhenModalShown([&](wxWindow* dialog) {
+        // The capture is still running while its Snapshot window is up.
+        EXPECT_TRUE(window.Capturing());
+        window.cboAddress->SetValue(PageUrl("two.html"));
+        window.NavigateToAddress();
+        ClickTool(window.tlbToolbar, TfrmMain::btnHome);
+        window.Close();
+        ProcessEvents(std::chrono::milliseconds(300));
+        stillOpen = !destroyed && window.IsShown();
+        EXPECT_EQ(window.WebBrowser1->GetCurrentTitle(), "Tall Page");
+        dialog->Close();
+    });
+    ClickTool(window.tlbToolbar, TfrmMain::btnSnapshot);
+    EXPECT_TRUE(stillOpen);
+    ASSERT_TRUE(WaitUntil([&] { return destroyed; }));
+    window_ = nullptr;
 }
 
 TEST_F(MainWindowTest, F1OpensTheAboutWindowWithTheProgramsTexts) {
