@@ -4,6 +4,8 @@
 #include <wx/app.h>
 #include <wx/webview.h>
 
+#include "app/shot/StopRequest.h"
+
 namespace pagrovix {
 namespace {
 
@@ -32,14 +34,14 @@ gboolean WakeUp(gpointer) {
     return G_SOURCE_CONTINUE;
 }
 
-// Runs the main loop until condition holds or the time is up. A timer source wakes the loop so
-// that the deadline is seen even when no event arrives.
+// Runs the main loop until condition holds, the time is up or the command is asked to stop. A
+// timer source wakes the loop so that the deadline is seen even when no event arrives.
 template <typename Condition>
 bool RunEventsUntil(Condition condition, std::chrono::milliseconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;
     const guint timer = g_timeout_add(20, WakeUp, nullptr);
     bool held = condition();
-    while (!held && std::chrono::steady_clock::now() < end) {
+    while (!held && !StopRequested() && std::chrono::steady_clock::now() < end) {
         g_main_context_iteration(nullptr, TRUE);
         if (wxTheApp) {
             wxTheApp->ProcessPendingEvents();
@@ -78,6 +80,9 @@ PageLoader::Result PageLoader::Load(const std::string& url, std::chrono::millise
     reason_.clear();
     view_->LoadURL(wxString::FromUTF8(url));
     if (!RunEventsUntil([this] { return finished_ || failed_ || processEnded_; }, limit)) {
+        if (StopRequested()) {
+            return {Outcome::Failed, "stopped"};
+        }
         if (!committed_) {
             // The view still shows the page before: capturing it would be a wrong picture.
             return {Outcome::Failed,

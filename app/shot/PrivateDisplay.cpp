@@ -34,6 +34,9 @@ bool IsSet(const char* name) {
     if (getppid() != parent) {
         _exit(1);
     }
+    // Out of the command's process group: an interrupt typed at the terminal is the command's to
+    // handle, and the command still needs its display while it winds up.
+    setpgid(0, 0);
     fcntl(displayFd, F_SETFD, 0);
     const int null = open("/dev/null", O_RDWR);
     if (null >= 0) {

@@ -15,6 +15,7 @@
 #include "app/shot/ShotOptions.h"
 #include "app/shot/ShotReporter.h"
 #include "app/shot/ShotSession.h"
+#include "app/shot/StopRequest.h"
 #include "app/shot/TemporaryProfile.h"
 
 namespace pagrovix {
@@ -29,6 +30,7 @@ public:
         // wx's own messages must never become a dialog box, which would wait for a person.
         delete wxLog::SetActiveTarget(new wxLogStderr);
         wxLog::DisableTimestamp();
+        InstallStopRequest();
         CallAfter([this] { RunSession(); });
         return true;
     }

@@ -12,6 +12,7 @@
 #include "app/shot/BandProgressView.h"
 #include "app/shot/CropRect.h"
 #include "app/shot/PageLoader.h"
+#include "app/shot/StopRequest.h"
 #include "app/shot/UnattendedPage.h"
 #include "capture/CaptureLimits.h"
 #include "capture/PageCapture.h"
@@ -24,6 +25,7 @@ namespace {
 
 // The largest picture a JPEG file can describe, in either direction.
 constexpr int kJpegLargestSide = 65500;
+constexpr const char* kNotCaptured = "Not captured: the command was asked to stop.";
 // How long the new view may take to show its blank start page.
 constexpr auto kStartPageLimit = std::chrono::seconds(20);
 // X keeps window positions in 16 bits.
@@ -80,6 +82,11 @@ ShotSession::~ShotSession() {
 int ShotSession::Run() {
     bool allWritten = true;
     for (const ShotJob& job : options_.jobs) {
+        if (StopRequested()) {
+            reporter_.Failure(job.address, kNotCaptured);
+            allWritten = false;
+            continue;
+        }
         allWritten = CaptureJob(job) && allWritten;
     }
     return allWritten ? 0 : 1;
@@ -100,6 +107,10 @@ bool ShotSession::CapturePage(const ShotJob& job) {
     reporter_.Loading(job.address);
     const PageLoader::Result loaded = loader_->Load(MakeUrl(job.address, CurrentFolder()),
                                                     std::chrono::seconds(options_.timeoutSeconds));
+    if (StopRequested()) {
+        reporter_.Failure(job.address, kNotCaptured);
+        return false;
+    }
     if (loaded.outcome == PageLoader::Outcome::Failed) {
         reporter_.Failure(job.address, "Cannot load the page: " + loaded.reason);
         return false;
@@ -145,6 +156,9 @@ void ShotSession::WritePicture(const ShotJob& job) {
                     std::to_string(picture->Height()) +
                     " pixels, but a JPEG file holds at most 65500 x 65500: write it as PNG "
                     "or BMP, or choose a part with --crop.");
+    }
+    if (StopRequested()) {
+        throw Error("Not written: the command was asked to stop.");
     }
     reporter_.Writing(job.output);
     switch (job.format) {

@@ -4,6 +4,10 @@
 #include <cstring>
 #include <filesystem>
 
+#include <chrono>
+#include <csignal>
+#include <thread>
+
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -261,6 +265,42 @@ TEST_F(ShotCommand, AnAddressThatNeverAnswersFailsInsteadOfShowingThePageBefore)
         << result.err;
     EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("a.png")), 1280, 900));
     EXPECT_FALSE(Exists(folder_.File("b.png")));
+    ExpectNothingLeft(result);
+}
+
+TEST_F(ShotCommand, AskedToStopItWindsUpAndLeavesNothingBehind) {
+    const std::string page = Page("rows.html", 900);
+    std::filesystem::create_directories(folder_.File("tmp"));
+    TestServer server(folder_.Path());
+    RunSettings settings;
+    settings.environment = {"TMPDIR=" + folder_.File("tmp")};
+    // Stopped while it waits for an address that never answers.
+    settings.whileRunning = [&](int pid) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!Exists(folder_.File("a.png")) && std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        kill(pid, SIGTERM);
+    };
+    const auto start = std::chrono::steady_clock::now();
+    const CommandResult result =
+        RunShot({"--timeout", "120", page, folder_.File("a.png"), server.Url("silent"),
+                 folder_.File("b.png"), page, folder_.File("c.png")},
+                settings);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(100));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.err, "pagrovix-shot: " + server.Url("silent") +
+                                         ": Not captured: the command was asked to stop."))
+        << result.err;
+    EXPECT_TRUE(Contains(
+        result.err, "pagrovix-shot: " + page + ": Not captured: the command was asked to stop."))
+        << result.err;
+    EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("a.png")), 1280, 900));
+    EXPECT_FALSE(Exists(folder_.File("b.png")));
+    EXPECT_FALSE(Exists(folder_.File("c.png")));
+    // The temporary folder of the run is gone, and so are its X server and engine processes.
+    EXPECT_TRUE(std::filesystem::is_empty(folder_.File("tmp")));
     ExpectNothingLeft(result);
 }
 

@@ -214,7 +214,14 @@ CommandResult RunShot(const std::vector<std::string>& arguments, const RunSettin
         }
         close(out[1]);
         close(err[1]);
+        std::thread beside;
+        if (settings.whileRunning) {
+            beside = std::thread(settings.whileRunning, child);
+        }
         Drain({{out[0], &result.out}, {err[0], &result.err}});
+        if (beside.joinable()) {
+            beside.join();
+        }
     }
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ struct RunSettings {
     std::string workingFolder;
     // NAME=value settings that replace the test's own; NAME= alone removes the variable.
     std::vector<std::string> environment;
+    // Runs beside the command, on a thread of its own, with the command's process id.
+    std::function<void(int pid)> whileRunning;
 };
 
 // Runs the built pagrovix-shot with arguments and waits for it.
