@@ -149,5 +149,6 @@ for page in $pages; do
             esac
         fi
         echo "| $label | $tool | $seconds | $largest | $all | $picture | $rows |"
+        rm -f "$output"  # pictures of 70000 rows take hundreds of MB
     done
 done
