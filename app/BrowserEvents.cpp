@@ -6,6 +6,7 @@
 #include <wx/webview.h>
 
 #include "app/AddressRules.h"
+#include "app/SilentPage.h"
 #include "app/UiHelpers.h"
 
 namespace pagrovix {
@@ -50,37 +51,6 @@ void MouseTargetCallback(WebKitWebView*, WebKitHitTestResult* hit, guint, gpoint
     Self(data)->OnLinkHovered(link ? webkit_hit_test_result_get_link_uri(hit) : nullptr);
 }
 
-// The page shows no dialog: alerts are dropped, confirm() gets "cancel", prompt() gets null, and
-// leaving a page is never held up by a "leave this page?" question.
-gboolean ScriptDialogCallback(WebKitWebView*, WebKitScriptDialog* dialog, gpointer) {
-    switch (webkit_script_dialog_get_dialog_type(dialog)) {
-        case WEBKIT_SCRIPT_DIALOG_CONFIRM:
-            webkit_script_dialog_confirm_set_confirmed(dialog, FALSE);
-            break;
-        case WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM:
-            webkit_script_dialog_confirm_set_confirmed(dialog, TRUE);
-            break;
-        default:
-            break;
-    }
-    return TRUE;
-}
-
-gboolean PermissionCallback(WebKitWebView*, WebKitPermissionRequest* request, gpointer) {
-    webkit_permission_request_deny(request);
-    return TRUE;
-}
-
-gboolean AuthenticateCallback(WebKitWebView*, WebKitAuthenticationRequest* request, gpointer) {
-    webkit_authentication_request_cancel(request);
-    return TRUE;
-}
-
-// window.print() would open the print dialog.
-gboolean PrintCallback(WebKitWebView*, WebKitPrintOperation*, gpointer) {
-    return TRUE;
-}
-
 // Whatever reaches this point is refused: no window of the engine's own is ever created.
 GtkWidget* CreateCallback(WebKitWebView*, WebKitNavigationAction*, gpointer) {
     return nullptr;
@@ -115,10 +85,7 @@ BrowserEvents::BrowserEvents(wxWebView* view, Handlers handlers)
     connect("notify::estimated-load-progress", G_CALLBACK(ProgressCallback));
     connect("notify::title", G_CALLBACK(TitleCallback));
     connect("mouse-target-changed", G_CALLBACK(MouseTargetCallback));
-    connect("script-dialog", G_CALLBACK(ScriptDialogCallback));
-    connect("permission-request", G_CALLBACK(PermissionCallback));
-    connect("authenticate", G_CALLBACK(AuthenticateCallback));
-    connect("print", G_CALLBACK(PrintCallback));
+    SilencePageDialogs(web);
     // wx answers a script's window.open() by handing the page its own view as the new window,
     // which the engine does not survive; this window refuses instead.
     g_signal_handlers_disconnect_matched(
