@@ -6,7 +6,6 @@
 
 #include "capture/BandPlan.h"
 #include "capture/CaptureLimits.h"
-#include "capture/MemoryMapping.h"
 #include "imaging/Error.h"
 
 namespace pagrovix {
@@ -103,7 +102,7 @@ bool PageCapture::RunSteps(Bitmap24& page, Bitmap24& band) {
     if (page.Height() > MaxBandHeight) {
         callbacks_.saveTallPage(page);
     } else {
-        callbacks_.showPicture(CopyOfPicture(page));
+        callbacks_.showPicture(page);
     }
     return true;
 }

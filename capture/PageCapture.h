@@ -20,8 +20,9 @@ public:
         std::function<void(bool busy)> setBusy;
         // The capture's error box, with the failure's own text.
         std::function<void(const std::string& text)> showError;
-        // A picture of at most MaxBandHeight rows, a copy the receiver keeps.
-        std::function<void(Bitmap24 picture)> showPicture;
+        // A picture of at most MaxBandHeight rows; a receiver that keeps it makes its own copy,
+        // so one that only reads it costs nothing.
+        std::function<void(const Bitmap24& picture)> showPicture;
         // A taller page, written straight to a file.
         std::function<void(const Bitmap24& page)> saveTallPage;
         // Bytes of memory still available; the system's figure when left empty.

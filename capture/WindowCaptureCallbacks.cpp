@@ -3,6 +3,7 @@
 #include <wx/string.h>
 
 #include "app/UiHelpers.h"
+#include "capture/MemoryMapping.h"
 #include "capture/SavePageAsPng.h"
 
 namespace pagrovix {
@@ -15,7 +16,10 @@ PageCapture::Callbacks WindowCaptureCallbacks(wxWindow* owner,
         UiHelpers::MessageBoxCaptioned(wxString::FromUTF8(text), wxString(),
                                        MessageFlags::IconError);
     };
-    callbacks.showPicture = std::move(showPicture);
+    // The Snapshot window keeps a copy of its own; the page stays the caller's.
+    callbacks.showPicture = [show = std::move(showPicture)](const Bitmap24& page) {
+        show(CopyOfPicture(page));
+    };
     callbacks.saveTallPage = [owner](const Bitmap24& page) { SavePageAsPng(owner, page); };
     return callbacks;
 }

@@ -129,7 +129,7 @@ bool ShotSession::CapturePage(const ShotJob& job) {
     callbacks.setBusy = [](bool) {};
     callbacks.showError = [&error](const std::string& text) { error = text; };
     // The picture stays in page_ for the writer, whichever way the capture hands it on.
-    callbacks.showPicture = [](Bitmap24) {};
+    callbacks.showPicture = [](const Bitmap24&) {};
     callbacks.saveTallPage = [](const Bitmap24&) {};
     BandProgressView progress(
         *browser_, [&](int band, int bandCount) { reporter_.Band(job.address, band, bandCount); });

@@ -204,7 +204,7 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "capture failed: %s\n", text.c_str());
                 status = 1;
             };
-            callbacks.showPicture = [](pagrovix::Bitmap24) {};
+            callbacks.showPicture = [](const pagrovix::Bitmap24&) {};
             callbacks.saveTallPage = [](const pagrovix::Bitmap24&) {};
             pagrovix::PageCapture capture(browser, callbacks);
             const auto start = Clock::now();

@@ -126,7 +126,7 @@ protected:
             outcome.hiddenDuringError =
                 !gtk_widget_get_child_visible(GTK_WIDGET(harness->view->GetHandle()));
         };
-        callbacks.showPicture = [&](Bitmap24 picture) { outcome.picture = std::move(picture); };
+        callbacks.showPicture = [&](const Bitmap24& picture) { outcome.picture = picture.Clone(); };
         callbacks.saveTallPage = [&](const Bitmap24& tall) { outcome.savedHeight = tall.Height(); };
         PageCapture capture(watched, programCallbacks ? *programCallbacks : callbacks);
         Bitmap24 band;

@@ -129,9 +129,9 @@ struct Outcome {
                 std::find(view.log.begin(), view.log.end(), "hide") != view.log.end();
             EXPECT_EQ(view.hidden, wasHidden) << "the box shows while the view is still hidden";
         };
-        callbacks.showPicture = [this](Bitmap24 shown) {
+        callbacks.showPicture = [this](const Bitmap24& shown) {
             events.push_back("picture");
-            picture = std::move(shown);
+            picture = shown.Clone();
         };
         callbacks.saveTallPage = [this](const Bitmap24& page) {
             events.push_back("save");
@@ -322,7 +322,7 @@ TEST(PageCaptureFailures, ErrorsOfTheHandOffReachTheCallerWithTheBusyStateEnded)
     FakeView view(10, 10);
     Outcome outcome;
     auto callbacks = outcome.Callbacks(view);
-    callbacks.showPicture = [](Bitmap24) { throw Error("Snapshot window failed"); };
+    callbacks.showPicture = [](const Bitmap24&) { throw Error("Snapshot window failed"); };
     PageCapture capture(view, callbacks);
     Bitmap24 page, band;
     EXPECT_THROW(capture.Run(page, band), Error);
@@ -356,7 +356,7 @@ TEST(PageCaptureReentrancy, ActionsAskedForDuringACaptureRunAfterItEnds) {
     Outcome outcome;
     std::vector<std::string> order;
     auto callbacks = outcome.Callbacks(view);
-    callbacks.showPicture = [&](Bitmap24) { order.push_back("picture"); };
+    callbacks.showPicture = [&](const Bitmap24&) { order.push_back("picture"); };
     PageCapture capture(view, callbacks);
     view.onStep = [&](const std::string& step) {
         if (step == "paint 10x10") {

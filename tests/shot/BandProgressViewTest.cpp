@@ -54,7 +54,7 @@ PageCapture::Callbacks QuietCallbacks(std::string* error = nullptr) {
             *error = text;
         }
     };
-    callbacks.showPicture = [](Bitmap24) {};
+    callbacks.showPicture = [](const Bitmap24&) {};
     callbacks.saveTallPage = [](const Bitmap24&) {};
     callbacks.availableMemory = [] { return std::uint64_t(1) << 40; };
     return callbacks;
