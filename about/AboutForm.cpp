@@ -9,8 +9,8 @@
 #include <wx/generic/stattextg.h>
 
 #include "about/AboutLayout.h"
-#include "app/ProgramArt.h"
-#include "app/UiHelpers.h"
+#include "ui/ProgramArt.h"
+#include "ui/UiHelpers.h"
 
 namespace pagrovix {
 namespace {

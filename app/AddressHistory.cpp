@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/AddressRules.h"
+#include "ui/AddressRules.h"
 
 namespace pagrovix {
 

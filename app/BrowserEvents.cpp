@@ -5,9 +5,9 @@
 #include <webkit2/webkit2.h>
 #include <wx/webview.h>
 
-#include "app/AddressRules.h"
-#include "app/SilentPage.h"
-#include "app/UiHelpers.h"
+#include "ui/AddressRules.h"
+#include "ui/SilentPage.h"
+#include "ui/UiHelpers.h"
 
 namespace pagrovix {
 namespace {

@@ -12,13 +12,13 @@
 #include "about/AboutForm.h"
 #include "app/BrowserEvents.h"
 #include "app/MainLayout.h"
-#include "app/ProgramArt.h"
 #include "app/Startup.h"
-#include "app/UiHelpers.h"
 #include "capture/PageCapture.h"
 #include "capture/WebKitBrowserView.h"
 #include "capture/WindowCaptureCallbacks.h"
 #include "snapshot/SnapshotForm.h"
+#include "ui/ProgramArt.h"
+#include "ui/UiHelpers.h"
 
 namespace pagrovix {
 

@@ -5,11 +5,11 @@
 #include <wx/toolbar.h>
 #include <wx/webview.h>
 
-#include "app/AddressRules.h"
 #include "app/BrowserEvents.h"
 #include "app/BrowserProgress.h"
 #include "app/MainForm.h"
-#include "app/UiHelpers.h"
+#include "ui/AddressRules.h"
+#include "ui/UiHelpers.h"
 
 namespace pagrovix {
 namespace {

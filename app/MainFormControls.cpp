@@ -11,8 +11,8 @@
 
 #include "app/MainForm.h"
 #include "app/MainLayout.h"
-#include "app/ProgramArt.h"
 #include "app/ToolStripStyle.h"
+#include "ui/ProgramArt.h"
 
 namespace pagrovix {
 namespace {

@@ -8,11 +8,12 @@
 #include <wx/app.h>
 #include <wx/stdpaths.h>
 
-#include "app/AddressRules.h"
 #include "app/DisplayProbe.h"
 #include "app/MainForm.h"
 #include "app/Startup.h"
-#include "app/UiHelpers.h"
+#include "ui/AddressRules.h"
+#include "ui/DataFiles.h"
+#include "ui/UiHelpers.h"
 
 namespace pagrovix {
 namespace {

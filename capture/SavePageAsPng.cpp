@@ -2,8 +2,8 @@
 
 #include <wx/string.h>
 
-#include "app/UiHelpers.h"
 #include "imaging/ImageWriters.h"
+#include "ui/UiHelpers.h"
 
 namespace pagrovix {
 namespace {

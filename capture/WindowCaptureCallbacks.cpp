@@ -2,9 +2,9 @@
 
 #include <wx/string.h>
 
-#include "app/UiHelpers.h"
 #include "capture/MemoryMapping.h"
 #include "capture/SavePageAsPng.h"
+#include "ui/UiHelpers.h"
 
 namespace pagrovix {
 

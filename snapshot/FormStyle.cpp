@@ -9,8 +9,8 @@
 #include <wx/settings.h>
 #include <wx/window.h>
 
-#include "app/UiHelpers.h"
 #include "snapshot/WindowGeometry.h"
+#include "ui/UiHelpers.h"
 
 namespace pagrovix {
 

@@ -1,6 +1,6 @@
 #include "snapshot/SaveDialog.h"
 
-#include "app/UiHelpers.h"
+#include "ui/UiHelpers.h"
 
 namespace pagrovix {
 

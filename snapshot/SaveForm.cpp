@@ -6,10 +6,10 @@
 #include <wx/settings.h>
 #include <wx/stattext.h>
 
-#include "app/UiHelpers.h"
 #include "snapshot/CornerInput.h"
 #include "snapshot/FormStyle.h"
 #include "snapshot/NumberField.h"
+#include "ui/UiHelpers.h"
 
 namespace pagrovix {
 

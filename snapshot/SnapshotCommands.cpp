@@ -3,13 +3,13 @@
 #include <wx/filename.h>
 #include <wx/textctrl.h>
 
-#include "app/UiHelpers.h"
 #include "snapshot/CornerInput.h"
 #include "snapshot/CropSelection.h"
 #include "snapshot/PictureView.h"
 #include "snapshot/PreviewForm.h"
 #include "snapshot/SaveForm.h"
 #include "snapshot/SnapshotForm.h"
+#include "ui/UiHelpers.h"
 
 namespace pagrovix {
 

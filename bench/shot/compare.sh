@@ -12,7 +12,7 @@ set -u
 build=$(cd "${1:-build}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 runs=${RUNS:-1}
-shot="$build/app/shot/pagrovix-shot"
+shot="$build/shot/pagrovix-shot"
 check="$build/bench/shot/shot_row_check"
 work="$build/bench-shot"
 mkdir -p "$work/pages" "$work/out"

@@ -17,10 +17,10 @@
 #include <wx/timer.h>
 #include <wx/utils.h>
 
-#include "app/UiHelpers.h"
 #include "snapshot/CropSelection.h"
 #include "snapshot/PictureView.h"
 #include "snapshot/SnapshotForm.h"
+#include "ui/UiHelpers.h"
 
 namespace pagrovix {
 namespace {

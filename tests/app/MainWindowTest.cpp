@@ -16,12 +16,12 @@
 #include <wx/webview.h>
 
 #include "about/AboutForm.h"
-#include "app/AddressRules.h"
 #include "app/MainForm.h"
 #include "app/MainLayout.h"
-#include "app/UiHelpers.h"
 #include "snapshot/SnapshotForm.h"
 #include "tests/support/GuiTest.h"
+#include "ui/AddressRules.h"
+#include "ui/UiHelpers.h"
 
 namespace pagrovix {
 namespace {

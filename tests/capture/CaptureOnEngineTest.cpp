@@ -14,7 +14,6 @@
 #include <wx/uiaction.h>
 #include <wx/webview.h>
 
-#include "app/UiHelpers.h"
 #include "capture/BandPlan.h"
 #include "capture/EngineWait.h"
 #include "capture/PageCapture.h"
@@ -24,6 +23,7 @@
 #include "tests/capture/CaptureHarness.h"
 #include "tests/capture/TestPages.h"
 #include "tests/support/GuiTest.h"
+#include "ui/UiHelpers.h"
 
 namespace pagrovix::test {
 namespace {

@@ -8,10 +8,10 @@
 #include <gtest/gtest.h>
 #include <wx/utils.h>
 
-#include "app/UiHelpers.h"
 #include "imaging/Error.h"
 #include "tests/capture/TestPages.h"
 #include "tests/support/GuiTest.h"
+#include "ui/UiHelpers.h"
 
 namespace pagrovix::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/shot/BandProgressView.h"
+#include "shot/BandProgressView.h"
 
 #include <string>
 #include <utility>

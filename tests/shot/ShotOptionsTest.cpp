@@ -1,4 +1,4 @@
-#include "app/shot/ShotOptions.h"
+#include "shot/ShotOptions.h"
 
 #include <gtest/gtest.h>
 

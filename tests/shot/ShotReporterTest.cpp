@@ -1,4 +1,4 @@
-#include "app/shot/ShotReporter.h"
+#include "shot/ShotReporter.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -14,7 +14,6 @@
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
-#include "app/MessageRules.h"
 #include "snapshot/NumberField.h"
 #include "snapshot/PictureView.h"
 #include "snapshot/PreviewForm.h"
@@ -22,6 +21,7 @@
 #include "snapshot/SnapshotForm.h"
 #include "tests/snapshot/SnapshotTestSupport.h"
 #include "tests/support/GuiTest.h"
+#include "ui/MessageRules.h"
 
 namespace pagrovix {
 namespace {

@@ -15,10 +15,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/UiHelpers.h"
 #include "snapshot/PictureView.h"
 #include "snapshot/SnapshotForm.h"
 #include "tests/support/GuiTest.h"
+#include "ui/UiHelpers.h"
 
 namespace pagrovix::test {
 

@@ -7,11 +7,11 @@
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
-#include "app/MessageRules.h"
 #include "snapshot/PictureView.h"
 #include "snapshot/SnapshotForm.h"
 #include "tests/snapshot/SnapshotTestSupport.h"
 #include "tests/support/GuiTest.h"
+#include "ui/MessageRules.h"
 
 namespace pagrovix {
 namespace {

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "app/shot/CropRect.h"
-#include "app/shot/OutputFormat.h"
 #include "imaging/Error.h"
+#include "shot/CropRect.h"
+#include "shot/OutputFormat.h"
 
 namespace pagrovix {
 

@@ -1,4 +1,4 @@
-#include "app/MessageRules.h"
+#include "ui/MessageRules.h"
 
 namespace pagrovix {
 

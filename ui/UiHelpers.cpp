@@ -1,4 +1,4 @@
-#include "app/UiHelpers.h"
+#include "ui/UiHelpers.h"
 
 #include <wx/app.h>
 #include <wx/filedlg.h>
@@ -8,8 +8,8 @@
 #include <wx/toplevel.h>
 #include <wx/utils.h>
 
-#include "app/AddressRules.h"
 #include "imaging/FileNames.h"
+#include "ui/AddressRules.h"
 
 namespace pagrovix {
 namespace {
@@ -88,7 +88,9 @@ int ToMessageResult(int wxAnswer) {
 
 }  // namespace
 
-const wxString& UiHelpers::ApplicationTitle() { return TitleStore(); }
+const wxString& UiHelpers::ApplicationTitle() {
+    return TitleStore();
+}
 
 void UiHelpers::SetApplicationTitle(const wxString& title) {
     TitleStore() = title;
@@ -98,8 +100,8 @@ void UiHelpers::SetApplicationTitle(const wxString& title) {
 }
 
 int UiHelpers::MessageBoxCaptioned(const wxString& text, const wxString& caption, long flags) {
-    const wxString shown = wxString::FromUTF8(
-        ResolveCaption(caption.utf8_string(), ApplicationTitle().utf8_string()));
+    const wxString shown =
+        wxString::FromUTF8(ResolveCaption(caption.utf8_string(), ApplicationTitle().utf8_string()));
     if (MessageBoxHook()) {
         return MessageBoxHook()(text, shown, flags);
     }
@@ -148,8 +150,7 @@ std::optional<wxString> UiHelpers::ChooseSaveFile(wxWindow* parent, const wxStri
         folder = file.GetPath();
         name = file.GetFullName();
     }
-    wxFileDialog dialog(parent, "Save As", folder, name, filter,
-                        wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    wxFileDialog dialog(parent, "Save As", folder, name, filter, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     if (dialog.ShowModal() != wxID_OK) {
         return std::nullopt;
     }
@@ -172,9 +173,13 @@ std::optional<wxString> UiHelpers::ConfirmedSavePath(const wxString& chosenPath,
     return path;
 }
 
-void UiHelpers::OpenMailLink() { wxLaunchDefaultBrowser(wxString("mailto:") + kMakerEmail); }
+void UiHelpers::OpenMailLink() {
+    wxLaunchDefaultBrowser(wxString("mailto:") + kMakerEmail);
+}
 
-void UiHelpers::OpenWebsiteLink() { wxLaunchDefaultBrowser(kMakerWebsite); }
+void UiHelpers::OpenWebsiteLink() {
+    wxLaunchDefaultBrowser(kMakerWebsite);
+}
 
 std::optional<wxString> UiHelpers::ChooseOpenFile(wxWindow* parent, const wxString& filter,
                                                   const wxString& folder) {
@@ -203,7 +208,9 @@ bool UiHelpers::StartNewInstance(const wxString& address) {
     return wxExecute(arguments, wxEXEC_ASYNC) > 0;
 }
 
-void UiHelpers::SetOpenFileHandler(OpenFileHandler handler) { OpenFileHook() = std::move(handler); }
+void UiHelpers::SetOpenFileHandler(OpenFileHandler handler) {
+    OpenFileHook() = std::move(handler);
+}
 
 void UiHelpers::SetNewInstanceHandler(NewInstanceHandler handler) {
     NewInstanceHook() = std::move(handler);
@@ -213,6 +220,8 @@ void UiHelpers::SetMessageBoxHandler(MessageBoxHandler handler) {
     MessageBoxHook() = std::move(handler);
 }
 
-void UiHelpers::SetSaveFileHandler(SaveFileHandler handler) { SaveFileHook() = std::move(handler); }
+void UiHelpers::SetSaveFileHandler(SaveFileHandler handler) {
+    SaveFileHook() = std::move(handler);
+}
 
 }  // namespace pagrovix

@@ -11,12 +11,12 @@
 #include <wx/init.h>
 #include <wx/log.h>
 
-#include "app/shot/PrivateDisplay.h"
-#include "app/shot/ShotOptions.h"
-#include "app/shot/ShotReporter.h"
-#include "app/shot/ShotSession.h"
-#include "app/shot/StopRequest.h"
-#include "app/shot/TemporaryProfile.h"
+#include "shot/PrivateDisplay.h"
+#include "shot/ShotOptions.h"
+#include "shot/ShotReporter.h"
+#include "shot/ShotSession.h"
+#include "shot/StopRequest.h"
+#include "shot/TemporaryProfile.h"
 
 namespace pagrovix {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/shot/StopRequest.h"
+#include "shot/StopRequest.h"
 
 #include <csignal>
 #include <initializer_list>

@@ -6,7 +6,7 @@
 
 #include <wx/string.h>
 
-#include "app/MessageRules.h"
+#include "ui/MessageRules.h"
 
 class wxWindow;
 

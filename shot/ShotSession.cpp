@@ -1,4 +1,4 @@
-#include "app/shot/ShotSession.h"
+#include "shot/ShotSession.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -8,17 +8,17 @@
 #include <wx/popupwin.h>
 #include <wx/webview.h>
 
-#include "app/AddressRules.h"
-#include "app/shot/BandProgressView.h"
-#include "app/shot/CropRect.h"
-#include "app/shot/PageLoader.h"
-#include "app/shot/StopRequest.h"
-#include "app/shot/UnattendedPage.h"
 #include "capture/CaptureLimits.h"
 #include "capture/PageCapture.h"
 #include "capture/WebKitBrowserView.h"
 #include "imaging/Error.h"
 #include "imaging/ImageWriters.h"
+#include "shot/BandProgressView.h"
+#include "shot/CropRect.h"
+#include "shot/PageLoader.h"
+#include "shot/StopRequest.h"
+#include "shot/UnattendedPage.h"
+#include "ui/AddressRules.h"
 
 namespace pagrovix {
 namespace {

@@ -1,10 +1,10 @@
-#include "app/shot/PageLoader.h"
+#include "shot/PageLoader.h"
 
 #include <webkit2/webkit2.h>
 #include <wx/app.h>
 #include <wx/webview.h>
 
-#include "app/shot/StopRequest.h"
+#include "shot/StopRequest.h"
 
 namespace pagrovix {
 namespace {

@@ -1,9 +1,9 @@
-#include "app/shot/UnattendedPage.h"
+#include "shot/UnattendedPage.h"
 
 #include <webkit2/webkit2.h>
 #include <wx/webview.h>
 
-#include "app/SilentPage.h"
+#include "ui/SilentPage.h"
 
 namespace pagrovix {
 namespace {

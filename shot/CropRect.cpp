@@ -1,4 +1,4 @@
-#include "app/shot/CropRect.h"
+#include "shot/CropRect.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "app/SilentPage.h"
+#include "ui/SilentPage.h"
 
 #include <webkit2/webkit2.h>
 

@@ -1,9 +1,9 @@
-#include "app/ProgramArt.h"
+#include "ui/ProgramArt.h"
 
 #include <wx/artprov.h>
 #include <wx/stdpaths.h>
 
-#include "app/Startup.h"
+#include "ui/DataFiles.h"
 
 namespace pagrovix {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/shot/PrivateDisplay.h"
+#include "shot/PrivateDisplay.h"
 
 #include <cerrno>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "app/shot/OutputFormat.h"
+#include "shot/OutputFormat.h"
 
 #include "imaging/FileNames.h"
 

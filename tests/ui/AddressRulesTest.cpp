@@ -1,4 +1,4 @@
-#include "app/AddressRules.h"
+#include "ui/AddressRules.h"
 
 #include <filesystem>
 #include <fstream>

@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "app/shot/ShotOptions.h"
-#include "app/shot/ShotReporter.h"
 #include "imaging/Bitmap24.h"
+#include "shot/ShotOptions.h"
+#include "shot/ShotReporter.h"
 
 class wxWebView;
 class wxWindow;

@@ -1,4 +1,4 @@
-#include "app/AddressRules.h"
+#include "ui/AddressRules.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "app/shot/TemporaryProfile.h"
+#include "shot/TemporaryProfile.h"
 
 #include <cstdlib>
 #include <filesystem>
