@@ -7,7 +7,7 @@ libwxgtk3.2-dev libwxgtk-webview3.2-dev libwebkit2gtk-4.0-dev
 libjpeg62-turbo-dev zlib1g-dev
 libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libjpeg-turbo-progs
 libx11-dev libxtst-dev python3
-xvfb xauth adwaita-icon-theme fonts-dejavu-core"
+xvfb xauth openbox adwaita-icon-theme fonts-dejavu-core"
 
 missing=""
 for p in $packages; do
