@@ -45,6 +45,7 @@ WindowManager::WindowManager() {
     // Its notes about menus it does not need would only clutter the test output.
     posix_spawn_file_actions_t quiet;
     posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
     const int spawned = posix_spawnp(&pid_, program, &quiet, nullptr, arguments, environ);
     posix_spawn_file_actions_destroy(&quiet);
