@@ -313,6 +313,11 @@ TEST(SaveAs, OpensWithPngLevelNineAndQualityEighty) {
             EXPECT_TRUE(dialog.Label1->IsEnabled());
             EXPECT_FALSE(dialog.SpinEdit2->IsEnabled());
             EXPECT_FALSE(dialog.Label2->IsEnabled());
+            // The value fields never show their text selected: not at opening, not on entry.
+            EXPECT_FALSE(HasSelectedText(dialog.SpinEdit2));
+            dialog.SpinEdit1->SetFocus();
+            ProcessEvents();
+            EXPECT_FALSE(HasSelectedText(dialog.SpinEdit1));
         });
     });
 }

@@ -7,6 +7,7 @@
 #include <set>
 #include <stdexcept>
 
+#include <gtk/gtk.h>
 #include <jpeglib.h>
 #include <png.h>
 #include <wx/app.h>
@@ -95,6 +96,10 @@ void RunInSnapshotWindow(Bitmap24 picture, const std::function<void(TfrmSnapshot
     EXPECT_TRUE(ran);
     // The watcher deletes itself once the events after the window's closing are processed.
     ProcessEvents();
+}
+
+bool HasSelectedText(wxWindow* field) {
+    return gtk_editable_get_selection_bounds(GTK_EDITABLE(field->GetHandle()), nullptr, nullptr);
 }
 
 void Click(wxWindow* button) {

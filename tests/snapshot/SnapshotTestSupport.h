@@ -57,6 +57,9 @@ bool ReadScreenPixel(int x, int y, unsigned char* red, unsigned char* green, uns
 // window is closed afterwards.
 void RunInSnapshotWindow(Bitmap24 picture, const std::function<void(TfrmSnapshot&)>& steps);
 
+// Whether a text or spin field shows some of its text selected.
+bool HasSelectedText(wxWindow* field);
+
 // Sends a click to a button as the toolkit would, and processes what follows.
 void Click(wxWindow* button);
 

@@ -1,6 +1,7 @@
 // The real Snapshot window on a picture: opening, drawing, dragging handles with the mouse,
 // typing corners, the position read-out and the wheel.
 #include <gtest/gtest.h>
+#include <gtk/gtk.h>
 #include <wx/button.h>
 #include <wx/display.h>
 #include <wx/stattext.h>
@@ -230,6 +231,33 @@ TEST(SnapshotWindow, TypedCornersAreClampedAndShownInAllFields) {
         PressEnter();
         EXPECT_EQ(Fields(form), "0 188 12 200");
         EXPECT_TRUE(messages.shown.empty());
+    });
+}
+
+// Whether the text drawn in a field fits the room its frame and padding leave, so no digit is cut.
+bool TextFitsField(wxTextCtrl* field) {
+    GtkEntry* entry = GTK_ENTRY(field->GetHandle());
+    int textWidth = 0;
+    pango_layout_get_pixel_size(gtk_entry_get_layout(entry), &textWidth, nullptr);
+    GdkRectangle room;
+    gtk_entry_get_text_area(entry, &room);
+    return textWidth > 0 && textWidth <= room.width;
+}
+
+TEST(SnapshotWindow, CornerFieldsShowFiveDigitsWholeAndUnselected) {
+    RunInSnapshotWindow(PatternPicture(18888, 12), [&](TfrmSnapshot& form) {
+        ASSERT_TRUE(WaitUntil([&] { return Fields(form) == "0 0 18888 12"; })) << Fields(form);
+        for (wxTextCtrl* field :
+             {form.LabeledEdit1, form.LabeledEdit2, form.LabeledEdit3, form.LabeledEdit4}) {
+            if (field != form.LabeledEdit3) {
+                field->ChangeValue("88888");
+            }
+            field->SetFocus();
+            ProcessEvents();
+            EXPECT_EQ(field->GetSize(), wxSize(38, 21));
+            EXPECT_TRUE(TextFitsField(field)) << field->GetValue();
+            EXPECT_FALSE(HasSelectedText(field)) << field->GetValue();
+        }
     });
 }
 
