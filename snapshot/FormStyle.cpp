@@ -1,6 +1,7 @@
 #include "snapshot/FormStyle.h"
 
 #include <exception>
+#include <new>
 
 #include <gtk/gtk.h>
 
@@ -84,6 +85,9 @@ void CloseForm(wxDialog* form) {
 void ReportErrors(const std::function<void()>& command) {
     try {
         command();
+    } catch (const std::bad_alloc&) {
+        // Steps with a sentence of their own (the crop, the copy) have given it already.
+        UiHelpers::ShowError("There is not enough memory to finish this command.");
     } catch (const std::exception& error) {
         UiHelpers::ShowError(wxString::FromUTF8(error.what()));
     }
