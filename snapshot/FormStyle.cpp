@@ -8,6 +8,7 @@
 #include <wx/dcmemory.h>
 #include <wx/dialog.h>
 #include <wx/display.h>
+#include <wx/event.h>
 #include <wx/fontenum.h>
 #include <wx/settings.h>
 #include <wx/window.h>
@@ -80,6 +81,10 @@ void CloseForm(wxDialog* form) {
     } else {
         form->Hide();
     }
+}
+
+bool IsCopyKey(const wxKeyEvent& event) {
+    return event.GetModifiers() == wxMOD_CONTROL && event.GetKeyCode() == 'C';
 }
 
 void ReportErrors(const std::function<void()>& command) {

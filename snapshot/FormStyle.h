@@ -6,6 +6,7 @@
 #include <wx/font.h>
 
 class wxDialog;
+class wxKeyEvent;
 class wxWindow;
 
 namespace pagrovix {
@@ -29,6 +30,9 @@ void ApplyCoverWorkArea(wxWindow* window);
 // What the close box, the system menu and the system's close key do: a modal window ends with
 // wxID_CANCEL, any other is hidden.
 void CloseForm(wxDialog* form);
+
+// Whether a key press is the copy key, Ctrl+C.
+bool IsCopyKey(const wxKeyEvent& event);
 
 // Runs a command; an error it raises ends it and goes to the program's default error display.
 void ReportErrors(const std::function<void()>& command);

@@ -103,6 +103,14 @@ void TfrmSnapshot::FormCreate() {
     Panel3->SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
     CreateStatusPanel();
 
+    // Ctrl+C copies the selection wherever the focus is; not while a command works.
+    Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+        if (!IsCopyKey(event)) {
+            event.Skip();
+        } else if (ToolButton1->IsEnabled()) {
+            ReportErrors([this] { CopySelection(); });
+        }
+    });
     Bind(wxEVT_SIZE, &TfrmSnapshot::FormResize, this);
     Bind(wxEVT_INIT_DIALOG, [this](wxInitDialogEvent& event) {
         FormActivate();
