@@ -24,7 +24,8 @@ void StyleControl(wxWindow* control, const char* css);
 // click.
 void KeepTextUnselectedOnEntry(wxWindow* field);
 
-// Sizes a window by CoverWorkArea on the display it is on, with the frame size the toolkit tells.
+// Sizes a top-level window by CoverWorkArea on the display it is on, with the frame the window
+// manager puts around it. Call it before the window is first shown.
 void ApplyCoverWorkArea(wxWindow* window);
 
 // What the close box, the system menu and the system's close key do: a modal window ends with

@@ -9,9 +9,11 @@
 #include <wx/uiaction.h>
 
 #include "snapshot/PictureView.h"
+#include "snapshot/PreviewForm.h"
 #include "snapshot/SnapshotForm.h"
 #include "tests/snapshot/SnapshotTestSupport.h"
 #include "tests/support/GuiTest.h"
+#include "tests/support/WindowManager.h"
 #include "ui/MessageRules.h"
 
 namespace pagrovix {
@@ -338,6 +340,30 @@ TEST(SnapshotWindow, IdleWindowDoesNotRepaint) {
 TEST(SnapshotWindow, OpensOnPicturesNarrowerThanTheHandles) {
     RunInSnapshotWindow(PatternPicture(5, 3),
                         [&](TfrmSnapshot& form) { EXPECT_EQ(Fields(form), "0 0 5 3"); });
+}
+
+TEST(SnapshotWindow, WindowsCoverTheWorkAreaWithTheFrameJustOutsideUnderAWindowManager) {
+    WindowManager manager;
+    // openbox: borders of 1 px, so the frame reaches 1 px past the work area on every side.
+    auto covers = [](wxWindow& window) {
+        const wxRect work = wxDisplay(&window).GetClientArea();
+        const wxRect expected(work.x - 1, work.y - 1, work.width + 2, work.height + 2);
+        EXPECT_TRUE(
+            WaitUntil([&] { return FrameOnScreen(window) == expected; }, std::chrono::seconds(5)))
+            << FrameOnScreen(window).x << "," << FrameOnScreen(window).y << " "
+            << FrameOnScreen(window).width << "x" << FrameOnScreen(window).height;
+    };
+    RunInSnapshotWindow(PatternPicture(300, 200), [&](TfrmSnapshot& form) {
+        covers(form);
+        bool previewed = false;
+        WhenShown<TfrmPreview>([&](TfrmPreview& preview) {
+            previewed = true;
+            covers(preview);
+            preview.Close();
+        });
+        Click(form.ToolButton1);
+        EXPECT_TRUE(previewed);
+    });
 }
 
 }  // namespace
