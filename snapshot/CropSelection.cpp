@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "imaging/Error.h"
@@ -16,7 +17,11 @@ void CropSelection(const Bitmap24& picture, const SelectionRect& selection, Bitm
         height > std::max(picture.Height(), Selection::kMinimumSize)) {
         throw Error("Invalid selection " + std::to_string(width) + " x " + std::to_string(height));
     }
-    crop.SetSize(int(width), int(height));
+    try {
+        crop.SetSize(int(width), int(height));
+    } catch (const std::bad_alloc&) {
+        throw Error("There is not enough memory to cut out the selection.");
+    }
 
     const int left = std::max(selection.x0, 0);
     const int top = std::max(selection.y0, 0);

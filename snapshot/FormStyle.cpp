@@ -1,14 +1,20 @@
 #include "snapshot/FormStyle.h"
 
 #include <exception>
+#include <memory>
+#include <new>
+
+#include <gtk/gtk.h>
 
 #include <wx/dcmemory.h>
 #include <wx/dialog.h>
 #include <wx/display.h>
+#include <wx/event.h>
 #include <wx/fontenum.h>
 #include <wx/settings.h>
 #include <wx/window.h>
 
+#include "snapshot/WindowFrame.h"
 #include "snapshot/WindowGeometry.h"
 #include "ui/UiHelpers.h"
 
@@ -35,12 +41,67 @@ wxFont FormFont() {
     return wxFont(info);
 }
 
-void ApplyCoverWorkArea(wxWindow* window) {
+void StyleControl(wxWindow* control, const char* css) {
+    GtkCssProvider* style = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(style, css, -1, nullptr);
+    gtk_style_context_add_provider(gtk_widget_get_style_context(control->GetHandle()),
+                                   GTK_STYLE_PROVIDER(style),
+                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(style);
+}
+
+namespace {
+
+// Runs after the field's own focus handling, which selected the text: the caret goes to its end.
+void UnselectText(GtkWidget* field, gpointer) {
+    GtkEditable* editable = GTK_EDITABLE(field);
+    gint start = 0;
+    gint end = 0;
+    if (gtk_editable_get_selection_bounds(editable, &start, &end)) {
+        gtk_editable_select_region(editable, end, end);
+    }
+}
+
+}  // namespace
+
+void KeepTextUnselectedOnEntry(wxWindow* field) {
+    g_signal_connect_after(field->GetHandle(), "grab-focus", G_CALLBACK(UnselectText), nullptr);
+    UnselectText(field->GetHandle(), nullptr);
+}
+
+namespace {
+
+void CoverWorkAreaWithin(wxWindow* window, const FrameExtents& extents) {
     const wxRect work = wxDisplay(window).GetClientArea();
-    const PixelRect cover = CoverWorkArea({work.x, work.y, work.width, work.height},
-                                          wxSystemSettings::GetMetric(wxSYS_FRAMESIZE_X, window),
-                                          wxSystemSettings::GetMetric(wxSYS_FRAMESIZE_Y, window));
-    window->SetSize(cover.left, cover.top, cover.width, cover.height);
+    const WindowPlacement cover = CoverWorkArea({work.x, work.y, work.width, work.height}, extents);
+    if (extents.top == 0 && extents.bottom == 0 && extents.left == 0 && extents.right == 0) {
+        // No frame: the window is the work area, whatever frame the toolkit may have expected.
+        window->SetSize(cover.frame.left, cover.frame.top, cover.frame.width, cover.frame.height);
+        return;
+    }
+    // The toolkit centres dialogs on their parent unless told not to; and its own idea of the
+    // frame may be off, so the client area is what is set.
+    gtk_window_set_position(GTK_WINDOW(window->GetHandle()), GTK_WIN_POS_NONE);
+    window->SetClientSize(cover.client.width, cover.client.height);
+    window->Move(cover.frame.left, cover.frame.top);
+    gtk_window_move(GTK_WINDOW(window->GetHandle()), cover.frame.left, cover.frame.top);
+}
+
+}  // namespace
+
+void ApplyCoverWorkArea(wxWindow* window) {
+    CoverWorkAreaWithin(window, AskFrameExtents(window));
+    // A window manager may announce a frame before the window is shown that differs from the one
+    // it then draws (openbox's title bar grows by 4 px), and may keep a new window on the screen:
+    // once the window is up, it is placed again by the frame it really has.
+    auto placed = std::make_shared<bool>(false);
+    window->Bind(wxEVT_ACTIVATE, [window, placed](wxActivateEvent& event) {
+        event.Skip();
+        if (event.GetActive() && !*placed) {
+            *placed = true;
+            window->CallAfter([window] { CoverWorkAreaWithin(window, AskFrameExtents(window)); });
+        }
+    });
 }
 
 void CloseForm(wxDialog* form) {
@@ -51,9 +112,16 @@ void CloseForm(wxDialog* form) {
     }
 }
 
+bool IsCopyKey(const wxKeyEvent& event) {
+    return event.GetModifiers() == wxMOD_CONTROL && event.GetKeyCode() == 'C';
+}
+
 void ReportErrors(const std::function<void()>& command) {
     try {
         command();
+    } catch (const std::bad_alloc&) {
+        // Steps with a sentence of their own (the crop, the copy) have given it already.
+        UiHelpers::ShowError("There is not enough memory to finish this command.");
     } catch (const std::exception& error) {
         UiHelpers::ShowError(wxString::FromUTF8(error.what()));
     }

@@ -4,6 +4,8 @@
 #include <wx/intl.h>
 #include <wx/utils.h>
 
+#include "snapshot/FormStyle.h"
+
 namespace pagrovix {
 namespace {
 
@@ -32,17 +34,11 @@ NumberField::NumberField(wxWindow* parent, const wxPoint& position, const wxSize
     // The keys are filtered by OnChar; GTK's numeric mode would also refuse the separator.
     gtk_spin_button_set_numeric(GTK_SPIN_BUTTON(GetHandle()), FALSE);
     // The field is 52 px wide: the theme's roomy buttons would leave no space for the digits.
-    GtkCssProvider* style = gtk_css_provider_new();
-    gtk_css_provider_load_from_data(style,
-                                    "spinbutton, spinbutton entry { min-height: 0; min-width: 0;"
-                                    " padding-left: 1px; padding-right: 0; }"
-                                    " spinbutton button { min-height: 0; min-width: 0;"
-                                    " padding: 0; }",
-                                    -1, nullptr);
-    gtk_style_context_add_provider(gtk_widget_get_style_context(GetHandle()),
-                                   GTK_STYLE_PROVIDER(style),
-                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    g_object_unref(style);
+    StyleControl(this,
+                 "spinbutton, spinbutton entry { min-height: 0; min-width: 0;"
+                 " padding-left: 1px; padding-right: 0; }"
+                 " spinbutton button { min-height: 0; min-width: 0; padding: 0; }");
+    KeepTextUnselectedOnEntry(this);
     // Even so the theme may need more than the given width; a field cut below its minimum
     // would draw wrongly.
     wxSize fitting = GetSize();

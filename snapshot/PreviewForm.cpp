@@ -1,7 +1,11 @@
 #include "snapshot/PreviewForm.h"
 
+#include <wx/scopeguard.h>
+
 #include "snapshot/FormStyle.h"
+#include "snapshot/PictureClipboard.h"
 #include "snapshot/PictureView.h"
+#include "ui/UiHelpers.h"
 
 namespace pagrovix {
 
@@ -23,6 +27,13 @@ void TfrmPreview::FormCreate() {
         ScrollBox1->SetSize(GetClientSize());
         event.Skip();
     });
+    Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+        if (!IsCopyKey(event)) {
+            event.Skip();
+        } else if (!copying_) {
+            ReportErrors([this] { CopyPicture(); });
+        }
+    });
     Bind(wxEVT_ACTIVATE, [this](wxActivateEvent& event) {
         if (event.GetActive()) {
             FormActivate();
@@ -33,6 +44,18 @@ void TfrmPreview::FormCreate() {
 
 void TfrmPreview::SetPicture(const Bitmap24* picture) {
     ScrollBox1->SetPicture(picture);
+}
+
+void TfrmPreview::CopyPicture() {
+    const Bitmap24* picture = ScrollBox1->Picture();
+    if (!picture) {
+        return;
+    }
+    // The busy state lets pending input through: a second Ctrl+C waits for this copy.
+    copying_ = true;
+    wxON_BLOCK_EXIT_SET(copying_, false);
+    BusyScope busy;
+    CopyPictureToClipboard(*picture);
 }
 
 void TfrmPreview::FormActivate() {

@@ -9,7 +9,7 @@ namespace pagrovix {
 class PictureView;
 
 // The Preview window: the cropped selection at 1:1 in a scroll area that covers the desktop's
-// work area. It has no buttons; the close box closes it.
+// work area. It has no buttons; the close box closes it, and Ctrl+C copies the picture.
 class TfrmPreview : public wxDialog {
 public:
     explicit TfrmPreview(wxWindow* parent);
@@ -22,6 +22,9 @@ public:
 private:
     void FormCreate();
     void FormActivate();
+    void CopyPicture();
+
+    bool copying_ = false;
 };
 
 }  // namespace pagrovix

@@ -5,6 +5,7 @@
 
 #include "snapshot/CornerInput.h"
 #include "snapshot/CropSelection.h"
+#include "snapshot/PictureClipboard.h"
 #include "snapshot/PictureView.h"
 #include "snapshot/PreviewForm.h"
 #include "snapshot/SaveForm.h"
@@ -85,6 +86,19 @@ void TfrmSnapshot::QuickSave(const QuickSaveFormat& format) {
         WriteImageFile(CropBitmap, FileSystemPath(*path), format.format, format.setting);
     }
     ShowSaved(*path);
+}
+
+void TfrmSnapshot::CopySelection() {
+    // Disabling the controls takes the focus from them; the copy leaves the window as it was.
+    wxWindow* const focused = FindFocus();
+    {
+        CommandBusyState busy(*this);
+        CropSelection();
+        CopyPictureToClipboard(CropBitmap);
+    }
+    if (focused) {
+        focused->SetFocus();
+    }
 }
 
 void TfrmSnapshot::ToolButton2Click() {

@@ -103,6 +103,14 @@ void TfrmSnapshot::FormCreate() {
     Panel3->SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
     CreateStatusPanel();
 
+    // Ctrl+C copies the selection wherever the focus is; not while a command works.
+    Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+        if (!IsCopyKey(event)) {
+            event.Skip();
+        } else if (ToolButton1->IsEnabled()) {
+            ReportErrors([this] { CopySelection(); });
+        }
+    });
     Bind(wxEVT_SIZE, &TfrmSnapshot::FormResize, this);
     Bind(wxEVT_INIT_DIALOG, [this](wxInitDialogEvent& event) {
         FormActivate();
@@ -159,6 +167,9 @@ void TfrmSnapshot::CreateStatusPanel() {
         auto* field = new wxTextCtrl(Panel3, wxID_ANY, "0", wxPoint(lefts[i], 3),
                                      wxSize(kFieldWidth, kFieldHeight), wxTE_PROCESS_ENTER);
         field->DisableFocusFromKeyboard();
+        // Five digits must fit in 38 px: the theme's padding would leave room for three.
+        StyleControl(field, "entry { min-height: 0; min-width: 0; padding: 0 2px; }");
+        KeepTextUnselectedOnEntry(field);
         field->Bind(wxEVT_CHAR,
                     [this, tag](wxKeyEvent& event) { LabeledEdit1KeyPress(event, tag); });
         field->Bind(wxEVT_KILL_FOCUS,

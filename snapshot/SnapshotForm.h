@@ -25,8 +25,8 @@ void ShowSnapshotWindow(wxWindow* parent, Bitmap24 picture);
 
 // The Snapshot window: the picture at 1:1 with two handles that mark the selection, guide lines
 // across the picture at the selection's edges, four corner fields, a position read-out and the
-// toolbar commands that preview and save the selection. The selection's handlers are in
-// SnapshotSelection.cpp, the commands in SnapshotCommands.cpp.
+// toolbar commands that preview and save the selection; Ctrl+C copies it to the clipboard. The
+// selection's handlers are in SnapshotSelection.cpp, the commands in SnapshotCommands.cpp.
 //
 // Image1, its panel Panel2 and the shapes are not windows of their own: ScrollBox1 draws the
 // picture and draws the guide lines Shape2..Shape5 and the handles Shape6 (tag 1) and Shape7
@@ -97,6 +97,7 @@ private:
     void ToolButton1Click();
     void ToolButton2Click();
     void QuickSave(const QuickSaveFormat& format);
+    void CopySelection();
     void SetControlsEnabled(bool enabled);
     void CropSelection();
 

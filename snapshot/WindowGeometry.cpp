@@ -4,11 +4,19 @@
 
 namespace pagrovix {
 
-PixelRect CoverWorkArea(const PixelRect& workArea, int frameWidth, int frameHeight) {
-    const int cx = std::max(frameWidth, 0);
-    const int cy = std::max(frameHeight, 0);
-    return {workArea.left - cx, workArea.top - cy, workArea.width + 2 * cx,
-            workArea.height + 2 * cy};
+WindowPlacement CoverWorkArea(const PixelRect& workArea, const FrameExtents& extents) {
+    const int left = std::max(extents.left, 0);
+    const int right = std::max(extents.right, 0);
+    const int top = std::max(extents.top, 0);
+    const int bottom = std::max(extents.bottom, 0);
+    const int topBorder = std::min(top, bottom);
+    WindowPlacement placement;
+    placement.frame = {workArea.left - left, workArea.top - topBorder,
+                       workArea.width + left + right, workArea.height + topBorder + bottom};
+    placement.client = {placement.frame.left + left, placement.frame.top + top,
+                        std::max(placement.frame.width - left - right, 0),
+                        std::max(placement.frame.height - top - bottom, 0)};
+    return placement;
 }
 
 SnapshotLayout LayOutSnapshotWindow(int clientWidth, int clientHeight) {

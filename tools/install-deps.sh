@@ -6,7 +6,7 @@ packages="build-essential cmake pkg-config
 libwxgtk3.2-dev libwxgtk-webview3.2-dev libwebkit2gtk-4.0-dev
 libjpeg62-turbo-dev zlib1g-dev
 libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libjpeg-turbo-progs
-libx11-dev libxtst-dev python3
+libx11-dev libxtst-dev python3 xclip
 xvfb xauth openbox adwaita-icon-theme fonts-dejavu-core"
 
 missing=""

@@ -1,5 +1,9 @@
 // The toolbar commands of the real Snapshot window: each save runs with the file dialog answered
 // by the test, and every written file is read back by libpng, libjpeg or from its raw bytes.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -22,6 +26,8 @@
 #include "tests/snapshot/SnapshotTestSupport.h"
 #include "tests/support/GuiTest.h"
 #include "ui/MessageRules.h"
+
+extern char** environ;
 
 namespace pagrovix {
 namespace {
@@ -257,6 +263,77 @@ TEST(Preview, ShowsTheSelectionAtFullSize) {
     });
 }
 
+// What a program that pastes gets: the clipboard read as PNG by another process.
+DecodedImage Paste(const TempFolder& folder) {
+    const std::string file = folder.File("pasted.png");
+    posix_spawn_file_actions_t output;
+    posix_spawn_file_actions_init(&output);
+    posix_spawn_file_actions_addopen(&output, 1, file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    char program[] = "xclip";
+    char selection[] = "-selection";
+    char clipboard[] = "clipboard";
+    char target[] = "-t";
+    char png[] = "image/png";
+    char out[] = "-o";
+    char* arguments[] = {program, selection, clipboard, target, png, out, nullptr};
+    pid_t pid = -1;
+    const int spawned = posix_spawnp(&pid, program, &output, nullptr, arguments, environ);
+    posix_spawn_file_actions_destroy(&output);
+    EXPECT_EQ(spawned, 0) << "xclip could not be started";
+    if (spawned != 0) {
+        return {};
+    }
+    // This process serves the request while the other one reads.
+    int status = -1;
+    EXPECT_TRUE(WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }));
+    EXPECT_EQ(status, 0);
+    return ReadPngFile(file);
+}
+
+void PressCopyKey() {
+    wxUIActionSimulator().Char('c', wxMOD_CONTROL);
+    ProcessEvents(std::chrono::milliseconds(100));
+}
+
+TEST(Copy, CtrlCCopiesTheSelectionForOtherProgramsAndChangesNothingElse) {
+    TempFolder folder;
+    MessageRecorder messages;
+    const Bitmap24 expected = PatternPicture(300, 200);
+    RunInSnapshotWindow(PatternPicture(300, 200), [&](TfrmSnapshot& form) {
+        Select(form, 17, 9, 130, 77);
+        form.LabeledEdit2->SetFocus();
+        ProcessEvents();
+        PressCopyKey();
+        EXPECT_EQ(form.LabeledEdit1->GetValue() + " " + form.LabeledEdit2->GetValue() + " " +
+                      form.LabeledEdit3->GetValue() + " " + form.LabeledEdit4->GetValue(),
+                  "17 9 130 77");
+        EXPECT_EQ(wxWindow::FindFocus(), form.LabeledEdit2);
+        EXPECT_TRUE(ControlsEnabled(form));
+        EXPECT_FALSE(wxIsBusy());
+    });
+    EXPECT_TRUE(messages.shown.empty());
+    // The window has closed; the clipboard still holds the selection, pixel for pixel.
+    const DecodedImage pasted = Paste(folder);
+    EXPECT_EQ(pasted.width, 113);
+    EXPECT_EQ(pasted.height, 68);
+    EXPECT_TRUE(pasted.rgb == RgbOf(expected, 17, 9, 130, 77));
+
+    // In the Preview window Ctrl+C copies the picture it shows.
+    RunInSnapshotWindow(PatternPicture(300, 200), [&](TfrmSnapshot& form) {
+        Select(form, 40, 30, 52, 190);
+        WhenShown<TfrmPreview>([&](TfrmPreview& preview) {
+            ASSERT_TRUE(WaitUntil([&] { return preview.ScrollBox1->PaintCount() > 0; }));
+            PressCopyKey();
+            preview.Close();
+        });
+        Click(form.ToolButton1);
+    });
+    const DecodedImage previewed = Paste(folder);
+    EXPECT_EQ(previewed.width, 12);
+    EXPECT_EQ(previewed.height, 160);
+    EXPECT_TRUE(previewed.rgb == RgbOf(expected, 40, 30, 52, 190));
+}
+
 // Drives the save-options dialog: steps run on it once it is shown.
 void RunSaveAs(TfrmSnapshot& form, const std::function<void(TfrmSave&)>& steps) {
     bool shown = false;
@@ -313,6 +390,11 @@ TEST(SaveAs, OpensWithPngLevelNineAndQualityEighty) {
             EXPECT_TRUE(dialog.Label1->IsEnabled());
             EXPECT_FALSE(dialog.SpinEdit2->IsEnabled());
             EXPECT_FALSE(dialog.Label2->IsEnabled());
+            // The value fields never show their text selected: not at opening, not on entry.
+            EXPECT_FALSE(HasSelectedText(dialog.SpinEdit2));
+            dialog.SpinEdit1->SetFocus();
+            ProcessEvents();
+            EXPECT_FALSE(HasSelectedText(dialog.SpinEdit1));
         });
     });
 }

@@ -1,5 +1,6 @@
 #include "tests/snapshot/SnapshotTestSupport.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <fstream>
@@ -7,6 +8,7 @@
 #include <set>
 #include <stdexcept>
 
+#include <gtk/gtk.h>
 #include <jpeglib.h>
 #include <png.h>
 #include <wx/app.h>
@@ -19,6 +21,11 @@
 #include "snapshot/SnapshotForm.h"
 #include "tests/support/GuiTest.h"
 #include "ui/UiHelpers.h"
+
+// X11 last: its macros clash with names above.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <gdk/gdkx.h>
 
 namespace pagrovix::test {
 
@@ -95,6 +102,10 @@ void RunInSnapshotWindow(Bitmap24 picture, const std::function<void(TfrmSnapshot
     EXPECT_TRUE(ran);
     // The watcher deletes itself once the events after the window's closing are processed.
     ProcessEvents();
+}
+
+bool HasSelectedText(wxWindow* field) {
+    return gtk_editable_get_selection_bounds(GTK_EDITABLE(field->GetHandle()), nullptr, nullptr);
 }
 
 void Click(wxWindow* button) {
@@ -271,6 +282,36 @@ int ExpectedLuminanceQuantizer(int quality) {
     const int scale = quality < 50 ? 5000 / quality : 200 - 2 * quality;
     const int value = (16 * scale + 50) / 100;
     return std::clamp(value, 1, 255);
+}
+
+wxRect FrameOnScreen(wxWindow& window) {
+    GdkWindow* gdkWindow = gtk_widget_get_window(window.GetHandle());
+    Display* display = GDK_WINDOW_XDISPLAY(gdkWindow);
+    const Window xid = GDK_WINDOW_XID(gdkWindow);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display, xid, XInternAtom(display, "_NET_FRAME_EXTENTS", False), 0, 4, False,
+                       XA_CARDINAL, &type, &format, &count, &after, &data);
+    long extents[4] = {};
+    if (data && count == 4) {
+        std::copy_n(reinterpret_cast<const long*>(data), 4, extents);
+    }
+    if (data) {
+        XFree(data);
+    }
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display, xid, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display, xid, &attributes);
+    if (count != 4) {
+        return {};
+    }
+    return {int(x - extents[0]), int(y - extents[2]),
+            int(attributes.width + extents[0] + extents[1]),
+            int(attributes.height + extents[2] + extents[3])};
 }
 
 }  // namespace pagrovix::test

@@ -10,6 +10,7 @@
 
 #include <wx/colour.h>
 #include <wx/dialog.h>
+#include <wx/gdicmn.h>
 #include <wx/string.h>
 
 #include "imaging/Bitmap24.h"
@@ -53,9 +54,16 @@ bool TurnWheel(int button);
 // Reads a pixel of the X server's screen (24-bit true colour) as the server has it now.
 bool ReadScreenPixel(int x, int y, unsigned char* red, unsigned char* green, unsigned char* blue);
 
+// The frame of a shown window as the X server and the window manager have it: the client area's
+// place on the screen grown by the frame extents the manager announced. Empty until it has them.
+wxRect FrameOnScreen(wxWindow& window);
+
 // Opens the real Snapshot window on picture and runs steps once it has been painted; the
 // window is closed afterwards.
 void RunInSnapshotWindow(Bitmap24 picture, const std::function<void(TfrmSnapshot&)>& steps);
+
+// Whether a text or spin field shows some of its text selected.
+bool HasSelectedText(wxWindow* field);
 
 // Sends a click to a button as the toolkit would, and processes what follows.
 void Click(wxWindow* button);

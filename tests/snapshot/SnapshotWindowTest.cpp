@@ -1,6 +1,7 @@
 // The real Snapshot window on a picture: opening, drawing, dragging handles with the mouse,
 // typing corners, the position read-out and the wheel.
 #include <gtest/gtest.h>
+#include <gtk/gtk.h>
 #include <wx/button.h>
 #include <wx/display.h>
 #include <wx/stattext.h>
@@ -8,9 +9,11 @@
 #include <wx/uiaction.h>
 
 #include "snapshot/PictureView.h"
+#include "snapshot/PreviewForm.h"
 #include "snapshot/SnapshotForm.h"
 #include "tests/snapshot/SnapshotTestSupport.h"
 #include "tests/support/GuiTest.h"
+#include "tests/support/WindowManager.h"
 #include "ui/MessageRules.h"
 
 namespace pagrovix {
@@ -233,6 +236,33 @@ TEST(SnapshotWindow, TypedCornersAreClampedAndShownInAllFields) {
     });
 }
 
+// Whether the text drawn in a field fits the room its frame and padding leave, so no digit is cut.
+bool TextFitsField(wxTextCtrl* field) {
+    GtkEntry* entry = GTK_ENTRY(field->GetHandle());
+    int textWidth = 0;
+    pango_layout_get_pixel_size(gtk_entry_get_layout(entry), &textWidth, nullptr);
+    GdkRectangle room;
+    gtk_entry_get_text_area(entry, &room);
+    return textWidth > 0 && textWidth <= room.width;
+}
+
+TEST(SnapshotWindow, CornerFieldsShowFiveDigitsWholeAndUnselected) {
+    RunInSnapshotWindow(PatternPicture(18888, 12), [&](TfrmSnapshot& form) {
+        ASSERT_TRUE(WaitUntil([&] { return Fields(form) == "0 0 18888 12"; })) << Fields(form);
+        for (wxTextCtrl* field :
+             {form.LabeledEdit1, form.LabeledEdit2, form.LabeledEdit3, form.LabeledEdit4}) {
+            if (field != form.LabeledEdit3) {
+                field->ChangeValue("88888");
+            }
+            field->SetFocus();
+            ProcessEvents();
+            EXPECT_EQ(field->GetSize(), wxSize(38, 21));
+            EXPECT_TRUE(TextFitsField(field)) << field->GetValue();
+            EXPECT_FALSE(HasSelectedText(field)) << field->GetValue();
+        }
+    });
+}
+
 TEST(SnapshotWindow, NumberTooLargeIsReportedOnEnterAndSilentOnLeaving) {
     MessageRecorder messages;
     RunInSnapshotWindow(PatternPicture(300, 200), [&](TfrmSnapshot& form) {
@@ -310,6 +340,30 @@ TEST(SnapshotWindow, IdleWindowDoesNotRepaint) {
 TEST(SnapshotWindow, OpensOnPicturesNarrowerThanTheHandles) {
     RunInSnapshotWindow(PatternPicture(5, 3),
                         [&](TfrmSnapshot& form) { EXPECT_EQ(Fields(form), "0 0 5 3"); });
+}
+
+TEST(SnapshotWindow, WindowsCoverTheWorkAreaWithTheFrameJustOutsideUnderAWindowManager) {
+    WindowManager manager;
+    // openbox: borders of 1 px, so the frame reaches 1 px past the work area on every side.
+    auto covers = [](wxWindow& window) {
+        const wxRect work = wxDisplay(&window).GetClientArea();
+        const wxRect expected(work.x - 1, work.y - 1, work.width + 2, work.height + 2);
+        EXPECT_TRUE(
+            WaitUntil([&] { return FrameOnScreen(window) == expected; }, std::chrono::seconds(5)))
+            << FrameOnScreen(window).x << "," << FrameOnScreen(window).y << " "
+            << FrameOnScreen(window).width << "x" << FrameOnScreen(window).height;
+    };
+    RunInSnapshotWindow(PatternPicture(300, 200), [&](TfrmSnapshot& form) {
+        covers(form);
+        bool previewed = false;
+        WhenShown<TfrmPreview>([&](TfrmPreview& preview) {
+            previewed = true;
+            covers(preview);
+            preview.Close();
+        });
+        Click(form.ToolButton1);
+        EXPECT_TRUE(previewed);
+    });
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include "imaging/FileNames.h"
@@ -8,16 +10,31 @@
 namespace pagrovix {
 namespace {
 
-TEST(CoverWorkArea, PutsTheFrameJustOutsideTheWorkArea) {
-    const PixelRect r = CoverWorkArea({0, 27, 1920, 1053}, 4, 3);
-    EXPECT_EQ(r.left, -4);
-    EXPECT_EQ(r.top, 24);
-    EXPECT_EQ(r.width, 1928);
-    EXPECT_EQ(r.height, 1059);
-    const PixelRect unknown = CoverWorkArea({100, 0, 800, 600}, -1, -1);
-    EXPECT_EQ(unknown.left, 100);
-    EXPECT_EQ(unknown.width, 800);
-    EXPECT_EQ(unknown.height, 600);
+TEST(CoverWorkArea, PutsTheBordersJustOutsideTheWorkAreaAndTheTitleBarInside) {
+    struct Case {
+        PixelRect work;
+        FrameExtents extents;
+        PixelRect frame;
+        PixelRect client;
+    };
+    const Case cases[] = {
+        // A border of 1 and a title bar of 19 (openbox).
+        {{0, 0, 1920, 1080}, {1, 1, 20, 1}, {-1, -1, 1922, 1082}, {0, 19, 1920, 1061}},
+        // A task bar on top; uneven borders.
+        {{0, 27, 1920, 1053}, {4, 5, 30, 3}, {-4, 24, 1929, 1059}, {0, 54, 1920, 1026}},
+        // No window manager: no frame, the window is the work area.
+        {{100, 0, 800, 600}, {0, 0, 0, 0}, {100, 0, 800, 600}, {100, 0, 800, 600}},
+        {{100, 0, 800, 600}, {-1, -1, -1, -1}, {100, 0, 800, 600}, {100, 0, 800, 600}},
+        // A frame with no title bar: the top border is all of the top extent.
+        {{0, 0, 640, 480}, {2, 2, 1, 2}, {-2, -1, 644, 483}, {0, 0, 640, 480}},
+    };
+    for (const Case& c : cases) {
+        const WindowPlacement p = CoverWorkArea(c.work, c.extents);
+        EXPECT_EQ(std::tie(p.frame.left, p.frame.top, p.frame.width, p.frame.height),
+                  std::tie(c.frame.left, c.frame.top, c.frame.width, c.frame.height));
+        EXPECT_EQ(std::tie(p.client.left, p.client.top, p.client.width, p.client.height),
+                  std::tie(c.client.left, c.client.top, c.client.width, c.client.height));
+    }
 }
 
 TEST(SnapshotLayout, ToolbarOnTopStatusBelowScrollAreaBetween) {
