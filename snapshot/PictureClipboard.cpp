@@ -50,16 +50,14 @@ void CopyPictureToClipboard(const Bitmap24& picture) {
     const bool taken = gtk_clipboard_set_with_data(clipboard, targets, guint(count), ServeImage,
                                                    ReleaseImage, image);
     gtk_target_table_free(targets, count);
-    if (taken) {
-        // A clipboard manager may keep the picture once the program has ended, as PNG only: each
-        // further type would cost one more conversion of a picture that may be a whole page.
-        static const GtkTargetEntry png[] = {{const_cast<gchar*>("image/png"), 0, 0}};
-        gtk_clipboard_set_can_store(clipboard, png, 1);
-    }
     if (!taken) {
         g_object_unref(image);
         throw Error("The picture could not be put on the clipboard.");
     }
+    // A clipboard manager may keep the picture once the program has ended, as PNG only: each
+    // further type would cost one more conversion of a picture that may be a whole page.
+    static const GtkTargetEntry png[] = {{const_cast<gchar*>("image/png"), 0, 0}};
+    gtk_clipboard_set_can_store(clipboard, png, 1);
 }
 
 }  // namespace pagrovix
