@@ -1,4 +1,6 @@
 // The real main window with the real web engine, on pages shipped with the tests.
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -20,6 +22,8 @@
 #include "app/MainLayout.h"
 #include "snapshot/SnapshotForm.h"
 #include "tests/support/GuiTest.h"
+#include "tests/support/ScreenRead.h"
+#include "tests/support/WindowManager.h"
 #include "ui/AddressRules.h"
 #include "ui/UiHelpers.h"
 
@@ -232,6 +236,44 @@ TEST_F(MainWindowTest, LinkClickForANewWindowAsksForANewInstanceAndScriptsGetNon
     EXPECT_EQ(requests.front().utf8_string(), PageUrl("two.html"));
     EXPECT_EQ(window.GetTitle(), "Links");  // this window stays on its page
     EXPECT_EQ(wxTopLevelWindows.GetCount(), 1u);
+}
+
+// How many pixels of a screen rectangle differ from colour (0xRRGGBB); all of them when the screen
+// cannot be read.
+long PixelsOtherThan(const wxRect& area, std::uint32_t colour) {
+    const auto pixels = test::ReadScreen(area.x, area.y, area.width, area.height);
+    if (pixels.empty()) {
+        return long(area.width) * area.height;
+    }
+    return std::count_if(pixels.begin(), pixels.end(), [&](auto pixel) { return pixel != colour; });
+}
+
+TEST_F(MainWindowTest, UncoveredPartsOfThePageArePaintedAgainAtOnce) {
+    test::WindowManager manager;  // the fault shows only with a window manager's frames
+    constexpr std::uint32_t kPageColour = 0x2080c0;  // pages/colour.html
+    TfrmMain& window = Open({"colour.html"});
+    ASSERT_TRUE(WaitForTitle("Colour"));
+    const wxRect page(window.WebBrowser1->GetScreenPosition(), window.WebBrowser1->GetSize());
+    ASSERT_TRUE(WaitUntil([&] { return PixelsOtherThan(page, kPageColour) == 0; }));
+    const auto expectPageBackAtOnce = [&](const char* what) {
+        EXPECT_TRUE(WaitUntil([&] { return PixelsOtherThan(page, kPageColour) == 0; },
+                              std::chrono::seconds(1)))
+            << PixelsOtherThan(page, kPageColour) << " pixels of the page stay unpainted after "
+            << what;
+    };
+
+    const wxRect covered(page.x + 60, page.y + 40, 240, 160);
+    auto* cover = new wxFrame(nullptr, wxID_ANY, "Cover", covered.GetPosition(), covered.GetSize());
+    cover->Show();
+    ASSERT_TRUE(WaitUntil([&] { return PixelsOtherThan(covered, kPageColour) > 0; }));
+    cover->Destroy();
+    expectPageBackAtOnce("another window");
+
+    const wxRect belowBox(window.cboAddress->GetScreenPosition().x, page.y, 100, 40);
+    window.cboAddress->Popup();
+    ASSERT_TRUE(WaitUntil([&] { return PixelsOtherThan(belowBox, kPageColour) > 0; }));
+    window.cboAddress->Dismiss();
+    expectPageBackAtOnce("the address box's list");
 }
 
 TEST_F(MainWindowTest, PageDialogsAreAnsweredWithoutShowingAnything) {
