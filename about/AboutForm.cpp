@@ -29,13 +29,6 @@ wxGenericStaticText* NewLinkLabel(wxWindow* parent, const wxString& text, wxPoin
     return label;
 }
 
-// The web-site address as people read it, without the scheme and the closing slash.
-wxString ReadableAddress(wxString address) {
-    address.StartsWith("https://", &address) || address.StartsWith("http://", &address);
-    address.EndsWith("/", &address);
-    return address;
-}
-
 }  // namespace
 
 TfrmAbout::TfrmAbout(wxWindow* owner)
@@ -58,7 +51,7 @@ TfrmAbout::TfrmAbout(wxWindow* owner)
     const int linkLeft = LinkLeft(
         115, std::max(lblEmail->GetRect().GetRight() + 1, lblWebsite->GetRect().GetRight() + 1));
     lblEmailAddr = NewLinkLabel(this, kMakerEmail, wxPoint(linkLeft, 105));
-    lblWebsiteAddr = NewLinkLabel(this, ReadableAddress(kMakerWebsite), wxPoint(linkLeft, 122));
+    lblWebsiteAddr = NewLinkLabel(this, kMakerWebsite, wxPoint(linkLeft, 122));
 
     btnOK = new wxButton(this, wxID_OK, "OK", wxPoint(110, 163), wxSize(74, 23));
     btnOK->SetDefault();

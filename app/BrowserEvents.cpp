@@ -51,8 +51,10 @@ void MouseTargetCallback(WebKitWebView*, WebKitHitTestResult* hit, guint, gpoint
     Self(data)->OnLinkHovered(link ? webkit_hit_test_result_get_link_uri(hit) : nullptr);
 }
 
-// Whatever reaches this point is refused: no window of the engine's own is ever created.
-GtkWidget* CreateCallback(WebKitWebView*, WebKitNavigationAction*, gpointer) {
+// A script's window.open(): reported, then refused, so no window of the engine's own is ever
+// created.
+GtkWidget* CreateCallback(WebKitWebView*, WebKitNavigationAction* action, gpointer data) {
+    Self(data)->OnScriptWindowAction(action);
     return nullptr;
 }
 
@@ -71,6 +73,11 @@ gboolean DecidePolicyHook(GSignalInvocationHint*, guint count, const GValue* val
 }
 
 }  // extern "C"
+
+std::string AddressOf(WebKitNavigationAction* action) {
+    WebKitURIRequest* request = webkit_navigation_action_get_request(action);
+    return Text(request ? webkit_uri_request_get_uri(request) : nullptr);
+}
 
 }  // namespace
 
@@ -175,17 +182,28 @@ void BrowserEvents::OnHistoryChanged() {
 }
 
 void BrowserEvents::OnLinkHovered(const char* uri) {
+    pointerOnLink_ = uri != nullptr;
     status_.LinkHovered(Text(uri));
     ReportStatus();
 }
 
 void BrowserEvents::OnNewWindowAction(void* navigationAction) {
     auto* action = static_cast<WebKitNavigationAction*>(navigationAction);
-    WebKitURIRequest* request = webkit_navigation_action_get_request(action);
-    const std::string address = Text(request ? webkit_uri_request_get_uri(request) : nullptr);
     const bool linkClick = webkit_navigation_action_get_navigation_type(action) ==
                                WEBKIT_NAVIGATION_TYPE_LINK_CLICKED &&
                            webkit_navigation_action_is_user_gesture(action);
+    ReportNewWindow(AddressOf(action), linkClick);
+}
+
+void BrowserEvents::OnScriptWindowAction(void* navigationAction) {
+    auto* action = static_cast<WebKitNavigationAction*>(navigationAction);
+    // The script runs for a person's click on a link (its onclick opens the window); a click
+    // elsewhere, such as on a button, or a script on its own asks for no window.
+    const bool linkClick = webkit_navigation_action_is_user_gesture(action) && pointerOnLink_;
+    ReportNewWindow(AddressOf(action), linkClick);
+}
+
+void BrowserEvents::ReportNewWindow(const std::string& address, bool linkClick) {
     if (!handlers_.newWindow) {
         return;
     }

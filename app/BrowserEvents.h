@@ -17,7 +17,7 @@ inline constexpr int kCommandNavigateBack = 2;
 // Turns the web engine's own signals into the notifications the main window handles, and keeps the
 // page from opening any window or dialog of its own: script dialogs are answered quietly,
 // permission and authentication requests are refused, and new-window requests are refused here
-// and only reported.
+// and only reported, whether the page asks through a link's target or by script.
 class BrowserEvents {
 public:
     struct Handlers {
@@ -42,11 +42,13 @@ public:
     void OnHistoryChanged();
     void OnLinkHovered(const char* uri);
     void OnNewWindowAction(void* navigationAction);
+    void OnScriptWindowAction(void* navigationAction);
     void* NativeView() const { return native_; }
 
 private:
     void ReportStatus();
     void ReportProgress(ProgressReport report);
+    void ReportNewWindow(const std::string& address, bool linkClick);
     // Runs a handler so that nothing it throws crosses the engine's C code: the error goes to the
     // program's error display once the engine's signal has returned.
     void Deliver(const std::function<void()>& call);
@@ -59,6 +61,7 @@ private:
     unsigned long historySignalId_ = 0;
     void* history_ = nullptr;
     unsigned long newWindowHookId_ = 0;
+    bool pointerOnLink_ = false;  // the engine's last word on what lies under the pointer
 };
 
 }  // namespace pagrovix

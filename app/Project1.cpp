@@ -13,6 +13,7 @@
 #include "app/Startup.h"
 #include "ui/AddressRules.h"
 #include "ui/DataFiles.h"
+#include "ui/ToolkitSetup.h"
 #include "ui/UiHelpers.h"
 
 namespace pagrovix {
@@ -88,6 +89,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", problem.c_str());
         return 1;
     }
+    pagrovix::PrepareToolkit();
     wxApp::SetInstance(new pagrovix::PagrovixApp);
     return wxEntry(argc, argv);
 }

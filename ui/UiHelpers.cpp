@@ -3,6 +3,7 @@
 #include <wx/app.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
+#include <wx/log.h>
 #include <wx/msgdlg.h>
 #include <wx/stdpaths.h>
 #include <wx/toplevel.h>
@@ -173,12 +174,23 @@ std::optional<wxString> UiHelpers::ConfirmedSavePath(const wxString& chosenPath,
     return path;
 }
 
+namespace {
+
+// A link that cannot be opened (no mail program, no browser) shows nothing: the toolkit's own
+// error box is kept quiet.
+void OpenLinkQuietly(const wxString& address) {
+    const wxLogNull quiet;
+    wxLaunchDefaultBrowser(address);
+}
+
+}  // namespace
+
 void UiHelpers::OpenMailLink() {
-    wxLaunchDefaultBrowser(wxString("mailto:") + kMakerEmail);
+    OpenLinkQuietly(wxString("mailto:") + kMakerEmail);
 }
 
 void UiHelpers::OpenWebsiteLink() {
-    wxLaunchDefaultBrowser(kMakerWebsite);
+    OpenLinkQuietly(kMakerWebsite);
 }
 
 std::optional<wxString> UiHelpers::ChooseOpenFile(wxWindow* parent, const wxString& filter,

@@ -45,6 +45,7 @@ public:
     static std::optional<wxString> ConfirmedSavePath(const wxString& chosenPath,
                                                      const std::string& wantedExtension);
 
+    // Open the maker's mail and web-site addresses; a failure shows nothing.
     static void OpenMailLink();
     static void OpenWebsiteLink();
 
@@ -89,8 +90,8 @@ private:
     wxWindow* control_;
 };
 
-// The maker's contact addresses shown in the About window.
+// The maker's contact addresses: the About window shows them as they are opened.
 inline constexpr const char* kMakerEmail = "pagrovix@example.org";
-inline constexpr const char* kMakerWebsite = "https://pagrovix.example.org/";
+inline constexpr const char* kMakerWebsite = "http://pagrovix.example";
 
 }  // namespace pagrovix

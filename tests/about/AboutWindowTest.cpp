@@ -4,12 +4,14 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 #include <wx/uiaction.h>
+#include <wx/utils.h>
 // After wx/stattext.h, which it would otherwise keep from declaring wxStaticText.
 #include <wx/generic/stattextg.h>
 
 #include "about/AboutForm.h"
 #include "about/AboutLayout.h"
 #include "tests/support/GuiTest.h"
+#include "ui/UiHelpers.h"
 
 namespace pagrovix {
 namespace {
@@ -55,7 +57,30 @@ TEST(AboutWindow, ShowsTheGivenTextsCentred) {
         // The links never run into their captions.
         EXPECT_GT(shown.lblEmailAddr->GetPosition().x, shown.lblEmail->GetRect().GetRight());
         EXPECT_GT(shown.lblWebsiteAddr->GetPosition().x, shown.lblWebsite->GetRect().GetRight());
+        // The links read as the addresses they open, inside the white background.
+        EXPECT_EQ(shown.lblEmailAddr->GetLabel(), kMakerEmail);
+        EXPECT_EQ(shown.lblWebsiteAddr->GetLabel(), kMakerWebsite);
+        EXPECT_LE(shown.lblWebsiteAddr->GetRect().GetRight(), 7 + 282 - 1);
     });
+}
+
+TEST(AboutWindow, LinkThatCannotBeOpenedShowsNothing) {
+    // No program found to open the link with.
+    const wxString path = wxGetenv("PATH");
+    wxSetEnv("PATH", "");
+    TfrmAbout about(nullptr);
+    ShowAndCheck(about, [](TfrmAbout& shown) {
+        wxUIActionSimulator mouse;
+        for (wxWindow* link : {static_cast<wxWindow*>(shown.lblEmailAddr),
+                               static_cast<wxWindow*>(shown.lblWebsiteAddr)}) {
+            mouse.MouseMove(link->ClientToScreen(wxPoint(5, 5)));
+            ProcessEvents();
+            mouse.MouseClick();
+            ProcessEvents(std::chrono::milliseconds(500));
+            EXPECT_EQ(wxTopLevelWindows.GetCount(), 1u) << link->GetLabel();
+        }
+    });
+    wxSetEnv("PATH", path);
 }
 
 TEST(AboutWindow, ShowsItsDefaultsWithoutTheOpenersValues) {

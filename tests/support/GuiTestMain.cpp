@@ -6,6 +6,8 @@
 #include <wx/app.h>
 #include <wx/init.h>
 
+#include "ui/ToolkitSetup.h"
+
 namespace {
 
 class TestApp : public wxApp {
@@ -17,6 +19,8 @@ public:
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    // The windows under test are shown as the program shows them.
+    pagrovix::PrepareToolkit();
     wxApp::SetInstance(new TestApp);
     if (!wxEntryStart(argc, argv)) {
         std::fprintf(stderr, "cannot start the GUI (is DISPLAY set?)\n");
