@@ -15,6 +15,7 @@
 #include "imaging/ImageWriters.h"
 #include "shot/BandProgressView.h"
 #include "shot/CropRect.h"
+#include "shot/HiddenScrollBars.h"
 #include "shot/PageLoader.h"
 #include "shot/StopRequest.h"
 #include "shot/UnattendedPage.h"
@@ -68,6 +69,7 @@ ShotSession::ShotSession(const ShotOptions& options, ShotReporter& reporter)
         throw Error("The browser engine could not be started.");
     }
     MakeUnattended(view_);
+    HideScrollBars(view_);
     // Ahead of the loader, which must not see the loads it takes over as failures.
     OpenLocalHtmlFilesAsHtml(static_cast<WebKitWebView*>(view_->GetNativeBackend()));
     loader_ = std::make_unique<PageLoader>(view_);
