@@ -6,6 +6,7 @@
 #include <wx/webview.h>
 
 #include "ui/AddressRules.h"
+#include "ui/LocalHtmlFiles.h"
 #include "ui/SilentPage.h"
 #include "ui/UiHelpers.h"
 
@@ -84,6 +85,8 @@ std::string AddressOf(WebKitNavigationAction* action) {
 BrowserEvents::BrowserEvents(wxWebView* view, Handlers handlers)
     : view_(view), native_(view->GetNativeBackend()), handlers_(std::move(handlers)) {
     auto* web = WEBKIT_WEB_VIEW(native_);
+    // Ahead of this window's own load-failed handler, which must not see the loads it takes over.
+    OpenLocalHtmlFilesAsHtml(web);
     auto connect = [&](const char* signal, GCallback callback) {
         signalIds_.push_back(g_signal_connect(web, signal, callback, this));
     };

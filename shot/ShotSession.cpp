@@ -15,10 +15,12 @@
 #include "imaging/ImageWriters.h"
 #include "shot/BandProgressView.h"
 #include "shot/CropRect.h"
+#include "shot/HiddenScrollBars.h"
 #include "shot/PageLoader.h"
 #include "shot/StopRequest.h"
 #include "shot/UnattendedPage.h"
 #include "ui/AddressRules.h"
+#include "ui/LocalHtmlFiles.h"
 
 namespace pagrovix {
 namespace {
@@ -67,6 +69,9 @@ ShotSession::ShotSession(const ShotOptions& options, ShotReporter& reporter)
         throw Error("The browser engine could not be started.");
     }
     MakeUnattended(view_);
+    HideScrollBars(view_);
+    // Ahead of the loader, which must not see the loads it takes over as failures.
+    OpenLocalHtmlFilesAsHtml(static_cast<WebKitWebView*>(view_->GetNativeBackend()));
     loader_ = std::make_unique<PageLoader>(view_);
     browser_ = std::make_unique<WebKitBrowserView>(view_, panel_);
     window_->Show();

@@ -2,11 +2,14 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
+#include <webkit2/webkit2.h>
 #include <wx/bmpcbox.h>
 #include <wx/gauge.h>
 #include <wx/menu.h>
@@ -302,6 +305,95 @@ TEST_F(MainWindowTest, PageDialogsAreAnsweredWithoutShowingAnything) {
     Open({"dialogs.html"});
     ASSERT_TRUE(WaitForTitle("alert:undefined confirm:false prompt:null"));
     EXPECT_EQ(wxTopLevelWindows.GetCount(), 1u);
+}
+
+// An XHTML doctype with what only HTML allows: parsed as XML, the page stops at the unclosed <br>
+// and its script never names the type it was parsed as.
+constexpr const char* kXhtmlDoctypePage =
+    "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Transitional//EN\" "
+    "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-transitional.dtd\">\n"
+    "<html xmlns=\"http://www.w3.org/1999/xhtml\"><head><title>Not parsed</title></head>\n"
+    "<body><p>One<br>two&nbsp;<a href=\"links.html\">links</a></p>\n"
+    "<script>document.title = document.contentType + ' ' + performance.timeOrigin + "
+    "Math.random();</script></body></html>\n";
+
+TEST_F(MainWindowTest, LocalHtmlFilesAreHtmlByEveryWayInAndKeepTheirAddressAndHistory) {
+    test::TempFolder folder;
+    for (const char* name : {"manual.html", "MANUAL.HTM", "manual.xhtml"}) {
+        std::ofstream(folder.File(name)) << kXhtmlDoctypePage;
+    }
+    std::ofstream(folder.File("links.html"))
+        << "<!DOCTYPE html><title>Links</title><a id=\"upper\" href=\"MANUAL.HTM\">x</a>";
+    const auto url = [&](const char* name) { return FileUrl(folder.File(name)); };
+    TfrmMain& window = Open({url("manual.html")});
+    wxWebView& view = *window.WebBrowser1;
+    auto* history =
+        webkit_web_view_get_back_forward_list(WEBKIT_WEB_VIEW(view.GetNativeBackend()));
+
+    struct Way {
+        const char* name;
+        std::function<void()> go;
+        std::string address;  // where the view must be afterwards
+        unsigned historyLength;
+    };
+    const auto type = [&](const char* name) {
+        return [&, name] {
+            window.cboAddress->SetValue(url(name));
+            ClickTool(window.tlbGo, TfrmMain::btnGo);
+        };
+    };
+    const Way ways[] = {
+        {"command line", [] {}, url("manual.html"), 1},
+        {"address box", type("links.html"), url("links.html"), 2},
+        {"link", [&] { view.RunScript("document.getElementById('upper').click()"); },
+         url("MANUAL.HTM"), 3},
+        {"Back", [&] { ClickTool(window.tlbToolbar, TfrmMain::btnBack); }, url("links.html"), 3},
+        {"Forward", [&] { ClickTool(window.tlbToolbar, TfrmMain::btnForward); }, url("MANUAL.HTM"),
+         3},
+        {"Refresh", [&] { ClickTool(window.tlbToolbar, TfrmMain::btnRefresh); },
+         url("MANUAL.HTM"), 3},
+        {"Open",
+         [&] {
+             UiHelpers::SetOpenFileHandler([&](const wxString&, const wxString&) {
+                 return std::optional<wxString>(wxString::FromUTF8(folder.File("manual.html")));
+             });
+             ClickTool(window.tlbToolbar, TfrmMain::btnOpen);
+         },
+         url("manual.html"), 4},
+        {"Back to a mended page", [&] { ClickTool(window.tlbToolbar, TfrmMain::btnBack); },
+         url("MANUAL.HTM"), 4},
+    };
+    wxString before;
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        way.go();
+        const bool manual = way.address.find("manual") != std::string::npos ||
+                            way.address.find("MANUAL") != std::string::npos;
+        ASSERT_TRUE(WaitUntil([&] {
+            const wxString title = window.GetTitle();
+            return manual ? title.StartsWith("text/html ") && title != before : title == "Links";
+        })) << window.GetTitle();
+        before = window.GetTitle();
+        EXPECT_EQ(view.GetCurrentURL().utf8_string(), way.address);
+        EXPECT_EQ(window.cboAddress->GetValue().utf8_string(), way.address);
+        EXPECT_EQ(webkit_back_forward_list_get_length(history), way.historyLength);
+        wxString link;
+        ASSERT_TRUE(view.RunScript("document.links[0].href", &link));
+        EXPECT_EQ(link.utf8_string(), manual ? url("links.html") : url("MANUAL.HTM"));
+    }
+    EXPECT_TRUE(window.tlbToolbar->GetToolEnabled(TfrmMain::btnForward));
+
+    // .xhtml stays XML: the page stops where XML does.
+    type("manual.xhtml")();
+    wxString contentType;
+    ASSERT_TRUE(WaitUntil([&] {
+        return view.GetCurrentURL().utf8_string() == url("manual.xhtml") && !view.IsBusy() &&
+               view.RunScript("document.contentType", &contentType) &&
+               contentType == "application/xhtml+xml";
+    })) << contentType;
+    ProcessEvents(std::chrono::milliseconds(200));
+    EXPECT_EQ(window.GetTitle(), "Not parsed");
+    EXPECT_EQ(webkit_back_forward_list_get_length(history), 4u);
 }
 
 TEST_F(MainWindowTest, WindowCannotBeMadeSmallerThan480By360) {

@@ -442,6 +442,53 @@ TEST_F(ShotCommand, TheViewSizeOptionsShapeTheLayout) {
     EXPECT_TRUE(IsFilled(picture, 0, 0, picture.Width(), picture.Height(), {40, 80, 120}));
 }
 
+// Pages as people write them, each checked against where its parts must be.
+TEST_F(ShotCommand, RealPagesComeOutAsABrowserShowsThem) {
+    struct Case {
+        const char* file;
+        const char* page;
+        int height;  // the picture's; the part below row 100 is filled with rgb(10, 120, 200)
+    };
+    const Case cases[] = {
+        // An XHTML doctype on a local .html file is still HTML: parsed as XML, the page would
+        // stop at the unclosed <br>.
+        {"manual.HTML",
+         "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Transitional//EN\" "
+         "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-transitional.dtd\">"
+         "<html xmlns=\"http://www.w3.org/1999/xhtml\"><body style=\"margin:0\">"
+         "<p style=\"margin:0;height:100px\">One<br>two&nbsp;</p>"
+         "<div style=\"height:1900px;background:rgb(10,120,200)\"></div></body></html>",
+         2000},
+        // A scroll bar the page styles for itself takes no columns from the picture.
+        {"styled-bar.html",
+         "<!DOCTYPE html><style>::-webkit-scrollbar{width:12px;height:12px;"
+         "background:rgb(255,0,0)} ::-webkit-scrollbar-thumb{background:rgb(0,255,0)}"
+         "body{margin:0;background:rgb(10,120,200)}</style>"
+         "<div style=\"height:3000px\"></div>",
+         3000},
+        // Nor does the engine's own.
+        {"plain-bar.html",
+         "<!DOCTYPE html><style>body{margin:0;background:rgb(10,120,200)}</style>"
+         "<div style=\"height:3000px\"></div>",
+         3000},
+    };
+    std::vector<std::string> arguments;
+    for (const Case& item : cases) {
+        WriteText(folder_.File(item.file), item.page);
+        arguments.push_back(folder_.File(item.file));
+        arguments.push_back(folder_.File(std::string(item.file) + ".png"));
+    }
+    const CommandResult result = RunShot(arguments);
+    EXPECT_EQ(result.status, 0) << result.err;
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.file);
+        const Bitmap24 picture = ReadPngFile(folder_.File(std::string(item.file) + ".png"));
+        EXPECT_EQ(picture.Width(), 1280);
+        EXPECT_EQ(picture.Height(), item.height);
+        EXPECT_TRUE(IsFilled(picture, 0, 100, 1280, item.height - 100, {10, 120, 200}));
+    }
+}
+
 TEST_F(ShotCommand, DelayGivesPagesThatDrawLateTheirTime) {
     WriteText(folder_.File("late.html"),
               "<!DOCTYPE html><html><body style='margin:0'>"
