@@ -103,8 +103,6 @@ long PixelsOtherThan(const wxRect& area, std::uint32_t colour) {
     return std::count_if(pixels.begin(), pixels.end(), [&](auto pixel) { return pixel != colour; });
 }
 
-// First of the window tests: after other windows of this process have come and gone, the window
-// manager started here does not always take new windows.
 TEST_F(MainWindowTest, UncoveredPartsOfThePageArePaintedAgainAtOnce) {
     test::WindowManager manager;  // the fault shows only with a window manager's frames
     constexpr std::uint32_t kPageColour = 0x2080c0;  // pages/colour.html
