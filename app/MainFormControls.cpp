@@ -1,4 +1,7 @@
 // Building the main window's controls.
+#include <algorithm>
+#include <initializer_list>
+
 #include <wx/bmpcbox.h>
 #include <wx/dcbuffer.h>
 #include <wx/dcmemory.h>
@@ -20,6 +23,8 @@ namespace {
 constexpr int kToolPictureSize = 24;
 constexpr int kGoPictureSize = 20;
 constexpr int kAddressPictureSize = 16;
+const wxSize kToolSize(52, 44);
+const wxSize kGoSize(51, 26);
 
 wxBitmapBundle DisabledLook(const wxBitmapBundle& picture) {
     return wxBitmapBundle(
@@ -53,18 +58,16 @@ void PaintPleaseWait(wxWindow* panel) {
     dc.DrawText(caption, (size.x - text.x) / 2, (size.y - text.y) / 2);
 }
 
-// The desktop's font size for the tool captions, or smaller where the widest caption would not fit
-// its 52-pixel button.
-double ToolCaptionPoints() {
+// The largest size from the desktop's font size down at which every caption fits room pixels.
+double CaptionPointsFitting(std::initializer_list<const char*> captions, int room) {
     const wxFont normal = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
     wxMemoryDC dc;
-    return FittingCaptionPoints(normal.GetFractionalPointSize(), 7.0, 52 - 4, [&](double points) {
+    return FittingCaptionPoints(normal.GetFractionalPointSize(), 7.0, room, [&](double points) {
         wxFont font = normal;
         font.SetFractionalPointSize(points);
         dc.SetFont(font);
         int widest = 0;
-        for (const char* caption :
-             {"Back", "Forward", "Stop", "Refresh", "Home", "Snapshot", "Open"}) {
+        for (const char* caption : captions) {
             widest = std::max(widest, dc.GetTextExtent(caption).x);
         }
         return widest;
@@ -101,12 +104,17 @@ void TfrmMain::CreateToolStrip() {
     cboAddress = new wxBitmapComboBox(pnlToolbar, wxID_ANY, wxEmptyString, wxPoint(381, 8),
                                       wxSize(145, 22), 0, nullptr, wxCB_DROPDOWN);
 
-    tlbGo = new wxToolBar(pnlToolbar, wxID_ANY, wxPoint(530, 4), wxSize(51, 26),
+    tlbGo = new wxToolBar(pnlToolbar, wxID_ANY, wxPoint(530, 4), kGoSize,
                           wxTB_FLAT | wxTB_HORZ_TEXT | wxTB_NODIVIDER | wxTB_HORIZONTAL);
     tlbGo->SetToolBitmapSize(wxSize(kGoPictureSize, kGoPictureSize));
     tlbGo->AddTool(btnGo, "Go", BuiltInPicture(Picture::Go, kGoPictureSize), "Go");
     tlbGo->Realize();
-    StyleToolStrip(tlbToolbar, wxSize(52, 44), tlbGo, wxSize(51, 26), ToolCaptionPoints());
+    // Tool captions fit their 52-pixel buttons; Go's shares their size unless it would not fit.
+    const double captionPoints = CaptionPointsFitting(
+        {"Back", "Forward", "Stop", "Refresh", "Home", "Snapshot", "Open"}, kToolSize.x - 4);
+    const int goRoom = kGoSize.x - 2 - 2 * kGoSidePadding - kGoPictureSize - kGoPictureSpacing;
+    StyleToolStrip(tlbToolbar, kToolSize, captionPoints, tlbGo, kGoSize,
+                   std::min(captionPoints, CaptionPointsFitting({"Go"}, goRoom)));
     ForwardContextMenuClicks(tlbToolbar);
     ForwardContextMenuClicks(tlbGo);
     tlbToolbar->SetSize(tlbToolbar->GetBestSize());

@@ -30,8 +30,8 @@ void ForwardContextMenuClicks(wxToolBar* bar) {
     g_signal_connect(bar->GTKGetToolbar(), "event", G_CALLBACK(ContextMenuCallback), bar);
 }
 
-void StyleToolStrip(wxToolBar* tools, wxSize toolSize, wxToolBar* go, wxSize goSize,
-                    double captionPoints) {
+void StyleToolStrip(wxToolBar* tools, wxSize toolSize, double captionPoints, wxToolBar* go,
+                    wxSize goSize, double goCaptionPoints) {
     gtk_widget_set_name(GTK_WIDGET(tools->GTKGetToolbar()), kToolsName);
     gtk_widget_set_name(GTK_WIDGET(go->GTKGetToolbar()), kGoName);
     // GTK sizes are content sizes: the 1-pixel button border comes on top.
@@ -41,11 +41,15 @@ void StyleToolStrip(wxToolBar* tools, wxSize toolSize, wxToolBar* go, wxSize goS
         " border-width: 1px; }\n"
         "#%s button label { font-size: %.1fpt; margin: 0; padding: 0; }\n"
         "#%s separator { min-width: 1px; margin: 6px 3px 6px 4px; padding: 0; }\n"
-        "#%s button { min-width: %dpx; min-height: %dpx; padding: 0 3px; margin: 0;"
+        // The theme's label padding and picture-to-caption spacing would push the Go button past
+        // its width; with them fixed, picture and caption fit inside the 3-pixel side padding.
+        "#%s button { min-width: %dpx; min-height: %dpx; padding: 0 %dpx; margin: 0;"
         " border-width: 1px; }\n"
-        "#%s button label { font-size: %.1fpt; }\n",
+        "#%s toolbutton { -GtkToolButton-icon-spacing: %d; }\n"
+        "#%s button label { font-size: %.1fpt; margin: 0; padding: 0; }\n",
         kToolsName, kGoName, kToolsName, toolSize.x - 2, toolSize.y - 2, kToolsName, captionPoints,
-        kToolsName, kGoName, goSize.x - 8, goSize.y - 2, kGoName, captionPoints);
+        kToolsName, kGoName, goSize.x - 2 - 2 * kGoSidePadding, goSize.y - 2, kGoSidePadding,
+        kGoName, kGoPictureSpacing, kGoName, goCaptionPoints);
     GtkCssProvider* provider = gtk_css_provider_new();
     gtk_css_provider_load_from_data(provider, css.utf8_str(), -1, nullptr);
     gtk_style_context_add_provider_for_screen(gdk_screen_get_default(),

@@ -411,6 +411,32 @@ TEST_F(MainWindowTest, WindowCannotBeMadeSmallerThan480By360) {
         << " x " << window.GetSize().y;
 }
 
+// The Go button as GTK lays it out: exactly its size, the picture left of the caption, neither cut
+// by the button's border nor given less than it asks for.
+void ExpectGoButtonWhole(wxToolBar* go) {
+    GtkWidget* button =
+        gtk_bin_get_child(GTK_BIN(gtk_toolbar_get_nth_item(go->GTKGetToolbar(), 0)));
+    GtkAllocation frame;
+    gtk_widget_get_allocation(button, &frame);
+    EXPECT_EQ(frame.width, 51);
+    EXPECT_EQ(frame.height, 26);
+    GList* parts = gtk_container_get_children(GTK_CONTAINER(gtk_bin_get_child(GTK_BIN(button))));
+    ASSERT_EQ(g_list_length(parts), 2u);
+    GtkAllocation picture{}, caption{};
+    for (GList* part = parts; part; part = part->next) {
+        GtkWidget* widget = GTK_WIDGET(part->data);
+        GtkAllocation& area = GTK_IS_LABEL(widget) ? caption : picture;
+        gtk_widget_get_allocation(widget, &area);
+        int minimum = 0, natural = 0;
+        gtk_widget_get_preferred_width(widget, &minimum, &natural);
+        EXPECT_GE(area.width, natural) << G_OBJECT_TYPE_NAME(widget);
+        EXPECT_GT(area.x, frame.x);  // inside the 1-pixel border
+        EXPECT_LT(area.x + area.width, frame.x + frame.width);
+    }
+    g_list_free(parts);
+    EXPECT_LE(picture.x + picture.width, caption.x);
+}
+
 TEST_F(MainWindowTest, LayoutFollowsTheWindowSize) {
     TfrmMain& window = Open({"one.html"});
     ASSERT_TRUE(WaitForTitle("Page One"));
@@ -424,6 +450,9 @@ TEST_F(MainWindowTest, LayoutFollowsTheWindowSize) {
         EXPECT_EQ(go.GetRight() + 1, size.x - 4);
         EXPECT_EQ(address.x, tools.GetRight() + 1 + 8);
         EXPECT_EQ(address.GetRight() + 1, go.x - 4);
+        EXPECT_EQ(go.width, 51);
+        EXPECT_EQ(go.height, 26);
+        EXPECT_EQ(address.width, size.x - 4 - 51 - 4 - address.x);
         EXPECT_EQ(window.WebBrowser1->GetSize(), window.Panel1->GetClientSize());
         EXPECT_EQ(window.Panel1->GetPosition().y, kCoolBarHeight);
         EXPECT_EQ(window.StatusBar1->GetStatusWidth(0), size.x - 280);
@@ -434,6 +463,7 @@ TEST_F(MainWindowTest, LayoutFollowsTheWindowSize) {
         ASSERT_TRUE(WaitUntil([&] { return window.ProgressBar1->GetRect() == panel; }));
     }
     EXPECT_EQ(window.tlbToolbar->GetSize(), wxSize(7 * 52 + 8, 44));
+    ExpectGoButtonWhole(window.tlbGo);
     EXPECT_FALSE(window.ProgressBar1->IsShown());  // hidden once the page has loaded
 }
 
