@@ -178,7 +178,7 @@ int main(int argc, char** argv) {
         }
         pagrovix::WebKitBrowserView browser(view, panel);
         // Kept from capture to capture, as the main window keeps its picture.
-        pagrovix::Bitmap24 page, band;
+        pagrovix::Bitmap24 page;
         std::vector<double> repeatTimes, snapshotTimes;
         double firstTime = 0;
         long uiPeak = 0, uiPeakWithCopy = 0, webPeak = 0;
@@ -208,7 +208,7 @@ int main(int argc, char** argv) {
             callbacks.saveTallPage = [](const pagrovix::Bitmap24&) {};
             pagrovix::PageCapture capture(browser, callbacks);
             const auto start = Clock::now();
-            capture.Run(page, band);
+            capture.Run(page);
             const double seconds = std::chrono::duration<double>(restored - start).count();
             if (run == 0) {
                 firstTime = seconds;
