@@ -13,13 +13,14 @@ class BrowserView {
 public:
     virtual ~BrowserView() = default;
 
+    // The first step: gives the page one short, bounded moment to be ready for its picture:
+    // content that loads when it comes into view is asked for at once, fonts and images are
+    // ready, and a frame has been painted. Runs while the view is still on the screen, where the
+    // page paints, and before Stop, which would cancel those loads.
+    virtual void MakeReady() = 0;
     // Stops loading, so the document does not change during the capture; navigations are refused
     // from here until Restore.
     virtual void Stop() = 0;
-    // Gives the page one short, bounded moment to be ready for its picture: content that loads
-    // when it comes into view is asked for at once, fonts and images are ready, and a frame has
-    // been painted. Runs while the view is still on the screen, where the page paints.
-    virtual void MakeReady() = 0;
     // Takes the view off the screen ("Please wait..." shows instead); it can still be scrolled
     // and painted.
     virtual void Hide() = 0;

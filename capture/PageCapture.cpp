@@ -106,9 +106,9 @@ bool PageCapture::RunSteps(Bitmap24& page) {
 }
 
 void PageCapture::CapturePage(Bitmap24& page) {
-    view_.Stop();
     // The page paints only while it is on the screen.
     view_.MakeReady();
+    view_.Stop();
     view_.Hide();
     const PageGeometry geometry = view_.MeasurePage();
     const CapturePlan plan = PlanCapture(geometry);

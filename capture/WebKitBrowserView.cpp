@@ -70,9 +70,8 @@ void WebKitBrowserView::ThrowIfEngineEnded() const {
 }
 
 void WebKitBrowserView::Stop() {
-    // A process that ended before this capture was restarted by the load that followed.
-    engineEnded_ = false;
-    outOfMemory_ = false;
+    // The engine asks about frames inside the page as it asks about the page, so refusing starts
+    // only here: until now the page's own frames may still load.
     if (!refusing_) {
         view_->Bind(wxEVT_WEBVIEW_NAVIGATING, &WebKitBrowserView::OnNavigating, this);
         refusing_ = true;
@@ -81,6 +80,10 @@ void WebKitBrowserView::Stop() {
 }
 
 void WebKitBrowserView::MakeReady() {
+    // The first step of a capture. A process that ended before it was restarted by the load
+    // that followed.
+    engineEnded_ = false;
+    outOfMemory_ = false;
     GVariantDict arguments;
     g_variant_dict_init(&arguments, nullptr);
     g_variant_dict_insert(&arguments, "budget", "d", double(limits_.ready.count()));

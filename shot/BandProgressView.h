@@ -16,8 +16,8 @@ public:
     BandProgressView(BrowserView& view, BandReport report)
         : view_(view), report_(std::move(report)) {}
 
-    void Stop() override { view_.Stop(); }
     void MakeReady() override { view_.MakeReady(); }
+    void Stop() override { view_.Stop(); }
     void Hide() override { view_.Hide(); }
     PageGeometry MeasurePage() override;
     void ScrollTo(int x, int y) override { view_.ScrollTo(x, y); }

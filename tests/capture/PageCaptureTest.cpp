@@ -180,7 +180,7 @@ TEST(PageCaptureSteps, PageWithinOneBandIsPaintedWholeAtTheViewsOwnSize) {
     PageCapture capture(view, outcome.Callbacks(view));
     Bitmap24 page;
     EXPECT_TRUE(capture.Run(page));
-    EXPECT_THAT(view.log, ElementsAre("busy", "stop", "ready", "hide", "measure", "scroll 0,0",
+    EXPECT_THAT(view.log, ElementsAre("busy", "ready", "stop", "hide", "measure", "scroll 0,0",
                                       "paint document", "restore", "idle", "busy", "idle"));
     EXPECT_THAT(outcome.events, ElementsAre("busy", "idle", "busy", "picture", "idle"));
     ASSERT_TRUE(outcome.picture);
@@ -234,7 +234,7 @@ TEST(PageCaptureSteps, TallPageIsPaintedViewByViewWithTheLastViewAtTheBottom) {
     Bitmap24 page;
     EXPECT_TRUE(capture.Run(page));
     EXPECT_THAT(view.log,
-                ElementsAre("busy", "stop", "ready", "hide", "measure", "scroll 0,0", "pin",
+                ElementsAre("busy", "ready", "stop", "hide", "measure", "scroll 0,0", "pin",
                             "scroll 0,0", "paint 0,0 10x30000", "hide fixed", "scroll 0,30000",
                             "paint 0,30000 10x30000", "scroll 0,40000", "paint 0,60000 10x10000",
                             "restore", "idle", "busy", "idle"));
@@ -242,7 +242,7 @@ TEST(PageCaptureSteps, TallPageIsPaintedViewByViewWithTheLastViewAtTheBottom) {
 }
 
 TEST(PageCaptureFailures, AnEngineErrorIsShownWithTheViewHiddenThenTheViewIsRestored) {
-    for (const std::string step : {"stop", "ready", "hide", "measure", "scroll", "pin", "paint", "hide fixed"}) {
+    for (const std::string step : {"ready", "stop", "hide", "measure", "scroll", "pin", "paint", "hide fixed"}) {
         FakeView view(100, 50000);
         view.failAt = step;
         Outcome outcome;

@@ -68,7 +68,7 @@ TEST(BandProgressView, ReportsEachBandOfTheCaptureAndPassesEveryStepOn) {
     ASSERT_TRUE(capture.Run(page));
     EXPECT_EQ(reports, (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
     EXPECT_EQ(view.steps,
-              (std::vector<std::string>{"stop", "ready", "hide", "measure", "scroll 0", "pin",
+              (std::vector<std::string>{"ready", "stop", "hide", "measure", "scroll 0", "pin",
                                         "scroll 0", "paint 32763", "hide fixed", "scroll 32763",
                                         "paint 32763", "scroll 37237", "paint 4474", "restore"}));
     // The parts the real view painted are the ones in the picture.
