@@ -167,6 +167,8 @@ protected:
         return uri ? uri : "";
     }
     static WebKitWebView* Engine() { return WEBKIT_WEB_VIEW(harness->view->GetNativeBackend()); }
+    // Device pixels per page pixel: 2 in the run with GDK_SCALE=2.
+    static int Scale() { return gtk_widget_get_scale_factor(GTK_WIDGET(Engine())); }
 
     static CaptureHarness* harness;
     TempFolder folder;
@@ -182,7 +184,7 @@ TEST_F(CaptureOnEngine, PageOf1000RowsIsCapturedWholeAndHandedToTheSnapshotWindo
     EXPECT_THAT(outcome.errors, ElementsAre());
     EXPECT_TRUE(outcome.handedOn);
     ASSERT_TRUE(outcome.picture);
-    EXPECT_TRUE(IsRowPage(*outcome.picture, 1280, 1000));
+    EXPECT_TRUE(IsRowPage(*outcome.picture, 1280, 1000, Scale()));
     EXPECT_EQ(outcome.paints, 1);
     EXPECT_EQ(outcome.paintsOnScreen, 0) << "the browser was off the screen while painted";
     ExpectRestored();
@@ -216,8 +218,8 @@ TEST_F(CaptureOnEngine, LastPartialBandComesFromTheBottomOfThePage) {
     Bitmap24 page;
     const Outcome outcome = Capture(page);
     EXPECT_THAT(outcome.errors, ElementsAre());
-    EXPECT_EQ(outcome.savedHeight, 70000);
-    EXPECT_TRUE(IsRowPage(page, 1280, 70000));
+    EXPECT_EQ(outcome.savedHeight, 70000 * Scale());
+    EXPECT_TRUE(IsRowPage(page, 1280, 70000, Scale()));
     ExpectRestored();
 }
 
