@@ -18,8 +18,8 @@ struct Step {
 std::vector<Step> Steps(int length, int view) {
     std::vector<Step> steps;
     for (int start = 0; start < length; start += view) {
-        steps.push_back({std::min(start, std::max(0, length - view)), start,
-                         std::min(view, length - start)});
+        steps.push_back(
+            {std::min(start, std::max(0, length - view)), start, std::min(view, length - start)});
     }
     return steps;
 }
@@ -47,8 +47,9 @@ CapturePlan PlanCapture(const PageGeometry& page) {
         return plan;
     }
     if (page.view.width <= 0 || page.view.height <= 0) {
-        throw Error("The browser shows no part of the page, so a page this tall cannot be "
-                    "captured.");
+        throw Error(
+            "The browser shows no part of the page, so a page this tall cannot be "
+            "captured.");
     }
     const std::vector<Step> across = Steps(width, page.view.width);
     const std::vector<Step> down = Steps(height, page.view.height);

@@ -40,8 +40,8 @@ struct Tile {
 // heights stay what the person sees. A picture of at most MaxBandHeight rows is painted whole in
 // one go; a taller one is painted view by view, top to bottom, each row of tiles left to right.
 struct CapturePlan {
-    int width = 0;          // W, in page pixels
-    int height = 0;         // H, in page pixels
+    int width = 0;   // W, in page pixels
+    int height = 0;  // H, in page pixels
     int scale = 1;
     int pictureWidth = 0;   // scale * W: the picture is in device pixels
     int pictureHeight = 0;  // scale * H

@@ -4,8 +4,8 @@
 #include <new>
 #include <utility>
 
-#include "capture/CapturePlan.h"
 #include "capture/CaptureLimits.h"
+#include "capture/CapturePlan.h"
 #include "imaging/Error.h"
 
 namespace pagrovix {
@@ -112,15 +112,14 @@ void PageCapture::CapturePage(Bitmap24& page) {
     view_.Hide();
     const PageGeometry geometry = view_.MeasurePage();
     const CapturePlan plan = PlanCapture(geometry);
-    const ViewSize painted =
-        plan.wholeDocument
-            ? ViewSize{plan.pictureWidth, plan.pictureHeight}
-            : ViewSize{geometry.view.width * plan.scale, geometry.view.height * plan.scale};
+    const ViewSize painted = plan.wholeDocument ? ViewSize{plan.pictureWidth, plan.pictureHeight}
+                                                : ViewSize{geometry.view.width * plan.scale,
+                                                           geometry.view.height * plan.scale};
     // What page holds now is given back before it grows.
-    CheckCaptureMemory(plan.pictureWidth, plan.pictureHeight,
-                       CaptureBytes(plan.pictureWidth, plan.pictureHeight, painted.width,
-                                    painted.height),
-                       callbacks_.availableMemory() + page.ByteCount());
+    CheckCaptureMemory(
+        plan.pictureWidth, plan.pictureHeight,
+        CaptureBytes(plan.pictureWidth, plan.pictureHeight, painted.width, painted.height),
+        callbacks_.availableMemory() + page.ByteCount());
     page.SetSize(plan.pictureWidth, plan.pictureHeight);
     view_.ScrollTo(0, 0);
     if (plan.wholeDocument) {

@@ -11,8 +11,8 @@
 namespace pagrovix {
 
 // The Snapshot command: paints the whole document of a browser view, as the person's view lays it
-// out, into one picture and hands it on. It needs only the view and a few callbacks, so the program's main
-// window and a command-line tool run the very same capture.
+// out, into one picture and hands it on. It needs only the view and a few callbacks, so the
+// program's main window and a command-line tool run the very same capture.
 class PageCapture {
 public:
     struct Callbacks {
@@ -33,9 +33,9 @@ public:
     PageCapture(const PageCapture&) = delete;
     PageCapture& operator=(const PageCapture&) = delete;
 
-    // Captures into page (resized to the document), which belongs to the caller. A failure is shown in the error box and ends the command
-    // with the view restored. Returns whether a picture was handed on. While a capture runs, a
-    // second call does nothing and returns false.
+    // Captures into page (resized to the document), which belongs to the caller. A failure is shown
+    // in the error box and ends the command with the view restored. Returns whether a picture was
+    // handed on. While a capture runs, a second call does nothing and returns false.
     bool Run(Bitmap24& page);
 
     // True from the start of Run until it returns, hand-off included.

@@ -115,7 +115,8 @@ std::vector<double> NumbersOf(JSCValue* value) {
         return numbers;
     }
     for (guint i = 0;; ++i) {
-        std::unique_ptr<JSCValue, ObjectUnref> item(jsc_value_object_get_property_at_index(value, i));
+        std::unique_ptr<JSCValue, ObjectUnref> item(
+            jsc_value_object_get_property_at_index(value, i));
         if (!item || !jsc_value_is_number(item.get())) {
             break;
         }
@@ -231,9 +232,8 @@ void WebKitBrowserView::Paint(int region, const std::function<void(const Painted
     ThrowIfEngineEnded();
     WebKitWebView* engine = EngineOf(view_);
     EngineReply reply;
-    webkit_web_view_get_snapshot(engine, WebKitSnapshotRegion(region),
-                                 WEBKIT_SNAPSHOT_OPTIONS_NONE, reply.Cancellable(),
-                                 EngineReply::Callback, reply.CallbackData());
+    webkit_web_view_get_snapshot(engine, WebKitSnapshotRegion(region), WEBKIT_SNAPSHOT_OPTIONS_NONE,
+                                 reply.Cancellable(), EngineReply::Callback, reply.CallbackData());
     WaitForEngine([&] { return reply.Arrived() || engineEnded_; }, limits_.paint);
     ThrowIfEngineEnded();
     if (!reply.Arrived()) {

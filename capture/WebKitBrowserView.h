@@ -67,7 +67,7 @@ private:
     unsigned long terminatedHandler_ = 0;
     bool engineEnded_ = false;
     bool outOfMemory_ = false;
-    bool refusing_ = false;   // navigations, from Stop until Restore
+    bool refusing_ = false;  // navigations, from Stop until Restore
     bool stylesChanged_ = false;
 };
 

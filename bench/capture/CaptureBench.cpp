@@ -172,7 +172,8 @@ int main(int argc, char** argv) {
     }
     // Real pages, when their packages are installed (bench/run-all.sh installs them).
     for (const auto& [name, path] :
-         {std::pair<std::string, std::string>{"nettle manual", "/usr/share/doc/nettle-dev/nettle.html"},
+         {std::pair<std::string, std::string>{"nettle manual",
+                                              "/usr/share/doc/nettle-dev/nettle.html"},
           {"python policy", "/usr/share/doc/python3/python-policy.html"}}) {
         if (std::filesystem::exists(path)) {
             pages.push_back({name, "file://" + path});

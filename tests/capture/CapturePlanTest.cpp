@@ -34,12 +34,12 @@ TEST(CapturePlan, PicturesUpToTheBandHeightArePaintedWholeInDevicePixels) {
 
 TEST(CapturePlan, LastTilesScrollOnlyAsFarAsThePageGoes) {
     const CapturePlan plan = PlanCapture(Page(2000, 70000, {1200, 30000}));
-    EXPECT_THAT(plan.tiles, ElementsAre(Tile{0, 0, 0, 0, 1200, 30000},
-                                        Tile{800, 0, 1200, 0, 800, 30000},
-                                        Tile{0, 30000, 0, 30000, 1200, 30000},
-                                        Tile{800, 30000, 1200, 30000, 800, 30000},
-                                        Tile{0, 40000, 0, 60000, 1200, 10000},
-                                        Tile{800, 40000, 1200, 60000, 800, 10000}));
+    EXPECT_THAT(plan.tiles,
+                ElementsAre(Tile{0, 0, 0, 0, 1200, 30000}, Tile{800, 0, 1200, 0, 800, 30000},
+                            Tile{0, 30000, 0, 30000, 1200, 30000},
+                            Tile{800, 30000, 1200, 30000, 800, 30000},
+                            Tile{0, 40000, 0, 60000, 1200, 10000},
+                            Tile{800, 40000, 1200, 60000, 800, 10000}));
     EXPECT_EQ(plan.Paints(), 6);
 }
 
@@ -67,9 +67,9 @@ TEST(CapturePlan, TilesCoverEveryPixelOnceFromInsideTheView) {
             }
         }
         EXPECT_THAT(covered, testing::Each(1)) << page.document.height;
-        EXPECT_EQ(plan.tiles.front(), (Tile{0, 0, 0, 0, std::min(page.document.width,
-                                                                 page.view.width),
-                                            std::min(page.document.height, page.view.height)}))
+        EXPECT_EQ(plan.tiles.front(),
+                  (Tile{0, 0, 0, 0, std::min(page.document.width, page.view.width),
+                        std::min(page.document.height, page.view.height)}))
             << "the first tile is the view at the top, where fixed elements show";
     }
 }

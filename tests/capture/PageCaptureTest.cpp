@@ -10,8 +10,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "capture/CapturePlan.h"
 #include "capture/CaptureLimits.h"
+#include "capture/CapturePlan.h"
 #include "imaging/Error.h"
 
 namespace pagrovix {
@@ -219,8 +219,8 @@ TEST(PageCaptureSteps, PagesOfEveryHeightArePaintedWholeAndHandedTheRightWay) {
         EXPECT_EQ(page.Width(), c.width * c.scale);
         EXPECT_EQ(page.Height(), c.height * c.scale);
         EXPECT_TRUE(IsWholePage(page, c.scale));
-        EXPECT_THAT(outcome.events, ElementsAre("busy", "idle", "busy",
-                                                c.toFile ? "save" : "picture", "idle"));
+        EXPECT_THAT(outcome.events,
+                    ElementsAre("busy", "idle", "busy", c.toFile ? "save" : "picture", "idle"));
         if (c.paints > 1) {
             EXPECT_EQ(view.fixedHiddenAtPaint, 1) << "fixed elements show in the first view only";
         }
@@ -233,16 +233,16 @@ TEST(PageCaptureSteps, TallPageIsPaintedViewByViewWithTheLastViewAtTheBottom) {
     PageCapture capture(view, outcome.Callbacks(view));
     Bitmap24 page;
     EXPECT_TRUE(capture.Run(page));
-    EXPECT_THAT(view.log,
-                ElementsAre("busy", "ready", "stop", "hide", "measure", "scroll 0,0", "pin",
-                            "scroll 0,0", "paint 0,0 10x30000", "hide fixed", "scroll 0,30000",
-                            "paint 0,30000 10x30000", "scroll 0,40000", "paint 0,60000 10x10000",
-                            "restore", "idle", "busy", "idle"));
+    EXPECT_THAT(view.log, ElementsAre("busy", "ready", "stop", "hide", "measure", "scroll 0,0",
+                                      "pin", "scroll 0,0", "paint 0,0 10x30000", "hide fixed",
+                                      "scroll 0,30000", "paint 0,30000 10x30000", "scroll 0,40000",
+                                      "paint 0,60000 10x10000", "restore", "idle", "busy", "idle"));
     EXPECT_EQ(outcome.savedHeight, 70000);
 }
 
 TEST(PageCaptureFailures, AnEngineErrorIsShownWithTheViewHiddenThenTheViewIsRestored) {
-    for (const std::string step : {"ready", "stop", "hide", "measure", "scroll", "pin", "paint", "hide fixed"}) {
+    for (const std::string step :
+         {"ready", "stop", "hide", "measure", "scroll", "pin", "paint", "hide fixed"}) {
         FakeView view(100, 50000);
         view.failAt = step;
         Outcome outcome;

@@ -80,8 +80,9 @@ testing::AssertionResult IsRowPage(const Bitmap24& picture, int pageWidth, int p
         const Rgb colour = RowColour(y / scale);
         for (int x = 0; x < width; ++x) {
             const int column = x / scale;
-            const Rgb wanted =
-                column == 0 ? kLeftEdge : column == pageWidth - 1 ? kRightEdge : colour;
+            const Rgb wanted = column == 0               ? kLeftEdge
+                               : column == pageWidth - 1 ? kRightEdge
+                                                         : colour;
             if (!Matches(row + 3 * x, wanted) && wrong++ == 0) {
                 firstX = x;
                 firstY = y;
