@@ -72,7 +72,6 @@ TfrmMain::~TfrmMain() {
     captureView_.reset();
     browserEvents_.reset();
     PageBitmap = Bitmap24();
-    BandBitmap = Bitmap24();
 }
 
 void TfrmMain::BindHandlers() {
@@ -220,7 +219,7 @@ void TfrmMain::btnSnapshotClick(wxCommandEvent&) {
 }
 
 void TfrmMain::CapturePage() {
-    capture_->Run(PageBitmap, BandBitmap);
+    capture_->Run(PageBitmap);
 }
 
 }  // namespace pagrovix

@@ -68,9 +68,8 @@ public:
         btnGo,
     };
 
-    // The capture's pictures: the whole page, and one rendered band of it.
+    // The capture's picture of the whole page.
     Bitmap24 PageBitmap;
-    Bitmap24 BandBitmap;
     // True from the end of the window's creation on; the About command waits for it.
     bool FReady = false;
 

@@ -1,45 +1,46 @@
 #pragma once
 
+#include "capture/CapturePlan.h"
 #include "imaging/Bitmap24.h"
 
 namespace pagrovix {
 
-struct ViewSize {
-    int width = 0;
-    int height = 0;
-    bool operator==(const ViewSize&) const = default;
-};
-
-// The engine-specific steps of a capture. Every call that waits for the engine has a time limit;
-// a failure (no document, a time-out, an engine that went away) is thrown as Error.
+// The engine-specific steps of a capture. The view keeps the size the person sees it at: the
+// page is laid out as they see it, and painted whole or view by view. Every call that waits for
+// the engine has a time limit; a failure (no document, a time-out, an engine that went away) is
+// thrown as Error.
 class BrowserView {
 public:
     virtual ~BrowserView() = default;
 
-    // Stops loading, so the document does not change during the capture.
+    // The first step: gives the page one short, bounded moment to be ready for its picture:
+    // content that loads when it comes into view is asked for at once, fonts and images are
+    // ready, and a frame has been painted. Runs while the view is still on the screen, where the
+    // page paints, and before Stop, which would cancel those loads.
+    virtual void MakeReady() = 0;
+    // Stops loading, so the document does not change during the capture; navigations are refused
+    // from here until Restore.
     virtual void Stop() = 0;
-    // Takes the view off the screen ("Please wait..." shows instead); it can still be resized,
-    // scrolled and painted.
+    // Takes the view off the screen ("Please wait..." shows instead); it can still be scrolled
+    // and painted.
     virtual void Hide() = 0;
-    // The whole document's scroll width and height.
-    virtual ViewSize MeasureDocument() = 0;
-    // Width of the view's vertical scroll bar; 0 when the bars are drawn over the page.
-    virtual int ScrollBarWidth() = 0;
-    // Gives the view this outer size and waits until the page has taken it; returns the size of
-    // the document area the page then shows (the view less its scroll bars).
-    virtual ViewSize Resize(int width, int height) = 0;
-    // Scrolls the document so that row y is the view's top row and column 0 its left column.
-    virtual void ScrollTo(int y) = 0;
-    // Gives content that loads when it comes into view a short, bounded moment to arrive.
-    virtual void WaitForContent() = 0;
-    // Paints the top-left width x rows of the document view as it shows now into target, which
-    // takes that size.
-    virtual void PaintBand(Bitmap24& target, int width, int rows) = 0;
-    // Paints the top-left page.Width() x rows of the document view into rows [y, y + rows) of
-    // page. By default through band: PaintBand, then a copy into place. An engine that can write
-    // the page's rows itself saves the band's memory and the copy.
-    virtual void PaintBandInto(Bitmap24& page, int y, int rows, Bitmap24& band);
-    // Back to normal: the size of its panel, scrolled to the top, shown. Never throws.
+    // The whole document's scroll size and the view's document area, as laid out now.
+    virtual PageGeometry MeasurePage() = 0;
+    // Scrolls the document so that (x, y) is the view's top-left corner; an error when the page
+    // stops elsewhere.
+    virtual void ScrollTo(int x, int y) = 0;
+    // Paints the whole document as it shows scrolled to the top into picture, which is already
+    // scale * W x scale * H.
+    virtual void PaintDocument(Bitmap24& picture, int scale) = 0;
+    // Before painting view by view: sticky elements are put where they are at the top of the page,
+    // so they do not follow the view down.
+    virtual void PinStickyElements() = 0;
+    // After the first view: fixed elements are in the picture once, so they are hidden.
+    virtual void HideFixedElements() = 0;
+    // Paints the view as it shows now and copies the part of it that tile names into place in
+    // picture (in device pixels: everything times scale).
+    virtual void PaintTile(Bitmap24& picture, const Tile& tile, int scale) = 0;
+    // Back to normal: the page's own styles, scrolled to the top, shown. Never throws.
     virtual void Restore() noexcept = 0;
 };
 

@@ -1,24 +1,24 @@
 #include "capture/CaptureLimits.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <limits>
 #include <sstream>
 
-#include "capture/BandPlan.h"
+#include "capture/CapturePlan.h"
 #include "imaging/Error.h"
 
 namespace pagrovix {
 
-std::uint64_t CaptureBytes(int width, int height, int bandHeight, int viewWidth) {
+std::uint64_t CaptureBytes(int width, int height, int paintedWidth, int paintedHeight) {
     const std::uint64_t page = std::uint64_t(width) * std::uint64_t(height) * 3;
-    const std::uint64_t band = std::uint64_t(width) * std::uint64_t(bandHeight) * 3;
-    const std::uint64_t painted = std::uint64_t(viewWidth) * std::uint64_t(bandHeight) * 4;
-    return page + band + painted;
+    const std::uint64_t painted = std::uint64_t(paintedWidth) * std::uint64_t(paintedHeight) * 4;
+    return page + painted;
 }
 
-void CheckPageWidth(int width, int scrollBarWidth) {
-    const int widest = MaxViewSide - scrollBarWidth;
+void CheckPageWidth(int width, int scale) {
+    const int widest = MaxViewSide / std::max(1, scale);
     if (width > widest) {
         throw Error("The page is " + std::to_string(width) +
                     " pixels wide: the browser can paint pages at most " + std::to_string(widest) +

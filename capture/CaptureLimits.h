@@ -6,13 +6,13 @@
 
 namespace pagrovix {
 
-// Bytes a capture holds at its peak: the page at 3 bytes a pixel, one band of bandHeight rows at
-// 3 bytes a pixel, and the engine's painting of the view (viewWidth x bandHeight) at 4.
-std::uint64_t CaptureBytes(int width, int height, int bandHeight, int viewWidth);
+// Bytes a capture holds at its peak: the picture at 3 bytes a pixel and the engine's largest
+// painting (paintedWidth x paintedHeight) at 4.
+std::uint64_t CaptureBytes(int width, int height, int paintedWidth, int paintedHeight);
 
-// Throws Error when a page of this width, beside a scroll bar of scrollBarWidth, is wider than
-// the engine can paint.
-void CheckPageWidth(int width, int scrollBarWidth);
+// Throws Error when a page of this width, painted at scale device pixels per page pixel, is wider
+// than the engine can paint.
+void CheckPageWidth(int width, int scale);
 
 // Throws Error, before anything is allocated, when a width x height capture needing neededBytes
 // does not fit in availableBytes: running out of memory half-way would end the program.

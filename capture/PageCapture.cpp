@@ -4,8 +4,8 @@
 #include <new>
 #include <utility>
 
-#include "capture/BandPlan.h"
 #include "capture/CaptureLimits.h"
+#include "capture/CapturePlan.h"
 #include "imaging/Error.h"
 
 namespace pagrovix {
@@ -44,14 +44,14 @@ PageCapture::PageCapture(BrowserView& view, Callbacks callbacks)
     }
 }
 
-bool PageCapture::Run(Bitmap24& page, Bitmap24& band) {
+bool PageCapture::Run(Bitmap24& page) {
     if (running_) {
         return false;
     }
     running_ = true;
     bool handedOn = false;
     try {
-        handedOn = RunSteps(page, band);
+        handedOn = RunSteps(page);
     } catch (...) {
         Finish();
         throw;
@@ -76,14 +76,14 @@ void PageCapture::Finish() {
     }
 }
 
-bool PageCapture::RunSteps(Bitmap24& page, Bitmap24& band) {
+bool PageCapture::RunSteps(Bitmap24& page) {
     bool failed = false;
     callbacks_.setBusy(true);
     {
         BusyOff busyOff(callbacks_.setBusy);
         RestoreView restore(view_);
         try {
-            CaptureBands(page, band);
+            CapturePage(page);
         } catch (const std::bad_alloc&) {
             failed = true;
             callbacks_.showError("There is not enough memory to capture the page.");
@@ -91,8 +91,6 @@ bool PageCapture::RunSteps(Bitmap24& page, Bitmap24& band) {
             failed = true;
             callbacks_.showError(error.what());
         }
-        // Between captures the band is only dead weight, as large as the page itself.
-        band.SetSize(0, 0);
     }
     if (failed) {
         return false;
@@ -107,54 +105,35 @@ bool PageCapture::RunSteps(Bitmap24& page, Bitmap24& band) {
     return true;
 }
 
-void PageCapture::CaptureBands(Bitmap24& page, Bitmap24& band) {
+void PageCapture::CapturePage(Bitmap24& page) {
+    // The page paints only while it is on the screen.
+    view_.MakeReady();
     view_.Stop();
     view_.Hide();
-    const ViewSize document = view_.MeasureDocument();
-    const BandPlan plan = PlanBands(document.width, document.height);
-    const int scrollBarWidth = std::max(0, view_.ScrollBarWidth());
-    CheckPageWidth(plan.width, scrollBarWidth);
-    // What page and band hold now is given back before they grow.
+    const PageGeometry geometry = view_.MeasurePage();
+    const CapturePlan plan = PlanCapture(geometry);
+    const ViewSize painted = plan.wholeDocument ? ViewSize{plan.pictureWidth, plan.pictureHeight}
+                                                : ViewSize{geometry.view.width * plan.scale,
+                                                           geometry.view.height * plan.scale};
+    // What page holds now is given back before it grows.
     CheckCaptureMemory(
-        plan.width, plan.height,
-        CaptureBytes(plan.width, plan.height, plan.bandHeight, plan.width + scrollBarWidth),
-        callbacks_.availableMemory() + page.ByteCount() + band.ByteCount());
-
-    SizeViewFor(plan.width, plan.bandHeight, scrollBarWidth);
-    int viewRows = plan.bandHeight;
-    page.SetSize(plan.width, plan.height);
-    for (const Band& next : plan.bands) {
-        if (next.rows != viewRows) {
-            SizeViewFor(plan.width, next.rows, scrollBarWidth);
-            viewRows = next.rows;
-        }
-        view_.ScrollTo(next.y);
-        view_.WaitForContent();
-        view_.PaintBandInto(page, next.y, next.rows, band);
-    }
-}
-
-// The view is made as wide as the document plus its scroll bar and exactly a band tall. When the
-// page then shows less than that (a scroll bar the first measure did not see), the view grows by
-// the shortfall once.
-void PageCapture::SizeViewFor(int width, int rows, int scrollBarWidth) {
-    ViewSize wanted{width + scrollBarWidth, rows};
-    ViewSize shown = view_.Resize(wanted.width, wanted.height);
-    if (shown.width >= width && shown.height >= rows) {
+        plan.pictureWidth, plan.pictureHeight,
+        CaptureBytes(plan.pictureWidth, plan.pictureHeight, painted.width, painted.height),
+        callbacks_.availableMemory() + page.ByteCount());
+    page.SetSize(plan.pictureWidth, plan.pictureHeight);
+    view_.ScrollTo(0, 0);
+    if (plan.wholeDocument) {
+        view_.PaintDocument(page, plan.scale);
         return;
     }
-    wanted.width += std::max(0, width - shown.width);
-    wanted.height += std::max(0, rows - shown.height);
-    CheckPageWidth(width, wanted.width - width);
-    if (wanted.height > MaxViewSide) {
-        throw Error("The browser cannot show a band of " + std::to_string(rows) +
-                    " rows of the page.");
-    }
-    shown = view_.Resize(wanted.width, wanted.height);
-    if (shown.width < width || shown.height < rows) {
-        throw Error("The browser shows only " + std::to_string(shown.width) + " x " +
-                    std::to_string(shown.height) + " pixels of the page instead of " +
-                    std::to_string(width) + " x " + std::to_string(rows) + ".");
+    view_.PinStickyElements();
+    for (std::size_t i = 0; i < plan.tiles.size(); ++i) {
+        const Tile& tile = plan.tiles[i];
+        view_.ScrollTo(tile.scrollX, tile.scrollY);
+        view_.PaintTile(page, tile, plan.scale);
+        if (i == 0) {
+            view_.HideFixedElements();
+        }
     }
 }
 

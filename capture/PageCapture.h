@@ -10,9 +10,9 @@
 
 namespace pagrovix {
 
-// The Snapshot command: paints the whole document of a browser view, band by band, into one
-// picture and hands it on. It needs only the view and a few callbacks, so the program's main
-// window and a command-line tool run the very same capture.
+// The Snapshot command: paints the whole document of a browser view, as the person's view lays it
+// out, into one picture and hands it on. It needs only the view and a few callbacks, so the
+// program's main window and a command-line tool run the very same capture.
 class PageCapture {
 public:
     struct Callbacks {
@@ -33,11 +33,10 @@ public:
     PageCapture(const PageCapture&) = delete;
     PageCapture& operator=(const PageCapture&) = delete;
 
-    // Captures into page (resized to the document), with band as the working picture of one
-    // band; both belong to the caller. A failure is shown in the error box and ends the command
-    // with the view restored. Returns whether a picture was handed on. While a capture runs, a
-    // second call does nothing and returns false.
-    bool Run(Bitmap24& page, Bitmap24& band);
+    // Captures into page (resized to the document), which belongs to the caller. A failure is shown
+    // in the error box and ends the command with the view restored. Returns whether a picture was
+    // handed on. While a capture runs, a second call does nothing and returns false.
+    bool Run(Bitmap24& page);
 
     // True from the start of Run until it returns, hand-off included.
     bool IsRunning() const { return running_; }
@@ -46,9 +45,8 @@ public:
     void WhenFinished(std::function<void()> action);
 
 private:
-    bool RunSteps(Bitmap24& page, Bitmap24& band);
-    void CaptureBands(Bitmap24& page, Bitmap24& band);
-    void SizeViewFor(int width, int rows, int scrollBarWidth);
+    bool RunSteps(Bitmap24& page);
+    void CapturePage(Bitmap24& page);
     void Finish();
 
     BrowserView& view_;

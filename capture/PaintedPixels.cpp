@@ -67,25 +67,27 @@ std::uint32_t ConvertOpaqueRow(const std::uint8_t* source, int width, std::uint8
 
 }  // namespace
 
-void CopyPaintedRows(const PaintedPixels& painted, int width, int rows, Bitmap24& target) {
-    target.SetSize(width, rows);
-    CopyPaintedRowsInto(painted, width, rows, target, 0);
-}
-
-void CopyPaintedRowsInto(const PaintedPixels& painted, int width, int rows, Bitmap24& target,
-                         int y) {
-    if (painted.width < width || painted.height < rows) {
+void CopyPaintedArea(const PaintedPixels& painted, int left, int top, int width, int rows,
+                     Bitmap24& target, int x, int y) {
+    if (left < 0 || top < 0 || width < 0 || rows < 0 || painted.width - left < width ||
+        painted.height - top < rows) {
         throw Error("The browser painted " + std::to_string(painted.width) + " x " +
-                    std::to_string(painted.height) + " pixels instead of " + std::to_string(width) +
-                    " x " + std::to_string(rows) + ".");
+                    std::to_string(painted.height) + " pixels instead of " +
+                    std::to_string(left + width) + " x " + std::to_string(top + rows) + ".");
     }
-    if (target.Width() != width || y < 0 || rows > target.Height() - y) {
-        throw Error("A band of the page does not fit the picture.");
+    if (x < 0 || y < 0 || width > target.Width() - x || rows > target.Height() - y) {
+        throw Error("A part of the page does not fit the picture.");
     }
-    MapForWriting(target.Row(y).data(), target.Stride() * std::size_t(rows));
+    if (rows == 0 || width == 0) {
+        return;
+    }
+    const std::size_t span = target.Stride() * std::size_t(rows - 1) + 3 * std::size_t(width);
+    MapForWriting(target.Row(y).data() + 3 * std::size_t(x), span);
     for (int row = 0; row < rows; ++row) {
-        const std::uint8_t* source = painted.data + std::size_t(painted.stride) * std::size_t(row);
-        std::uint8_t* out = target.Row(y + row).data();
+        const std::uint8_t* source = painted.data +
+                                     std::size_t(painted.stride) * std::size_t(top + row) +
+                                     4 * std::size_t(left);
+        std::uint8_t* out = target.Row(y + row).data() + 3 * std::size_t(x);
         if constexpr (std::endian::native == std::endian::little) {
             const std::uint32_t all = ConvertOpaqueRow(source, width, out);
             if (!painted.hasAlpha || (all >> 24) == 0xFF) {

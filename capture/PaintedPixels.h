@@ -16,14 +16,10 @@ struct PaintedPixels {
     bool hasAlpha = true;
 };
 
-// Sets target to width x rows and fills it with the top-left width x rows of painted. A pixel that
-// is not opaque is shown over white, as the browser shows a page. Throws Error when painted is
-// smaller than that.
-void CopyPaintedRows(const PaintedPixels& painted, int width, int rows, Bitmap24& target);
-
-// The same into rows [y, y + rows) of target, which is already width wide: a band goes straight
-// into its place in the page. Throws Error when it does not fit there.
-void CopyPaintedRowsInto(const PaintedPixels& painted, int width, int rows, Bitmap24& target,
-                         int y);
+// Copies the painted rectangle at (left, top), width x rows, into target at (x, y). A pixel that is
+// not opaque is shown over white, as the browser shows a page. Throws Error when the rectangle is
+// not inside painted or does not fit target there.
+void CopyPaintedArea(const PaintedPixels& painted, int left, int top, int width, int rows,
+                     Bitmap24& target, int x, int y);
 
 }  // namespace pagrovix

@@ -55,7 +55,7 @@ WebKitBrowserView::WebKitBrowserView(wxWebView* view, wxWindow* panel, TimeLimit
 WebKitBrowserView::~WebKitBrowserView() {
     g_signal_handler_disconnect(engine_, terminatedHandler_);
     g_object_unref(engine_);
-    if (hidden_) {
+    if (refusing_) {
         view_->Unbind(wxEVT_WEBVIEW_NAVIGATING, &WebKitBrowserView::OnNavigating, this);
     }
 }
@@ -70,17 +70,30 @@ void WebKitBrowserView::ThrowIfEngineEnded() const {
 }
 
 void WebKitBrowserView::Stop() {
-    // A process that ended before this capture was restarted by the load that followed.
-    engineEnded_ = false;
-    outOfMemory_ = false;
+    // The engine asks about frames inside the page as it asks about the page, so refusing starts
+    // only here: until now the page's own frames may still load.
+    if (!refusing_) {
+        view_->Bind(wxEVT_WEBVIEW_NAVIGATING, &WebKitBrowserView::OnNavigating, this);
+        refusing_ = true;
+    }
     view_->Stop();
 }
 
+void WebKitBrowserView::MakeReady() {
+    // The first step of a capture. A process that ended before it was restarted by the load
+    // that followed.
+    engineEnded_ = false;
+    outOfMemory_ = false;
+    GVariantDict arguments;
+    g_variant_dict_init(&arguments, nullptr);
+    g_variant_dict_insert(&arguments, "budget", "d", double(limits_.ready.count()));
+    // The script keeps to its budget; the wait allows a little for the answer to come back. A
+    // page too busy to answer at all is caught by the next question.
+    AsyncNumbers(kReadyScript, g_variant_dict_end(&arguments),
+                 limits_.ready + std::chrono::milliseconds(500));
+}
+
 void WebKitBrowserView::Hide() {
-    if (!hidden_) {
-        view_->Bind(wxEVT_WEBVIEW_NAVIGATING, &WebKitBrowserView::OnNavigating, this);
-        hidden_ = true;
-    }
     // Hide() on the wx window would also keep new sizes from the engine; this only unmaps it.
     gtk_widget_set_child_visible(GTK_WIDGET(view_->GetHandle()), FALSE);
     panel_->Refresh();
@@ -92,6 +105,27 @@ void WebKitBrowserView::OnNavigating(wxWebViewEvent& event) {
     // The document must stay the one being captured.
     event.Veto();
 }
+
+namespace {
+
+// The numbers of an array value; empty for null or undefined.
+std::vector<double> NumbersOf(JSCValue* value) {
+    std::vector<double> numbers;
+    if (jsc_value_is_null(value) || jsc_value_is_undefined(value)) {
+        return numbers;
+    }
+    for (guint i = 0;; ++i) {
+        std::unique_ptr<JSCValue, ObjectUnref> item(
+            jsc_value_object_get_property_at_index(value, i));
+        if (!item || !jsc_value_is_number(item.get())) {
+            break;
+        }
+        numbers.push_back(jsc_value_to_double(item.get()));
+    }
+    return numbers;
+}
+
+}  // namespace
 
 std::vector<double> WebKitBrowserView::Numbers(const std::string& script,
                                                std::chrono::milliseconds limit) {
@@ -114,118 +148,92 @@ std::vector<double> WebKitBrowserView::Numbers(const std::string& script,
         throw Error(std::string("The browser could not run a script on the page: ") +
                     (error ? error->message : "no answer") + ".");
     }
-    std::vector<double> numbers;
-    if (jsc_value_is_null(value.get()) || jsc_value_is_undefined(value.get())) {
-        return numbers;
-    }
-    for (guint i = 0;; ++i) {
-        std::unique_ptr<JSCValue, ObjectUnref> item(
-            jsc_value_object_get_property_at_index(value.get(), i));
-        if (!item || !jsc_value_is_number(item.get())) {
-            break;
-        }
-        numbers.push_back(jsc_value_to_double(item.get()));
-    }
-    return numbers;
+    return NumbersOf(value.get());
 }
 
-ViewSize WebKitBrowserView::MeasureDocument() {
+std::optional<std::vector<double>> WebKitBrowserView::AsyncNumbers(
+    const std::string& body, GVariant* arguments, std::chrono::milliseconds limit) {
+    ThrowIfEngineEnded();
+    WebKitWebView* engine = EngineOf(view_);
+    EngineReply reply;
+    webkit_web_view_call_async_javascript_function(
+        engine, body.c_str(), gssize(body.size()), arguments, kScriptWorld, nullptr,
+        reply.Cancellable(), EngineReply::Callback, reply.CallbackData());
+    WaitForEngine([&] { return reply.Arrived() || engineEnded_; }, limit);
+    ThrowIfEngineEnded();
+    if (!reply.Arrived()) {
+        return std::nullopt;
+    }
+    GError* rawError = nullptr;
+    std::unique_ptr<JSCValue, ObjectUnref> value(
+        webkit_web_view_call_async_javascript_function_finish(engine, reply.Result(), &rawError));
+    std::unique_ptr<GError, ErrorFree> error(rawError);
+    if (!value) {
+        throw Error(std::string("The browser could not run a script on the page: ") +
+                    (error ? error->message : "no answer") + ".");
+    }
+    return NumbersOf(value.get());
+}
+
+PageGeometry WebKitBrowserView::MeasurePage() {
     if (!webkit_web_view_get_uri(EngineOf(view_))) {
         throw Error("There is no document to capture.");
     }
     const std::vector<double> size = Numbers(kMeasureScript, limits_.script);
-    if (size.size() != 2) {
+    if (size.size() != 4) {
         throw Error("There is no document to capture.");
     }
-    return {int(std::lround(size[0])), int(std::lround(size[1]))};
+    PageGeometry page;
+    page.document = {int(std::lround(size[0])), int(std::lround(size[1]))};
+    page.view = {int(std::lround(size[2])), int(std::lround(size[3]))};
+    // The engine paints at the screen's device pixels.
+    page.scale = std::max(1, gtk_widget_get_scale_factor(GTK_WIDGET(EngineOf(view_))));
+    return page;
 }
 
-int WebKitBrowserView::ScrollBarWidth() {
-    const std::vector<double> size = Numbers(kViewSizeScript, limits_.script);
-    if (size.size() != 4) {
-        throw Error("The page could not be measured.");
-    }
-    return std::max(0, int(std::lround(size[0] - size[2])));
-}
-
-void WebKitBrowserView::WaitForAllocation(int width, int height, std::chrono::milliseconds limit) {
-    GtkWidget* widget = GTK_WIDGET(EngineOf(view_));
-    const bool sized = WaitForEngine(
-        [&] {
-            return engineEnded_ || (gtk_widget_get_allocated_width(widget) == width &&
-                                    gtk_widget_get_allocated_height(widget) == height);
-        },
-        limit);
-    ThrowIfEngineEnded();
-    if (!sized) {
-        throw Error("The browser did not take the size " + std::to_string(width) + " x " +
-                    std::to_string(height) + " within " + Seconds(limit) + ".");
-    }
-}
-
-ViewSize WebKitBrowserView::Resize(int width, int height) {
-    view_->SetSize(0, 0, width, height);
-    WaitForAllocation(width, height, limits_.resize);
-    // GTK has the size at once, the page a moment later; a scroll sent before that would be
-    // clamped to the old size.
-    const auto end = std::chrono::steady_clock::now() + limits_.resize;
-    for (;;) {
-        const std::vector<double> size = Numbers(kViewSizeScript, limits_.script);
-        if (size.size() != 4) {
-            throw Error("The page could not be measured.");
-        }
-        if (int(size[0]) == width && int(size[1]) == height) {
-            return {int(std::lround(size[2])), int(std::lround(size[3]))};
-        }
-        if (std::chrono::steady_clock::now() >= end) {
-            throw Error("The page did not take the size " + std::to_string(width) + " x " +
-                        std::to_string(height) + " within " + Seconds(limits_.resize) + ".");
-        }
-        WaitForEngine([] { return false; }, std::chrono::milliseconds(2));
-    }
-}
-
-void WebKitBrowserView::ScrollTo(int y) {
-    const std::vector<double> position = Numbers(ScrollScript(y), limits_.script);
+void WebKitBrowserView::ScrollTo(int x, int y) {
+    const std::vector<double> position = Numbers(ScrollScript(x, y), limits_.script);
     if (position.size() != 2) {
         throw Error("The page could not be scrolled.");
     }
-    if (position[0] != 0 || position[1] != y) {
-        throw Error("The page could not be scrolled to row " + std::to_string(y) +
-                    ": it stopped at row " + std::to_string(std::lround(position[1])) + ".");
+    if (position[0] != x || position[1] != y) {
+        throw Error("The page could not be scrolled to " + std::to_string(x) + ", " +
+                    std::to_string(y) + ": it stopped at " +
+                    std::to_string(std::lround(position[0])) + ", " +
+                    std::to_string(std::lround(position[1])) + ".");
     }
 }
 
-void WebKitBrowserView::WaitForContent() {
-    const auto end = std::chrono::steady_clock::now() + limits_.content;
-    while (true) {
-        const std::vector<double> loaded = Numbers(kContentScript, limits_.script);
-        if (loaded.empty() || loaded[0] != 0 || std::chrono::steady_clock::now() >= end) {
-            return;
-        }
-        WaitForEngine([] { return false; }, std::chrono::milliseconds(15));
-    }
-}
-
-void WebKitBrowserView::PaintBand(Bitmap24& target, int width, int rows) {
-    Paint([&](const PaintedPixels& painted) { CopyPaintedRows(painted, width, rows, target); });
-}
-
-// The band goes from the engine's painting straight into its rows of the page: no band-sized
-// copy.
-void WebKitBrowserView::PaintBandInto(Bitmap24& page, int y, int rows, Bitmap24&) {
-    Paint([&](const PaintedPixels& painted) {
-        CopyPaintedRowsInto(painted, page.Width(), rows, page, y);
+void WebKitBrowserView::PaintDocument(Bitmap24& picture, int) {
+    Paint(WEBKIT_SNAPSHOT_REGION_FULL_DOCUMENT, [&](const PaintedPixels& painted) {
+        CopyPaintedArea(painted, 0, 0, picture.Width(), picture.Height(), picture, 0, 0);
     });
 }
 
-void WebKitBrowserView::Paint(const std::function<void(const PaintedPixels&)>& paint) {
+void WebKitBrowserView::PinStickyElements() {
+    stylesChanged_ = true;
+    Numbers(kPinStickyScript, limits_.script);
+}
+
+void WebKitBrowserView::HideFixedElements() {
+    stylesChanged_ = true;
+    Numbers(kHideFixedScript, limits_.script);
+}
+
+void WebKitBrowserView::PaintTile(Bitmap24& picture, const Tile& tile, int scale) {
+    Paint(WEBKIT_SNAPSHOT_REGION_VISIBLE, [&](const PaintedPixels& painted) {
+        CopyPaintedArea(painted, (tile.x - tile.scrollX) * scale, (tile.y - tile.scrollY) * scale,
+                        tile.width * scale, tile.rows * scale, picture, tile.x * scale,
+                        tile.y * scale);
+    });
+}
+
+void WebKitBrowserView::Paint(int region, const std::function<void(const PaintedPixels&)>& paint) {
     ThrowIfEngineEnded();
     WebKitWebView* engine = EngineOf(view_);
     EngineReply reply;
-    webkit_web_view_get_snapshot(engine, WEBKIT_SNAPSHOT_REGION_VISIBLE,
-                                 WEBKIT_SNAPSHOT_OPTIONS_NONE, reply.Cancellable(),
-                                 EngineReply::Callback, reply.CallbackData());
+    webkit_web_view_get_snapshot(engine, WebKitSnapshotRegion(region), WEBKIT_SNAPSHOT_OPTIONS_NONE,
+                                 reply.Cancellable(), EngineReply::Callback, reply.CallbackData());
     WaitForEngine([&] { return reply.Arrived() || engineEnded_; }, limits_.paint);
     ThrowIfEngineEnded();
     if (!reply.Arrived()) {
@@ -258,17 +266,17 @@ void WebKitBrowserView::Restore() noexcept {
     try {
         const wxSize size = panel_->GetClientSize();
         view_->SetSize(0, 0, size.x, size.y);
-        // Row 0 is never clamped, so the scroll need not wait for the new size to arrive.
         if (!engineEnded_ && webkit_web_view_get_uri(EngineOf(view_))) {
-            Numbers(ScrollScript(0), limits_.restore);
+            Numbers(stylesChanged_ ? kRestoreStylesScript : ScrollScript(0, 0), limits_.restore);
         }
     } catch (...) {
         // The view is shown again whatever the engine does; the error box has told the rest.
     }
+    stylesChanged_ = false;
     gtk_widget_set_child_visible(GTK_WIDGET(view_->GetHandle()), TRUE);
-    if (hidden_) {
+    if (refusing_) {
         view_->Unbind(wxEVT_WEBVIEW_NAVIGATING, &WebKitBrowserView::OnNavigating, this);
-        hidden_ = false;
+        refusing_ = false;
     }
 }
 

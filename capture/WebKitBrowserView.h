@@ -2,8 +2,11 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include <glib.h>
 
 #include "capture/BrowserView.h"
 
@@ -22,9 +25,9 @@ public:
     // How long each kind of wait may take before the capture gives up.
     struct TimeLimits {
         std::chrono::milliseconds script{10000};
-        std::chrono::milliseconds resize{10000};
         std::chrono::milliseconds paint{60000};
-        std::chrono::milliseconds content{1000};
+        // The page's moment to get ready: lazy content, fonts, images, a painted frame.
+        std::chrono::milliseconds ready{2000};
         std::chrono::milliseconds restore{3000};
     };
 
@@ -35,22 +38,24 @@ public:
     WebKitBrowserView& operator=(const WebKitBrowserView&) = delete;
 
     void Stop() override;
+    void MakeReady() override;
     void Hide() override;
-    ViewSize MeasureDocument() override;
-    int ScrollBarWidth() override;
-    ViewSize Resize(int width, int height) override;
-    void ScrollTo(int y) override;
-    void WaitForContent() override;
-    void PaintBand(Bitmap24& target, int width, int rows) override;
-    void PaintBandInto(Bitmap24& page, int y, int rows, Bitmap24& band) override;
+    PageGeometry MeasurePage() override;
+    void ScrollTo(int x, int y) override;
+    void PaintDocument(Bitmap24& picture, int scale) override;
+    void PinStickyElements() override;
+    void HideFixedElements() override;
+    void PaintTile(Bitmap24& picture, const Tile& tile, int scale) override;
     void Restore() noexcept override;
 
 private:
     // The numbers of the array the script gives; empty when it gives null.
     std::vector<double> Numbers(const std::string& script, std::chrono::milliseconds limit);
-    // Runs paint on the view as the engine paints it now.
-    void Paint(const std::function<void(const PaintedPixels&)>& paint);
-    void WaitForAllocation(int width, int height, std::chrono::milliseconds limit);
+    // The numbers of the array an async function body gives; nothing when the limit passed.
+    std::optional<std::vector<double>> AsyncNumbers(const std::string& body, GVariant* arguments,
+                                                    std::chrono::milliseconds limit);
+    // Runs paint on the region of the page as the engine paints it now.
+    void Paint(int region, const std::function<void(const PaintedPixels&)>& paint);
     void ThrowIfEngineEnded() const;
     void OnNavigating(wxWebViewEvent& event);
     friend struct WebKitSignals;
@@ -62,7 +67,8 @@ private:
     unsigned long terminatedHandler_ = 0;
     bool engineEnded_ = false;
     bool outOfMemory_ = false;
-    bool hidden_ = false;
+    bool refusing_ = false;  // navigations, from Stop until Restore
+    bool stylesChanged_ = false;
 };
 
 }  // namespace pagrovix

@@ -2,30 +2,30 @@
 
 #include <algorithm>
 
-#include "capture/BandPlan.h"
+#include "capture/CapturePlan.h"
 
 namespace pagrovix {
 
-ViewSize BandProgressView::MeasureDocument() {
-    const ViewSize document = view_.MeasureDocument();
+PageGeometry BandProgressView::MeasurePage() {
+    const PageGeometry page = view_.MeasurePage();
     band_ = 0;
-    // The capture cuts the page the same way; a size it refuses paints no band at all.
+    // The capture plans the same way; a size it refuses paints nothing at all.
     try {
-        bandCount_ = int(PlanBands(document.width, document.height).bands.size());
+        bandCount_ = PlanCapture(page).Paints();
     } catch (...) {
         bandCount_ = 0;
     }
-    return document;
+    return page;
 }
 
-void BandProgressView::PaintBand(Bitmap24& target, int width, int rows) {
+void BandProgressView::PaintDocument(Bitmap24& picture, int scale) {
     ReportNextBand();
-    view_.PaintBand(target, width, rows);
+    view_.PaintDocument(picture, scale);
 }
 
-void BandProgressView::PaintBandInto(Bitmap24& page, int y, int rows, Bitmap24& band) {
+void BandProgressView::PaintTile(Bitmap24& picture, const Tile& tile, int scale) {
     ReportNextBand();
-    view_.PaintBandInto(page, y, rows, band);
+    view_.PaintTile(picture, tile, scale);
 }
 
 void BandProgressView::ReportNextBand() {

@@ -6,8 +6,9 @@
 
 namespace pagrovix {
 
-// Passes every step of a capture on to the real view and tells, as each band is painted, which
-// band of how many it is, so the command can show its progress without changing the capture.
+// Passes every step of a capture on to the real view and tells, as each part of the page is
+// painted, which part of how many it is, so the command can show its progress without changing
+// the capture.
 class BandProgressView : public BrowserView {
 public:
     using BandReport = std::function<void(int band, int bandCount)>;
@@ -15,15 +16,15 @@ public:
     BandProgressView(BrowserView& view, BandReport report)
         : view_(view), report_(std::move(report)) {}
 
+    void MakeReady() override { view_.MakeReady(); }
     void Stop() override { view_.Stop(); }
     void Hide() override { view_.Hide(); }
-    ViewSize MeasureDocument() override;
-    int ScrollBarWidth() override { return view_.ScrollBarWidth(); }
-    ViewSize Resize(int width, int height) override { return view_.Resize(width, height); }
-    void ScrollTo(int y) override { view_.ScrollTo(y); }
-    void WaitForContent() override { view_.WaitForContent(); }
-    void PaintBand(Bitmap24& target, int width, int rows) override;
-    void PaintBandInto(Bitmap24& page, int y, int rows, Bitmap24& band) override;
+    PageGeometry MeasurePage() override;
+    void ScrollTo(int x, int y) override { view_.ScrollTo(x, y); }
+    void PaintDocument(Bitmap24& picture, int scale) override;
+    void PinStickyElements() override { view_.PinStickyElements(); }
+    void HideFixedElements() override { view_.HideFixedElements(); }
+    void PaintTile(Bitmap24& picture, const Tile& tile, int scale) override;
     void Restore() noexcept override { view_.Restore(); }
 
 private:

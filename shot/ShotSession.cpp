@@ -139,7 +139,7 @@ bool ShotSession::CapturePage(const ShotJob& job) {
     BandProgressView progress(
         *browser_, [&](int band, int bandCount) { reporter_.Band(job.address, band, bandCount); });
     PageCapture capture(progress, std::move(callbacks));
-    if (!capture.Run(page_, band_)) {
+    if (!capture.Run(page_)) {
         reporter_.Failure(job.address, error.empty() ? "The page could not be captured." : error);
         return false;
     }

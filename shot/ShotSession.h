@@ -40,7 +40,6 @@ private:
     std::unique_ptr<PageLoader> loader_;
     std::unique_ptr<WebKitBrowserView> browser_;
     Bitmap24 page_;
-    Bitmap24 band_;
 };
 
 }  // namespace pagrovix

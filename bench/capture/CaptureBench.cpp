@@ -1,6 +1,7 @@
-// Capture time and peak memory on the real engine, for pages 1280 wide and 10000, 32763 and
-// 70000 rows tall; for pages that fit one band, the time against one snapshot of the whole
-// document by the engine itself, the fastest the engine can deliver such a picture.
+// Capture time and peak memory on the real engine, for row pages 1280 wide and 1000, 10000, 32763
+// and 70000 rows tall and for documentation pages that Debian installs; for pages that fit one
+// band, the time against one snapshot of the whole document by the engine itself, the fastest the
+// engine can deliver such a picture.
 // Needs an X display (bench/run-all.sh starts one).
 #include <dirent.h>
 #include <unistd.h>
@@ -156,16 +157,33 @@ int main(int argc, char** argv) {
     const std::string folder = std::filesystem::temp_directory_path() / "pagrovix-bench-capture";
     std::filesystem::create_directories(folder);
 
-    std::printf("%-14s %7s %7s %7s %6s %6s %6s %6s %7s %8s %8s\n", "page", "first", "repeat",
-                "engine", "ratio", "ratio", "page", "+band", "peak ui", "+handoff", "peak web");
-    std::printf("%-14s %7s %7s %7s %6s %6s %6s %6s %7s %8s %8s\n", "", "s", "s", "s", "first",
-                "repeat", "MB", "MB", "MB", "MB", "MB");
-    int status = 0;
-    for (const int height : {10000, 32763, 70000}) {
-        const int width = 1280;
+    std::printf("%-14s %6s %7s %7s %7s %6s %6s %6s %7s %8s %8s\n", "page", "rows", "first",
+                "repeat", "engine", "ratio", "ratio", "page", "peak ui", "+handoff", "peak web");
+    std::printf("%-14s %6s %7s %7s %7s %6s %6s %6s %7s %8s %8s\n", "", "", "s", "s", "s", "first",
+                "repeat", "MB", "MB", "MB", "MB");
+    struct Page {
+        std::string name, url;
+    };
+    std::vector<Page> pages;
+    for (const int height : {1000, 10000, 32763, 70000}) {
         const std::string path = folder + "/rows-" + std::to_string(height) + ".html";
-        WriteRowPage(path, width, height);
-        const std::string url = "file://" + path;
+        WriteRowPage(path, 1280, height);
+        pages.push_back({"1280 x " + std::to_string(height), "file://" + path});
+    }
+    // Real pages, when their packages are installed (bench/run-all.sh installs them).
+    for (const auto& [name, path] :
+         {std::pair<std::string, std::string>{"nettle manual",
+                                              "/usr/share/doc/nettle-dev/nettle.html"},
+          {"python policy", "/usr/share/doc/python3/python-policy.html"}}) {
+        if (std::filesystem::exists(path)) {
+            pages.push_back({name, "file://" + path});
+        } else {
+            std::fprintf(stderr, "%s is missing: %s\n", name.c_str(), path.c_str());
+        }
+    }
+    int status = 0;
+    for (const Page& entry : pages) {
+        const std::string& url = entry.url;
         view->LoadURL(url);
         if (!WaitUntil(
                 [&] {
@@ -173,12 +191,12 @@ int main(int argc, char** argv) {
                     return uri && url == uri && !webkit_web_view_is_loading(engine);
                 },
                 std::chrono::seconds(60))) {
-            std::fprintf(stderr, "page %d did not load\n", height);
+            std::fprintf(stderr, "%s did not load\n", entry.name.c_str());
             return 1;
         }
         pagrovix::WebKitBrowserView browser(view, panel);
         // Kept from capture to capture, as the main window keeps its picture.
-        pagrovix::Bitmap24 page, band;
+        pagrovix::Bitmap24 page;
         std::vector<double> repeatTimes, snapshotTimes;
         double firstTime = 0;
         long uiPeak = 0, uiPeakWithCopy = 0, webPeak = 0;
@@ -208,7 +226,7 @@ int main(int argc, char** argv) {
             callbacks.saveTallPage = [](const pagrovix::Bitmap24&) {};
             pagrovix::PageCapture capture(browser, callbacks);
             const auto start = Clock::now();
-            capture.Run(page, band);
+            capture.Run(page);
             const double seconds = std::chrono::duration<double>(restored - start).count();
             if (run == 0) {
                 firstTime = seconds;
@@ -218,12 +236,11 @@ int main(int argc, char** argv) {
             } else {
                 repeatTimes.push_back(seconds);
             }
-            if (height <= 32763) {
+            if (page.Height() <= 32763) {
                 snapshotTimes.push_back(FullDocumentSnapshot(engine));
             }
         }
-        const double pageMb = double(width) * height * 3 / 1048576;
-        const double bandMb = double(width) * std::min(height, 32763) * 3 / 1048576;
+        const double pageMb = double(page.Width()) * page.Height() * 3 / 1048576;
         const double repeatTime = Median(repeatTimes);
         char engineText[16] = "-", firstRatio[16] = "-", repeatRatio[16] = "-";
         if (!snapshotTimes.empty()) {
@@ -232,9 +249,10 @@ int main(int argc, char** argv) {
             std::snprintf(firstRatio, sizeof firstRatio, "%.2f", firstTime / snapshot);
             std::snprintf(repeatRatio, sizeof repeatRatio, "%.2f", repeatTime / snapshot);
         }
-        std::printf("%5d x %-6d %7.3f %7.3f %7s %6s %6s %6.0f %6.0f %7.0f %8.0f %8.0f\n", width,
-                    height, firstTime, repeatTime, engineText, firstRatio, repeatRatio, pageMb,
-                    pageMb + bandMb, uiPeak / 1024.0, uiPeakWithCopy / 1024.0, webPeak / 1024.0);
+        std::printf("%-14s %6d %7.3f %7.3f %7s %6s %6s %6.0f %7.0f %8.0f %8.0f\n",
+                    entry.name.c_str(), page.Height(), firstTime, repeatTime, engineText,
+                    firstRatio, repeatRatio, pageMb, uiPeak / 1024.0, uiPeakWithCopy / 1024.0,
+                    webPeak / 1024.0);
         std::fflush(stdout);
     }
     std::printf(

@@ -41,7 +41,7 @@ CaptureHarness::~CaptureHarness() {
 }
 
 bool CaptureHarness::Load(const std::string& path) {
-    const wxString url = "file://" + path;
+    const wxString url = path.find("://") != std::string::npos ? path : "file://" + path;
     view->LoadURL(url);
     auto* engine = WEBKIT_WEB_VIEW(view->GetNativeBackend());
     return WaitUntil(

@@ -17,7 +17,7 @@ public:
     CaptureHarness(const CaptureHarness&) = delete;
     CaptureHarness& operator=(const CaptureHarness&) = delete;
 
-    // Opens a local file and waits until it has loaded; returns whether it did.
+    // Opens a local file or an address and waits until it has loaded; returns whether it did.
     bool Load(const std::string& path);
     // Runs a script in the page and returns its result as text ("" on failure).
     std::string Script(const std::string& script);

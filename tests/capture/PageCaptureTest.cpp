@@ -1,5 +1,7 @@
 #include "capture/PageCapture.h"
 
+#include <algorithm>
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -8,8 +10,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "capture/BandPlan.h"
 #include "capture/CaptureLimits.h"
+#include "capture/CapturePlan.h"
 #include "imaging/Error.h"
 
 namespace pagrovix {
@@ -18,23 +20,24 @@ namespace {
 using testing::ElementsAre;
 using testing::HasSubstr;
 
-// The row colour of document row y, so a misplaced band shows.
-std::uint8_t RowMark(int y, int channel) {
-    return std::uint8_t(y >> (8 * channel));
+// The colour of the page at (x, y), so a misplaced row or column shows.
+std::array<std::uint8_t, 3> Mark(int x, int y) {
+    return {std::uint8_t(y), std::uint8_t(y >> 8), std::uint8_t(x * 7 + (y >> 16))};
 }
 
-// An engine double: a document of the given size, a view that shows its rows from the scroll
-// position down, and a log of every step.
+// An engine double: a document of the given size in a view of the given size, painted whole or
+// view by view in device pixels, and a log of every step.
 class FakeView : public BrowserView {
 public:
-    FakeView(int width, int height) : document{width, height} {}
+    FakeView(int width, int height, ViewSize view = {1280, 700}, int scale = 1)
+        : page{{width, height}, view, scale} {}
 
-    ViewSize document;
-    int scrollBar = 0;
-    int hiddenScrollBar = 0;  // a bar the first measure does not see
-    ViewSize view;
-    int scrollY = 0;
+    PageGeometry page;
+    int scrollX = 0, scrollY = 0;
     bool hidden = false;
+    bool pinned = false;
+    int fixedHiddenAtPaint = -1;  // the paint after which fixed elements were hidden
+    int paints = 0;
     std::vector<std::string> log;
     std::function<void(const std::string& step)> onStep;
     std::optional<std::string> failAt;
@@ -49,61 +52,76 @@ public:
         }
     }
     void Stop() override { Step("stop"); }
+    void MakeReady() override {
+        EXPECT_FALSE(hidden) << "the page paints only while it is on the screen";
+        Step("ready");
+    }
     void Hide() override {
         hidden = true;
         Step("hide");
     }
-    ViewSize MeasureDocument() override {
+    PageGeometry MeasurePage() override {
         Step("measure");
-        return document;
+        return page;
     }
-    int ScrollBarWidth() override {
-        Step("scrollbar");
-        return scrollBar;
-    }
-    ViewSize Resize(int width, int height) override {
-        Step("resize " + std::to_string(width) + "x" + std::to_string(height));
-        view = {width, height};
-        return {width - scrollBar - hiddenScrollBar, height};
-    }
-    void ScrollTo(int y) override {
-        Step("scroll " + std::to_string(y));
-        if (y > document.height - view.height) {
+    void ScrollTo(int x, int y) override {
+        Step("scroll " + std::to_string(x) + "," + std::to_string(y));
+        if (x < 0 || y < 0 || x > std::max(0, page.document.width - page.view.width) ||
+            y > std::max(0, page.document.height - page.view.height)) {
             throw Error("clamped");
         }
+        scrollX = x;
         scrollY = y;
     }
-    void WaitForContent() override { Step("content"); }
-    void PaintBand(Bitmap24& target, int width, int rows) override {
-        Step("paint " + std::to_string(width) + "x" + std::to_string(rows));
-        EXPECT_TRUE(hidden);
-        EXPECT_LE(rows, view.height);
-        target.SetSize(width, rows);
-        for (int r = 0; r < rows; ++r) {
-            const int y = scrollY + r;
-            for (int x = 0; x < width; ++x) {
-                std::uint8_t* pixel = target.Row(r).data() + 3 * x;
-                pixel[0] = RowMark(y, 0);
-                pixel[1] = RowMark(y, 1);
-                pixel[2] = RowMark(y, 2);
+    // Device pixel (px, py) of the picture shows page pixel (px / scale, py / scale).
+    void Fill(Bitmap24& picture, int left, int top, int width, int rows) {
+        const int scale = page.scale;
+        for (int py = top * scale; py < (top + rows) * scale; ++py) {
+            for (int px = left * scale; px < (left + width) * scale; ++px) {
+                const auto mark = Mark(px / scale, py / scale);
+                std::copy(mark.begin(), mark.end(), picture.Row(py).data() + 3 * px);
             }
         }
     }
-    // An engine that writes the page's rows itself, without the band.
-    bool direct = false;
-    void PaintBandInto(Bitmap24& page, int y, int rows, Bitmap24& band) override {
-        if (!direct) {
-            BrowserView::PaintBandInto(page, y, rows, band);
-            return;
-        }
-        Bitmap24 painted;
-        PaintBand(painted, page.Width(), rows);
-        std::copy(painted.Data(), painted.Data() + painted.ByteCount(), page.Row(y).data());
+    void PaintDocument(Bitmap24& picture, int scale) override {
+        Step("paint document");
+        EXPECT_TRUE(hidden);
+        EXPECT_EQ(scrollX + scrollY, 0);
+        EXPECT_EQ(scale, page.scale);
+        EXPECT_EQ(picture.Width(), page.document.width * scale);
+        EXPECT_EQ(picture.Height(), page.document.height * scale);
+        ++paints;
+        Fill(picture, 0, 0, page.document.width, page.document.height);
+    }
+    void PinStickyElements() override {
+        pinned = true;
+        Step("pin");
+    }
+    void HideFixedElements() override {
+        fixedHiddenAtPaint = paints;
+        Step("hide fixed");
+    }
+    void PaintTile(Bitmap24& picture, const Tile& tile, int scale) override {
+        Step("paint " + std::to_string(tile.x) + "," + std::to_string(tile.y) + " " +
+             std::to_string(tile.width) + "x" + std::to_string(tile.rows));
+        EXPECT_TRUE(hidden);
+        EXPECT_TRUE(pinned);
+        EXPECT_EQ(scale, page.scale);
+        // The tile is what the view shows now.
+        EXPECT_EQ(tile.scrollX, scrollX);
+        EXPECT_EQ(tile.scrollY, scrollY);
+        EXPECT_GE(tile.x, scrollX);
+        EXPECT_GE(tile.y, scrollY);
+        EXPECT_LE(tile.x + tile.width, scrollX + page.view.width);
+        EXPECT_LE(tile.y + tile.rows, scrollY + page.view.height);
+        ++paints;
+        Fill(picture, tile.x, tile.y, tile.width, tile.rows);
     }
     void Restore() noexcept override {
         log.push_back("restore");
         hidden = false;
-        scrollY = 0;
+        pinned = false;
+        scrollX = scrollY = 0;
     }
 };
 
@@ -142,124 +160,95 @@ struct Outcome {
     }
 };
 
-void ExpectRowsMarked(const Bitmap24& page) {
-    for (int y = 0; y < page.Height(); ++y) {
-        const auto row = page.Row(y);
-        for (int x : {0, page.Width() - 1}) {
-            ASSERT_EQ(row[3 * x], RowMark(y, 0)) << "row " << y;
-            ASSERT_EQ(row[3 * x + 1], RowMark(y, 1)) << "row " << y;
-            ASSERT_EQ(row[3 * x + 2], RowMark(y, 2)) << "row " << y;
+// Every pixel of the picture shows the page pixel it should: nothing lost, repeated or shifted.
+testing::AssertionResult IsWholePage(const Bitmap24& picture, int scale = 1) {
+    for (int y = 0; y < picture.Height(); ++y) {
+        const std::uint8_t* row = picture.Row(y).data();
+        for (int x = 0; x < picture.Width(); ++x) {
+            const auto mark = Mark(x / scale, y / scale);
+            if (!std::equal(mark.begin(), mark.end(), row + 3 * x)) {
+                return testing::AssertionFailure() << "wrong pixel at " << x << ", " << y;
+            }
+        }
+    }
+    return testing::AssertionSuccess();
+}
+
+TEST(PageCaptureSteps, PageWithinOneBandIsPaintedWholeAtTheViewsOwnSize) {
+    FakeView view(300, 1000);
+    Outcome outcome;
+    PageCapture capture(view, outcome.Callbacks(view));
+    Bitmap24 page;
+    EXPECT_TRUE(capture.Run(page));
+    EXPECT_THAT(view.log, ElementsAre("busy", "ready", "stop", "hide", "measure", "scroll 0,0",
+                                      "paint document", "restore", "idle", "busy", "idle"));
+    EXPECT_THAT(outcome.events, ElementsAre("busy", "idle", "busy", "picture", "idle"));
+    ASSERT_TRUE(outcome.picture);
+    EXPECT_NE(outcome.picture->Data(), page.Data());
+    EXPECT_TRUE(IsWholePage(page));
+    EXPECT_TRUE(IsWholePage(*outcome.picture));
+}
+
+// Pages of every height, in views of a few sizes: the picture is whole, each part painted once,
+// the tallest picture for the Snapshot window in one paint, and a taller one straight to a file.
+TEST(PageCaptureSteps, PagesOfEveryHeightArePaintedWholeAndHandedTheRightWay) {
+    struct Case {
+        int width, height;
+        ViewSize view;
+        int scale;
+        int paints;
+        bool toFile;
+    };
+    for (const Case& c : {
+             Case{4, MaxBandHeight, {1280, 700}, 1, 1, false},
+             Case{4, MaxBandHeight + 1, {1280, 700}, 1, 47, true},  // the last view clamped
+             Case{3, 2 * MaxBandHeight, {3, 32763}, 1, 2, true},
+             Case{2, 70000, {2, 32763}, 1, 3, true},
+             Case{30, 40000, {12, 9000}, 1, 15, true},  // 3 across, 5 down, last ones clamped
+             Case{5, 16381, {5, 700}, 2, 1, false},     // 32762 device rows
+             Case{5, 16382, {5, 9000}, 2, 2, true},     // 32764 device rows
+         }) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " at " +
+                     std::to_string(c.scale));
+        FakeView view(c.width, c.height, c.view, c.scale);
+        Outcome outcome;
+        PageCapture capture(view, outcome.Callbacks(view));
+        Bitmap24 page;
+        EXPECT_TRUE(capture.Run(page));
+        EXPECT_EQ(view.paints, c.paints);
+        EXPECT_EQ(page.Width(), c.width * c.scale);
+        EXPECT_EQ(page.Height(), c.height * c.scale);
+        EXPECT_TRUE(IsWholePage(page, c.scale));
+        EXPECT_THAT(outcome.events,
+                    ElementsAre("busy", "idle", "busy", c.toFile ? "save" : "picture", "idle"));
+        if (c.paints > 1) {
+            EXPECT_EQ(view.fixedHiddenAtPaint, 1) << "fixed elements show in the first view only";
         }
     }
 }
 
-TEST(PageCaptureSteps, OneBandPageIsPaintedOnceAndHandedOnAsACopy) {
-    FakeView view(300, 1000);
-    view.scrollBar = 15;
+TEST(PageCaptureSteps, TallPageIsPaintedViewByViewWithTheLastViewAtTheBottom) {
+    FakeView view(10, 70000, {10, 30000});
     Outcome outcome;
     PageCapture capture(view, outcome.Callbacks(view));
-    Bitmap24 page, band;
-    EXPECT_TRUE(capture.Run(page, band));
-    EXPECT_THAT(view.log, ElementsAre("busy", "stop", "hide", "measure", "scrollbar",
-                                      "resize 315x1000", "scroll 0", "content", "paint 300x1000",
-                                      "restore", "idle", "busy", "idle"));
-    EXPECT_THAT(outcome.events, ElementsAre("busy", "idle", "busy", "picture", "idle"));
-    ASSERT_TRUE(outcome.picture);
-    EXPECT_EQ(outcome.picture->Width(), 300);
-    EXPECT_EQ(outcome.picture->Height(), 1000);
-    EXPECT_NE(outcome.picture->Data(), page.Data());
-    ExpectRowsMarked(page);
-    ExpectRowsMarked(*outcome.picture);
-    EXPECT_TRUE(band.Empty()) << "the band is not kept between captures";
-}
-
-TEST(PageCaptureSteps, TallestPageForTheSnapshotWindowIsOneBand) {
-    FakeView view(4, MaxBandHeight);
-    Outcome outcome;
-    PageCapture capture(view, outcome.Callbacks(view));
-    Bitmap24 page, band;
-    EXPECT_TRUE(capture.Run(page, band));
-    EXPECT_EQ(std::count(view.log.begin(), view.log.end(), "paint 4x32763"), 1);
-    EXPECT_THAT(outcome.events, ElementsAre("busy", "idle", "busy", "picture", "idle"));
-    ExpectRowsMarked(page);
-}
-
-TEST(PageCaptureSteps, OneRowMoreAddsAOneRowBandAndGoesToTheFile) {
-    FakeView view(4, 32764);
-    Outcome outcome;
-    PageCapture capture(view, outcome.Callbacks(view));
-    Bitmap24 page, band;
-    EXPECT_TRUE(capture.Run(page, band));
-    EXPECT_THAT(view.log,
-                ElementsAre("busy", "stop", "hide", "measure", "scrollbar", "resize 4x32763",
-                            "scroll 0", "content", "paint 4x32763", "resize 4x1", "scroll 32763",
-                            "content", "paint 4x1", "restore", "idle", "busy", "idle"));
-    EXPECT_THAT(outcome.events, ElementsAre("busy", "idle", "busy", "save", "idle"));
-    EXPECT_EQ(outcome.savedHeight, 32764);
-    ExpectRowsMarked(page);
-}
-
-TEST(PageCaptureSteps, TwoFullBandsNeedNoLastBand) {
-    FakeView view(3, 65526);
-    Outcome outcome;
-    PageCapture capture(view, outcome.Callbacks(view));
-    Bitmap24 page, band;
-    EXPECT_TRUE(capture.Run(page, band));
-    EXPECT_THAT(view.log,
-                ElementsAre("busy", "stop", "hide", "measure", "scrollbar", "resize 3x32763",
-                            "scroll 0", "content", "paint 3x32763", "scroll 32763", "content",
-                            "paint 3x32763", "restore", "idle", "busy", "idle"));
-    ExpectRowsMarked(page);
-}
-
-TEST(PageCaptureSteps, LastPartialBandIsPaintedFromTheBottomOfTheDocument) {
-    FakeView view(2, 70000);
-    view.scrollBar = 17;
-    Outcome outcome;
-    PageCapture capture(view, outcome.Callbacks(view));
-    Bitmap24 page, band;
-    EXPECT_TRUE(capture.Run(page, band));
-    EXPECT_THAT(view.log,
-                ElementsAre("busy", "stop", "hide", "measure", "scrollbar", "resize 19x32763",
-                            "scroll 0", "content", "paint 2x32763", "scroll 32763", "content",
-                            "paint 2x32763", "resize 19x4474", "scroll 65526", "content",
-                            "paint 2x4474", "restore", "idle", "busy", "idle"));
+    Bitmap24 page;
+    EXPECT_TRUE(capture.Run(page));
+    EXPECT_THAT(view.log, ElementsAre("busy", "ready", "stop", "hide", "measure", "scroll 0,0",
+                                      "pin", "scroll 0,0", "paint 0,0 10x30000", "hide fixed",
+                                      "scroll 0,30000", "paint 0,30000 10x30000", "scroll 0,40000",
+                                      "paint 0,60000 10x10000", "restore", "idle", "busy", "idle"));
     EXPECT_EQ(outcome.savedHeight, 70000);
-    ExpectRowsMarked(page);
-}
-
-TEST(PageCaptureSteps, AnEngineThatWritesThePageRowsItselfLeavesTheBandAlone) {
-    FakeView view(7, 70000);
-    view.direct = true;
-    Outcome outcome;
-    PageCapture capture(view, outcome.Callbacks(view));
-    Bitmap24 page, band;
-    EXPECT_TRUE(capture.Run(page, band));
-    EXPECT_EQ(std::count(view.log.begin(), view.log.end(), "paint 7x32763"), 2);
-    EXPECT_EQ(std::count(view.log.begin(), view.log.end(), "paint 7x4474"), 1);
-    EXPECT_TRUE(band.Empty());
-    ExpectRowsMarked(page);
-}
-
-TEST(PageCaptureSteps, ViewGrowsByTheShortfallOfABarTheFirstMeasureMissed) {
-    FakeView view(500, 800);
-    view.hiddenScrollBar = 12;
-    Outcome outcome;
-    PageCapture capture(view, outcome.Callbacks(view));
-    Bitmap24 page, band;
-    EXPECT_TRUE(capture.Run(page, band));
-    EXPECT_THAT(view.log, testing::IsSupersetOf({"resize 500x800", "resize 512x800"}));
-    EXPECT_THAT(outcome.events, ElementsAre("busy", "idle", "busy", "picture", "idle"));
 }
 
 TEST(PageCaptureFailures, AnEngineErrorIsShownWithTheViewHiddenThenTheViewIsRestored) {
-    for (const std::string step : {"stop", "hide", "measure", "resize", "scroll", "paint"}) {
+    for (const std::string step :
+         {"ready", "stop", "hide", "measure", "scroll", "pin", "paint", "hide fixed"}) {
         FakeView view(100, 50000);
         view.failAt = step;
         Outcome outcome;
         PageCapture capture(view, outcome.Callbacks(view));
-        Bitmap24 page, band;
-        EXPECT_FALSE(capture.Run(page, band)) << step;
+        Bitmap24 page;
+        EXPECT_FALSE(capture.Run(page)) << step;
         ASSERT_EQ(outcome.errors.size(), 1u) << step;
         EXPECT_THAT(outcome.errors[0], HasSubstr("failed at " + step));
         EXPECT_THAT(outcome.events, ElementsAre("busy", "error", "idle")) << step;
@@ -277,25 +266,22 @@ TEST(PageCaptureFailures, AnEmptyDocumentGetsAClearBoxInsteadOfADivisionByZero) 
     FakeView view(800, 0);
     Outcome outcome;
     PageCapture capture(view, outcome.Callbacks(view));
-    Bitmap24 page, band;
-    EXPECT_FALSE(capture.Run(page, band));
+    Bitmap24 page;
+    EXPECT_FALSE(capture.Run(page));
     EXPECT_THAT(outcome.errors,
                 ElementsAre("The page is empty: it has no width or height to capture."));
     EXPECT_FALSE(outcome.picture);
     EXPECT_EQ(std::count(view.log.begin(), view.log.end(), "restore"), 1);
 }
 
-TEST(PageCaptureFailures, APageTooWideForTheEngineIsRefusedBeforeAnythingIsResized) {
-    FakeView view(32760, 100);
-    view.scrollBar = 15;
+TEST(PageCaptureFailures, APageTooWideForTheEngineIsRefusedBeforeAnythingIsPainted) {
+    FakeView view(16384, 100, {1280, 700}, 2);
     Outcome outcome;
     PageCapture capture(view, outcome.Callbacks(view));
-    Bitmap24 page, band;
-    EXPECT_FALSE(capture.Run(page, band));
-    EXPECT_THAT(outcome.errors, ElementsAre(HasSubstr("32760 pixels wide")));
-    for (const std::string& step : view.log) {
-        EXPECT_EQ(step.rfind("resize", 0), std::string::npos);
-    }
+    Bitmap24 page;
+    EXPECT_FALSE(capture.Run(page));
+    EXPECT_THAT(outcome.errors, ElementsAre(HasSubstr("16384 pixels wide")));
+    EXPECT_EQ(view.paints, 0);
 }
 
 TEST(PageCaptureFailures, APageThatDoesNotFitInMemoryIsRefusedBeforeAllocation) {
@@ -303,8 +289,8 @@ TEST(PageCaptureFailures, APageThatDoesNotFitInMemoryIsRefusedBeforeAllocation) 
     Outcome outcome;
     outcome.memory = 100ull << 20;
     PageCapture capture(view, outcome.Callbacks(view));
-    Bitmap24 page(10, 10), band;
-    EXPECT_FALSE(capture.Run(page, band));
+    Bitmap24 page(10, 10);
+    EXPECT_FALSE(capture.Run(page));
     EXPECT_THAT(outcome.errors, ElementsAre(HasSubstr("too large to capture: 1280 x 70000")));
     EXPECT_EQ(page.Width(), 10) << "the previous picture is untouched";
     EXPECT_EQ(page.Height(), 10);
@@ -315,7 +301,7 @@ TEST(PageCaptureFailures, APageThatDoesNotFitInMemoryIsRefusedBeforeAllocation) 
     Bitmap24 previous(100, 100);
     tight.memory = CaptureBytes(100, 100, 100, 100) - previous.ByteCount();
     PageCapture second(again, tight.Callbacks(again));
-    EXPECT_TRUE(second.Run(previous, band));
+    EXPECT_TRUE(second.Run(previous));
 }
 
 TEST(PageCaptureFailures, ErrorsOfTheHandOffReachTheCallerWithTheBusyStateEnded) {
@@ -324,8 +310,8 @@ TEST(PageCaptureFailures, ErrorsOfTheHandOffReachTheCallerWithTheBusyStateEnded)
     auto callbacks = outcome.Callbacks(view);
     callbacks.showPicture = [](const Bitmap24&) { throw Error("Snapshot window failed"); };
     PageCapture capture(view, callbacks);
-    Bitmap24 page, band;
-    EXPECT_THROW(capture.Run(page, band), Error);
+    Bitmap24 page;
+    EXPECT_THROW(capture.Run(page), Error);
     EXPECT_EQ(outcome.events.back(), "idle");
     EXPECT_FALSE(capture.IsRunning());
 }
@@ -334,17 +320,17 @@ TEST(PageCaptureReentrancy, ASecondRunWhileOneIsGoingDoesNothing) {
     FakeView view(10, 10);
     Outcome outcome;
     PageCapture capture(view, outcome.Callbacks(view));
-    Bitmap24 page, band;
+    Bitmap24 page;
     bool nestedResult = true;
     bool runningDuringCapture = false;
     view.onStep = [&](const std::string& step) {
-        if (step == "content") {
+        if (step == "ready") {
             runningDuringCapture = capture.IsRunning();
-            Bitmap24 otherPage, otherBand;
-            nestedResult = capture.Run(otherPage, otherBand);
+            Bitmap24 otherPage;
+            nestedResult = capture.Run(otherPage);
         }
     };
-    EXPECT_TRUE(capture.Run(page, band));
+    EXPECT_TRUE(capture.Run(page));
     EXPECT_TRUE(runningDuringCapture);
     EXPECT_FALSE(nestedResult);
     EXPECT_EQ(std::count(view.log.begin(), view.log.end(), "measure"), 1);
@@ -359,13 +345,13 @@ TEST(PageCaptureReentrancy, ActionsAskedForDuringACaptureRunAfterItEnds) {
     callbacks.showPicture = [&](const Bitmap24&) { order.push_back("picture"); };
     PageCapture capture(view, callbacks);
     view.onStep = [&](const std::string& step) {
-        if (step == "paint 10x10") {
+        if (step == "paint document") {
             capture.WhenFinished(
                 [&] { order.push_back(capture.IsRunning() ? "closed while running" : "closed"); });
         }
     };
-    Bitmap24 page, band;
-    EXPECT_TRUE(capture.Run(page, band));
+    Bitmap24 page;
+    EXPECT_TRUE(capture.Run(page));
     EXPECT_THAT(order, ElementsAre("picture", "closed"));
 
     bool ranAtOnce = false;

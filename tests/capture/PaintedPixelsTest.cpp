@@ -28,10 +28,8 @@ TEST(PaintedPixels, TurnsOpaqueWordsIntoBlueGreenRedAndCutsTheRightEdgeAndBottom
     const auto bytes = Painted(5, 4, 24, [](int x, int y) {
         return 0xFF000000u | std::uint32_t(x * 10 + y) << 16 | 0x00AB00u | std::uint32_t(y);
     });
-    Bitmap24 target(7, 7);
-    CopyPaintedRows({bytes.data(), 5, 4, 24, true}, 3, 2, target);
-    ASSERT_EQ(target.Width(), 3);
-    ASSERT_EQ(target.Height(), 2);
+    Bitmap24 target(3, 2);
+    CopyPaintedArea({bytes.data(), 5, 4, 24, true}, 0, 0, 3, 2, target, 0, 0);
     for (int y = 0; y < 2; ++y) {
         for (int x = 0; x < 3; ++x) {
             const std::uint8_t* pixel = target.Row(y).data() + 3 * x;
@@ -45,59 +43,57 @@ TEST(PaintedPixels, TurnsOpaqueWordsIntoBlueGreenRedAndCutsTheRightEdgeAndBottom
 TEST(PaintedPixels, ShowsPixelsThatAreNotOpaqueOverWhite) {
     // Premultiplied: fully transparent, half-covered red, and an unused top byte without alpha.
     const std::vector<std::uint32_t> words = {0x00000000u, 0x80800000u};
-    Bitmap24 target;
-    CopyPaintedRows({reinterpret_cast<const std::uint8_t*>(words.data()), 2, 1, 8, true}, 2, 1,
-                    target);
+    Bitmap24 target(2, 1);
+    CopyPaintedArea({reinterpret_cast<const std::uint8_t*>(words.data()), 2, 1, 8, true}, 0, 0, 2,
+                    1, target, 0, 0);
     const std::uint8_t* row = target.Row(0).data();
     EXPECT_EQ(std::vector<int>(row, row + 6), (std::vector<int>{255, 255, 255, 127, 127, 255}));
 
     const std::uint32_t noAlpha = 0x00102030u;
-    CopyPaintedRows({reinterpret_cast<const std::uint8_t*>(&noAlpha), 1, 1, 4, false}, 1, 1,
-                    target);
+    CopyPaintedArea({reinterpret_cast<const std::uint8_t*>(&noAlpha), 1, 1, 4, false}, 0, 0, 1, 1,
+                    target, 0, 0);
     EXPECT_EQ(target.Row(0)[0], 0x30);
     EXPECT_EQ(target.Row(0)[1], 0x20);
     EXPECT_EQ(target.Row(0)[2], 0x10);
 }
 
-TEST(PaintedPixels, BandGoesStraightIntoItsRowsOfThePage) {
-    // 7 wide (not a multiple of four), one row with a see-through pixel among opaque ones.
-    const auto bytes = Painted(9, 3, 36, [](int x, int y) {
-        const std::uint32_t alpha = (y == 1 && x == 5) ? 0x00u : 0xFFu;
+TEST(PaintedPixels, PartOfTheViewGoesStraightIntoItsPlaceInThePicture) {
+    // Painted 9 x 5; its part at (2, 1), 7 x 3 (not a multiple of four wide), with one
+    // see-through pixel among opaque ones, goes to (1, 6) of a 9 x 10 picture.
+    const auto bytes = Painted(9, 5, 36, [](int x, int y) {
+        const std::uint32_t alpha = (y == 2 && x == 6) ? 0x00u : 0xFFu;
         return alpha << 24 | std::uint32_t(x) << 16 | std::uint32_t(y) << 8 | 0x42u;
     });
-    Bitmap24 page(7, 10);
+    Bitmap24 page(9, 10);
     page.Fill(1, 2, 3);
-    CopyPaintedRowsInto({bytes.data(), 9, 3, 36, true}, 7, 3, page, 6);
+    CopyPaintedArea({bytes.data(), 9, 5, 36, true}, 2, 1, 7, 3, page, 1, 6);
     for (int y = 0; y < 10; ++y) {
-        for (int x = 0; x < 7; ++x) {
+        for (int x = 0; x < 9; ++x) {
             const std::uint8_t* pixel = page.Row(y).data() + 3 * x;
             const std::vector<int> got(pixel, pixel + 3);
-            if (y < 6 || y > 8) {
-                EXPECT_EQ(got, (std::vector<int>{1, 2, 3})) << "untouched row " << y;
+            if (y < 6 || y > 8 || x < 1 || x > 7) {
+                EXPECT_EQ(got, (std::vector<int>{1, 2, 3})) << "untouched " << x << "," << y;
             } else if (y == 7 && x == 5) {
                 EXPECT_EQ(got, (std::vector<int>{255, 255, 255})) << "transparent over white";
             } else {
-                EXPECT_EQ(got, (std::vector<int>{0x42, y - 6, x})) << x << "," << y;
+                EXPECT_EQ(got, (std::vector<int>{0x42, y - 5, x + 1})) << x << "," << y;
             }
         }
     }
 }
 
-TEST(PaintedPixels, BandThatDoesNotFitThePageIsRefused) {
+TEST(PaintedPixels, PartOutsideThePaintingOrThePictureIsRefused) {
     const auto bytes = Painted(4, 3, 16, [](int, int) { return 0xFF000000u; });
+    const PaintedPixels painted{bytes.data(), 4, 3, 16, true};
     Bitmap24 page(4, 5);
-    EXPECT_THROW(CopyPaintedRowsInto({bytes.data(), 4, 3, 16, true}, 4, 3, page, 3), Error);
-    EXPECT_THROW(CopyPaintedRowsInto({bytes.data(), 4, 3, 16, true}, 4, 3, page, -1), Error);
-    Bitmap24 narrow(3, 5);
-    EXPECT_THROW(CopyPaintedRowsInto({bytes.data(), 4, 3, 16, true}, 4, 3, narrow, 0), Error);
-    EXPECT_NO_THROW(CopyPaintedRowsInto({bytes.data(), 4, 3, 16, true}, 4, 3, page, 2));
-}
-
-TEST(PaintedPixels, RefusesAPaintingSmallerThanTheBand) {
-    const auto bytes = Painted(4, 3, 16, [](int, int) { return 0xFF000000u; });
-    Bitmap24 target;
-    EXPECT_THROW(CopyPaintedRows({bytes.data(), 4, 3, 16, true}, 5, 3, target), Error);
-    EXPECT_THROW(CopyPaintedRows({bytes.data(), 4, 3, 16, true}, 4, 4, target), Error);
+    EXPECT_THROW(CopyPaintedArea(painted, 0, 0, 4, 3, page, 0, 3), Error);
+    EXPECT_THROW(CopyPaintedArea(painted, 0, 0, 4, 3, page, 0, -1), Error);
+    EXPECT_THROW(CopyPaintedArea(painted, 0, 0, 4, 3, page, 1, 0), Error);
+    EXPECT_THROW(CopyPaintedArea(painted, 1, 0, 4, 3, page, 0, 0), Error);
+    EXPECT_THROW(CopyPaintedArea(painted, 0, 1, 4, 3, page, 0, 0), Error);
+    EXPECT_THROW(CopyPaintedArea(painted, -1, 0, 2, 2, page, 0, 0), Error);
+    EXPECT_NO_THROW(CopyPaintedArea(painted, 0, 0, 4, 3, page, 0, 2));
+    EXPECT_NO_THROW(CopyPaintedArea(painted, 1, 1, 3, 2, page, 1, 3));
 }
 
 }  // namespace

@@ -64,7 +64,9 @@ testing::AssertionResult Mismatch(const Bitmap24& picture, int x, int y, Rgb wan
 
 }  // namespace
 
-testing::AssertionResult IsRowPage(const Bitmap24& picture, int width, int height) {
+testing::AssertionResult IsRowPage(const Bitmap24& picture, int pageWidth, int pageHeight,
+                                   int scale) {
+    const int width = pageWidth * scale, height = pageHeight * scale;
     if (picture.Width() != width || picture.Height() != height) {
         return testing::AssertionFailure()
                << "picture is " << picture.Width() << " x " << picture.Height() << ", not " << width
@@ -75,9 +77,12 @@ testing::AssertionResult IsRowPage(const Bitmap24& picture, int width, int heigh
     Rgb firstWanted{};
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* row = picture.Row(y).data();
-        const Rgb colour = RowColour(y);
+        const Rgb colour = RowColour(y / scale);
         for (int x = 0; x < width; ++x) {
-            const Rgb wanted = x == 0 ? kLeftEdge : x == width - 1 ? kRightEdge : colour;
+            const int column = x / scale;
+            const Rgb wanted = column == 0               ? kLeftEdge
+                               : column == pageWidth - 1 ? kRightEdge
+                                                         : colour;
             if (!Matches(row + 3 * x, wanted) && wrong++ == 0) {
                 firstX = x;
                 firstY = y;

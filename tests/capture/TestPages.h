@@ -22,8 +22,9 @@ inline constexpr Rgb kRightEdge{0xFF, 0xFF, 0x20};
 // 70000 rows stay a small file).
 void WriteRowPage(const std::string& path, int width, int height);
 
-// Whether picture is exactly such a page of width x height.
-testing::AssertionResult IsRowPage(const Bitmap24& picture, int width, int height);
+// Whether picture is exactly such a page of width x height, painted at scale device pixels per
+// page pixel.
+testing::AssertionResult IsRowPage(const Bitmap24& picture, int width, int height, int scale = 1);
 
 // Whether every pixel of the rectangle is colour.
 testing::AssertionResult IsFilled(const Bitmap24& picture, int left, int top, int width, int height,

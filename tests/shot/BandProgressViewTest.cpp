@@ -11,39 +11,38 @@
 namespace pagrovix {
 namespace {
 
-// A view that records the steps it is asked for and paints each band in one colour.
+// A view that records the steps it is asked for and paints each part in one colour, by its row.
 class RecordingView : public BrowserView {
 public:
-    explicit RecordingView(ViewSize document) : document_(document) {}
+    explicit RecordingView(ViewSize document, ViewSize view = {20, 32763})
+        : page_{document, view, 1} {}
 
     void Stop() override { steps.push_back("stop"); }
+    void MakeReady() override { steps.push_back("ready"); }
     void Hide() override { steps.push_back("hide"); }
-    ViewSize MeasureDocument() override {
+    PageGeometry MeasurePage() override {
         steps.push_back("measure");
-        return document_;
+        return page_;
     }
-    int ScrollBarWidth() override { return 0; }
-    ViewSize Resize(int width, int height) override {
-        steps.push_back("resize " + std::to_string(height));
-        return {width, height};
+    void ScrollTo(int, int y) override { steps.push_back("scroll " + std::to_string(y)); }
+    void PaintDocument(Bitmap24& picture, int) override {
+        steps.push_back("paint document");
+        picture.Fill(0, 0, 0);
     }
-    void ScrollTo(int y) override {
-        steps.push_back("scroll " + std::to_string(y));
-        y_ = y;
-    }
-    void WaitForContent() override {}
-    void PaintBand(Bitmap24& target, int width, int rows) override {
-        steps.push_back("paint " + std::to_string(rows));
-        target.SetSize(width, rows);
-        target.Fill(std::uint8_t(y_), 0, 0);
+    void PinStickyElements() override { steps.push_back("pin"); }
+    void HideFixedElements() override { steps.push_back("hide fixed"); }
+    void PaintTile(Bitmap24& picture, const Tile& tile, int) override {
+        steps.push_back("paint " + std::to_string(tile.rows));
+        for (int y = tile.y; y < tile.y + tile.rows; ++y) {
+            picture.Row(y)[0] = std::uint8_t(tile.y);
+        }
     }
     void Restore() noexcept override { steps.push_back("restore"); }
 
     std::vector<std::string> steps;
 
 private:
-    ViewSize document_;
-    int y_ = 0;
+    PageGeometry page_;
 };
 
 PageCapture::Callbacks QuietCallbacks(std::string* error = nullptr) {
@@ -65,14 +64,14 @@ TEST(BandProgressView, ReportsEachBandOfTheCaptureAndPassesEveryStepOn) {
     std::vector<std::pair<int, int>> reports;
     BandProgressView progress(view, [&](int band, int count) { reports.push_back({band, count}); });
     PageCapture capture(progress, QuietCallbacks());
-    Bitmap24 page, band;
-    ASSERT_TRUE(capture.Run(page, band));
+    Bitmap24 page;
+    ASSERT_TRUE(capture.Run(page));
     EXPECT_EQ(reports, (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
     EXPECT_EQ(view.steps,
-              (std::vector<std::string>{"stop", "hide", "measure", "resize 32763", "scroll 0",
-                                        "paint 32763", "scroll 32763", "paint 32763", "resize 4474",
-                                        "scroll 65526", "paint 4474", "restore"}));
-    // The bands the real view painted are the ones in the picture.
+              (std::vector<std::string>{"ready", "stop", "hide", "measure", "scroll 0", "pin",
+                                        "scroll 0", "paint 32763", "hide fixed", "scroll 32763",
+                                        "paint 32763", "scroll 37237", "paint 4474", "restore"}));
+    // The parts the real view painted are the ones in the picture.
     EXPECT_EQ(page.Height(), 70000);
     EXPECT_EQ(page.Row(65526)[0], std::uint8_t(65526));
 }
@@ -84,10 +83,10 @@ TEST(BandProgressView, CountsAnewForEveryCapture) {
     const auto report = [&](int band, int count) { reports.push_back({band, count}); };
     BandProgressView first(tall, report);
     BandProgressView second(small, report);
-    Bitmap24 page, band;
-    PageCapture(first, QuietCallbacks()).Run(page, band);
-    PageCapture(second, QuietCallbacks()).Run(page, band);
-    PageCapture(first, QuietCallbacks()).Run(page, band);
+    Bitmap24 page;
+    PageCapture(first, QuietCallbacks()).Run(page);
+    PageCapture(second, QuietCallbacks()).Run(page);
+    PageCapture(first, QuietCallbacks()).Run(page);
     EXPECT_EQ(reports, (std::vector<std::pair<int, int>>{{1, 2}, {2, 2}, {1, 1}, {1, 2}, {2, 2}}));
 }
 
@@ -96,8 +95,8 @@ TEST(BandProgressView, AnEmptyDocumentReportsNoBand) {
     int reports = 0;
     BandProgressView progress(view, [&](int, int) { ++reports; });
     std::string error;
-    Bitmap24 page, band;
-    EXPECT_FALSE(PageCapture(progress, QuietCallbacks(&error)).Run(page, band));
+    Bitmap24 page;
+    EXPECT_FALSE(PageCapture(progress, QuietCallbacks(&error)).Run(page));
     EXPECT_EQ(reports, 0);
     EXPECT_FALSE(error.empty());
 }

@@ -502,12 +502,14 @@ TEST_F(ShotCommand, DelayGivesPagesThatDrawLateTheirTime) {
 }
 
 TEST_F(ShotCommand, ProgressShowsOnATerminalOnlyAndNotWhenQuiet) {
-    // Narrow, so that two bands cost little.
+    // Narrow, and in a view half as tall, so that the two views of a page past one band cost
+    // little.
     const std::string tall = Page("tall.html", 32800, 64);
     const std::string page = Page("rows.html", 800);
     RunSettings terminal;
     terminal.terminal = true;
-    const CommandResult shown = RunShot({"--width", "64", tall, folder_.File("a.png")}, terminal);
+    const CommandResult shown =
+        RunShot({"--width", "64", "--height", "16400", tall, folder_.File("a.png")}, terminal);
     EXPECT_EQ(shown.status, 0) << shown.err;
     EXPECT_TRUE(Contains(shown.err, "Loading " + tall)) << shown.err;
     EXPECT_TRUE(Contains(shown.err, "band 1 of 2")) << shown.err;

@@ -1,5 +1,6 @@
 """A small web server for the command's tests: serves a folder on 127.0.0.1, /hang, a response
-that never ends, and /silent, a request that is never answered. Prints its port, then serves
+that never ends, /silent, a request that is never answered, and /slow/NAME, the file NAME after
+half a second. Prints its port, then serves
 until it is killed."""
 import functools
 import http.server
@@ -21,6 +22,9 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             self.wfile.flush()
             while True:
                 time.sleep(1)
+        if self.path.startswith("/slow/"):
+            time.sleep(0.5)
+            self.path = self.path[len("/slow"):]
         super().do_GET()
 
     def log_message(self, *arguments):

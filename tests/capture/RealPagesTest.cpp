@@ -1,0 +1,207 @@
+// Pages built the way real pages are (viewport units, fixed and sticky headers, lazy and late
+// content), captured on the real engine and checked against the page's own geometry in the view
+// the person has.
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <wx/panel.h>
+#include <wx/webview.h>
+
+#include "capture/PageCapture.h"
+#include "capture/WebKitBrowserView.h"
+#include "imaging/ImageWriters.h"
+#include "tests/capture/CaptureHarness.h"
+#include "tests/capture/TestPages.h"
+#include "tests/shot/ShotTestSupport.h"
+#include "tests/support/GuiTest.h"
+
+namespace pagrovix::test {
+namespace {
+
+// Elements marked data-check="r,g,b" must be filled with that colour where the page lays them
+// out at scroll 0; data-check="rows" ones have RowColour(y) in their row y. Later marks lie on
+// top of earlier ones.
+constexpr const char* kStyle =
+    "<!DOCTYPE html><html><head><meta charset=utf-8><style>\n"
+    "html, body { margin: 0; } div, section, header, footer, main { box-sizing: border-box; }\n"
+    "</style>";
+
+const char* kRowsScript =
+    "<script>\n"
+    "function fillRows(element, count) {\n"
+    "  const rows = document.createDocumentFragment();\n"
+    "  for (let y = 0; y < count; ++y) {\n"
+    "    const row = document.createElement('div');\n"
+    "    row.style.height = '1px';\n"
+    "    row.style.background = 'rgb(' + (y & 255) + ',' + ((y >> 8) & 255) + ',' +\n"
+    "        (128 | ((y >> 16) & 127)) + ')';\n"
+    "    rows.appendChild(row);\n"
+    "  }\n"
+    "  element.appendChild(rows);\n"
+    "}\n"
+    "</script>";
+
+struct PageCase {
+    const char* name;
+    std::string body;
+    bool overNetwork = false;
+};
+
+std::vector<PageCase> Pages() {
+    return {
+        {"hero",
+         "<section data-check='200,30,30' style='height: 100vh; background: rgb(200,30,30)'>"
+         "</section><section data-check='30,200,30' style='height: 450px; "
+         "background: rgb(30,200,30)'></section><section data-check='30,30,200' "
+         "style='height: 100vh; background: rgb(30,30,200)'></section><footer "
+         "data-check='90,90,90' style='height: 120px; background: rgb(90,90,90)'></footer>"},
+        {"shell",
+         "<div data-check='250,240,200' style='min-height: 100vh; background: rgb(250,240,200)'>"
+         "<div data-check='10,120,160' style='height: 300px; background: rgb(10,120,160)'></div>"
+         "</div><div data-check='160,10,120' style='height: 900px; background: rgb(160,10,120)'>"
+         "</div>"},
+        {"flex-column",
+         "<style>html, body { height: 100%; } body { display: flex; flex-direction: column; }"
+         "</style><main data-check='70,140,210' style='flex: 1; background: rgb(70,140,210)'>"
+         "<div data-check='210,140,70' style='height: 250px; background: rgb(210,140,70)'></div>"
+         "</main><footer data-check='20,20,20' style='height: 80px; background: rgb(20,20,20)'>"
+         "</footer>"},
+        {"fixed-header",
+         "<header data-check='220,0,110' style='position: fixed; top: 0; left: 0; right: 0; "
+         "height: 60px; background: rgb(220,0,110)'></header><div style='padding-top: 60px'>"
+         "<section data-check='0,110,220' style='height: 900px; background: rgb(0,110,220)'>"
+         "</section><section data-check='110,220,0' style='height: 900px; "
+         "background: rgb(110,220,0)'></section></div>"},
+        {"sticky-header",
+         "<header data-check='130,60,0' style='position: sticky; top: 0; height: 60px; "
+         "background: rgb(130,60,0)'></header><section data-check='0,60,130' "
+         "style='height: 900px; background: rgb(0,60,130)'></section><section "
+         "data-check='60,130,0' style='height: 900px; background: rgb(60,130,0)'></section>"},
+        {"lazy",
+         "<div data-check='240,240,240' style='height: 3000px; background: rgb(240,240,240)'>"
+         "</div><img data-check='10,200,30' loading=lazy src='slow/box.bmp' width=200 height=100 "
+         "style='display: block'><div style='height: 1500px'></div><iframe "
+         "data-check='40,50,60' loading=lazy src='slow/frame.html' width=300 height=100 "
+         "style='display: block; border: 0'></iframe>",
+         true},
+        {"late-paint",
+         "<div data-check='180,90,20' style='height: 800px; "
+         "background: url(slow/photo.bmp)'></div><div id=late data-check='20,90,180' "
+         "style='height: 300px'></div><script>addEventListener('load', () => "
+         "requestAnimationFrame(() => { late.style.background = 'rgb(20,90,180)'; }));"
+         "</script>",
+         true},
+        {"tall-hero",
+         std::string(kRowsScript) +
+             "<header data-check='0,0,0' style='position: sticky; top: 0; height: 50px; "
+             "background: rgb(0,0,0); z-index: 1'></header><section data-check='255,200,0' "
+             "style='height: 100vh; background: rgb(255,200,0)'></section><div id=rows "
+             "data-check=rows></div><div data-check='200,0,255' style='position: fixed; "
+             "top: 100px; right: 0; width: 40px; height: 40px; background: rgb(200,0,255)'>"
+             "</div><script>fillRows(rows, 40000)</script>"},
+    };
+}
+
+// The marks as the page lays them out at scroll 0: x, y, width, height, then r, g, b, or -1 for
+// rows; and first the document's scroll size.
+constexpr const char* kMarksScript = R"js((() => {
+  scrollTo(0, 0);
+  const root = document.documentElement;
+  const out = [root.scrollWidth, root.scrollHeight];
+  for (const element of document.querySelectorAll('[data-check]')) {
+    const r = element.getBoundingClientRect();
+    const colour = element.dataset.check === 'rows' ? [-1, -1, -1]
+                                                    : element.dataset.check.split(',').map(Number);
+    out.push(Math.round(r.left), Math.round(r.top), Math.round(r.width), Math.round(r.height),
+             ...colour);
+  }
+  return out.join(' ');
+})())js";
+
+// How many pixels of picture differ from what the marks say, with the first one described.
+std::string Differences(const Bitmap24& picture, const std::vector<int>& marks) {
+    const int width = picture.Width(), height = picture.Height();
+    std::vector<std::uint8_t> expected(std::size_t(width) * height * 3);
+    std::vector<bool> covered(std::size_t(width) * height, false);
+    for (std::size_t m = 2; m + 7 <= marks.size(); m += 7) {
+        const int left = std::max(0, marks[m]), top = std::max(0, marks[m + 1]);
+        const int right = std::min(width, marks[m] + marks[m + 2]);
+        const int bottom = std::min(height, marks[m + 1] + marks[m + 3]);
+        for (int y = top; y < bottom; ++y) {
+            const Rgb colour = marks[m + 4] < 0
+                                   ? RowColour(y - marks[m + 1])
+                                   : Rgb{std::uint8_t(marks[m + 4]), std::uint8_t(marks[m + 5]),
+                                         std::uint8_t(marks[m + 6])};
+            for (int x = left; x < right; ++x) {
+                const std::size_t i = std::size_t(y) * width + x;
+                covered[i] = true;
+                expected[3 * i] = colour.blue;
+                expected[3 * i + 1] = colour.green;
+                expected[3 * i + 2] = colour.red;
+            }
+        }
+    }
+    long wrong = 0;
+    std::ostringstream first;
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* row = picture.Row(y).data();
+        for (int x = 0; x < width; ++x) {
+            const std::size_t i = std::size_t(y) * width + x;
+            if (covered[i] && !std::equal(row + 3 * x, row + 3 * x + 3, &expected[3 * i]) &&
+                wrong++ == 0) {
+                first << " first at (" << x << ", " << y << "): rgb(" << int(row[3 * x + 2]) << ","
+                      << int(row[3 * x + 1]) << "," << int(row[3 * x]) << ") instead of rgb("
+                      << int(expected[3 * i + 2]) << "," << int(expected[3 * i + 1]) << ","
+                      << int(expected[3 * i]) << ")";
+            }
+        }
+    }
+    return wrong == 0 ? "" : std::to_string(wrong) + " wrong pixels;" + first.str();
+}
+
+TEST(RealPages, AreCapturedAsThePersonSeesThemScrollingFromTopToBottom) {
+    CaptureHarness harness;
+    TempFolder folder;
+    Bitmap24 box(200, 100);
+    box.Fill(30, 200, 10);
+    WriteBmpFile(box, folder.File("box.bmp"));
+    Bitmap24 photo(64, 64);
+    photo.Fill(20, 90, 180);
+    WriteBmpFile(photo, folder.File("photo.bmp"));
+    WriteText(folder.File("frame.html"),
+              "<body style='margin: 0; background: rgb(40,50,60)'></body>");
+    TestServer server(folder.Path());
+
+    for (const PageCase& page : Pages()) {
+        SCOPED_TRACE(page.name);
+        const std::string file = std::string(page.name) + ".html";
+        WriteText(folder.File(file), kStyle + page.body);
+        ASSERT_TRUE(harness.Load(page.overNetwork ? server.Url(file) : folder.File(file)));
+        std::vector<int> marks;
+        std::istringstream numbers(harness.Script(kMarksScript));
+        for (int n; numbers >> n;) {
+            marks.push_back(n);
+        }
+        ASSERT_GE(marks.size(), 9u);
+
+        WebKitBrowserView view(harness.view, harness.panel);
+        std::vector<std::string> errors;
+        PageCapture::Callbacks callbacks;
+        callbacks.setBusy = [](bool) {};
+        callbacks.showError = [&](const std::string& text) { errors.push_back(text); };
+        callbacks.showPicture = [](const Bitmap24&) {};
+        callbacks.saveTallPage = [](const Bitmap24&) {};
+        PageCapture capture(view, callbacks);
+        Bitmap24 picture;
+        EXPECT_TRUE(capture.Run(picture));
+        EXPECT_EQ(errors, std::vector<std::string>{});
+        EXPECT_EQ(picture.Width(), marks[0]);
+        EXPECT_EQ(picture.Height(), marks[1]);
+        EXPECT_EQ(Differences(picture, marks), "");
+    }
+}
+
+}  // namespace
+}  // namespace pagrovix::test
