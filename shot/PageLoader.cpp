@@ -65,6 +65,13 @@ PageLoader::~PageLoader() {
 }
 
 PageLoader::Result PageLoader::Load(const std::string& url, std::chrono::milliseconds limit) {
+    Start(url, limit);
+    std::optional<Result> result;
+    RunEventsUntil([&] { return (result = Poll()).has_value(); }, limit + kSettleLimit);
+    return result ? *result : Result{Outcome::Failed, "stopped"};
+}
+
+void PageLoader::Start(const std::string& url, std::chrono::milliseconds limit) {
     // Whatever the view still loads would report its end after this load has started.
     auto* engine = WEBKIT_WEB_VIEW(webView_);
     if (webkit_web_view_is_loading(engine)) {
@@ -72,6 +79,8 @@ PageLoader::Result PageLoader::Load(const std::string& url, std::chrono::millise
         RunEventsUntil([engine] { return !webkit_web_view_is_loading(engine); }, kSettleLimit);
     }
     requested_ = url;
+    limit_ = limit;
+    deadline_ = std::chrono::steady_clock::now() + limit;
     started_ = false;
     committed_ = false;
     finished_ = false;
@@ -79,31 +88,42 @@ PageLoader::Result PageLoader::Load(const std::string& url, std::chrono::millise
     processEnded_ = false;
     reason_.clear();
     view_->LoadURL(wxString::FromUTF8(url));
-    if (!RunEventsUntil([this] { return finished_ || failed_ || processEnded_; }, limit)) {
-        if (StopRequested()) {
-            return {Outcome::Failed, "stopped"};
-        }
-        if (!committed_) {
-            // The view still shows the page before: capturing it would be a wrong picture.
-            return {Outcome::Failed,
-                    "no answer came within " + std::to_string(limit.count() / 1000) + " seconds"};
-        }
-        return {Outcome::TimedOut, {}};
-    }
+}
+
+std::optional<PageLoader::Result> PageLoader::Poll() const {
     if (failed_ || processEnded_) {
-        return {Outcome::Failed, reason_};
+        return Result{Outcome::Failed, reason_};
     }
-    return {Outcome::Loaded, {}};
+    if (finished_) {
+        return Result{Outcome::Loaded, {}};
+    }
+    if (StopRequested()) {
+        return Result{Outcome::Failed, "stopped"};
+    }
+    if (std::chrono::steady_clock::now() < deadline_) {
+        return std::nullopt;
+    }
+    if (!committed_) {
+        // The view still shows the page before: capturing it would be a wrong picture.
+        return Result{Outcome::Failed,
+                      "no answer came within " + std::to_string(limit_.count() / 1000) + " seconds"};
+    }
+    return Result{Outcome::TimedOut, {}};
 }
 
 void PageLoader::WaitForStartPage(std::chrono::milliseconds limit) {
-    started_ = false;
-    finished_ = false;
+    // No reset: with several views, this view's start page may have shown while the program
+    // waited for another's.
     RunEventsUntil([this] { return finished_ || processEnded_; }, limit);
 }
 
 void PageLoader::ProcessEventsFor(std::chrono::milliseconds duration) {
     RunEventsUntil([] { return false; }, duration);
+}
+
+bool PageLoader::ProcessEventsUntil(const std::function<bool()>& condition,
+                                    std::chrono::milliseconds limit) {
+    return RunEventsUntil(condition, limit);
 }
 
 void PageLoader::OnLoadChanged(int event) {
