@@ -1,5 +1,7 @@
 #include "shot/PageLoader.h"
 
+#include <string_view>
+
 #include <webkit2/webkit2.h>
 #include <wx/app.h>
 #include <wx/webview.h>
@@ -77,6 +79,18 @@ void PageLoader::Start(const std::string& url, std::chrono::milliseconds limit) 
     if (webkit_web_view_is_loading(engine)) {
         webkit_web_view_stop_loading(engine);
         RunEventsUntil([engine] { return !webkit_web_view_is_loading(engine); }, kSettleLimit);
+    }
+    // An address that differs from the page shown only after '#' is a jump within that page:
+    // the engine reports no load for it. A blank page in between makes it a load of its own.
+    const char* shown = webkit_web_view_get_uri(engine);
+    const auto document = [](std::string_view address) {
+        return address.substr(0, address.find('#'));
+    };
+    if (shown && url != shown && document(url) == document(shown)) {
+        requested_ = "about:blank";
+        started_ = finished_ = failed_ = processEnded_ = false;
+        view_->LoadURL("about:blank");
+        RunEventsUntil([this] { return finished_ || failed_ || processEnded_; }, kSettleLimit);
     }
     requested_ = url;
     limit_ = limit;
