@@ -75,8 +75,9 @@ std::vector<ShotJob> ReadJobList(std::string_view text, const std::string& listN
         try {
             std::vector<std::string> fields = SplitListLine(line);
             if (fields.size() > 2) {
-                throw Error("more than ADDRESS and OUTPUT; put an address or a file name that "
-                            "holds blanks in double quotes");
+                throw Error(
+                    "more than ADDRESS and OUTPUT; put an address or a file name that "
+                    "holds blanks in double quotes");
             }
             if (fields.size() == 1 && !namedOutputs) {
                 throw Error("no OUTPUT for \"" + fields[0] + "\" (or give --output-dir)");

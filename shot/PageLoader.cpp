@@ -119,8 +119,8 @@ std::optional<PageLoader::Result> PageLoader::Poll() const {
     }
     if (!committed_) {
         // The view still shows the page before: capturing it would be a wrong picture.
-        return Result{Outcome::Failed,
-                      "no answer came within " + std::to_string(limit_.count() / 1000) + " seconds"};
+        return Result{Outcome::Failed, "no answer came within " +
+                                           std::to_string(limit_.count() / 1000) + " seconds"};
     }
     return Result{Outcome::TimedOut, {}};
 }

@@ -101,8 +101,8 @@ std::string ReadList(const std::string& name) {
     }
     std::ifstream file(name, std::ios::binary);
     if (!file || std::filesystem::is_directory(name)) {
-        throw UsageError("--list cannot read \"" + name + "\": " +
-                         (file ? "it is a folder" : std::strerror(errno)));
+        throw UsageError("--list cannot read \"" + name +
+                         "\": " + (file ? "it is a folder" : std::strerror(errno)));
     }
     return std::string(std::istreambuf_iterator<char>(file), {});
 }

@@ -48,8 +48,9 @@ void ShotReporter::Status(const std::string& text) {
     if (!showProgress_) {
         return;
     }
-    const std::string shown =
-        counts_.empty() ? text : text.empty() ? counts_ : counts_ + " | " + text;
+    const std::string shown = counts_.empty() ? text
+                              : text.empty()  ? counts_
+                                              : counts_ + " | " + text;
     // Carriage return and erase-to-end-of-line: the next step replaces this one.
     std::fprintf(stream_, "\r\033[K%s", shown.c_str());
     std::fflush(stream_);

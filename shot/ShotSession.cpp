@@ -20,8 +20,8 @@
 #include "shot/CropRect.h"
 #include "shot/PageLoader.h"
 #include "shot/StopRequest.h"
-#include "shot/WriteQueue.h"
 #include "shot/UnattendedPage.h"
+#include "shot/WriteQueue.h"
 #include "ui/AddressRules.h"
 
 namespace pagrovix {
@@ -90,8 +90,8 @@ struct ShotSession::Slot {
         window->Move(std::max(kFarthestPosition, -options.viewWidth - 100),
                      std::max(kFarthestPosition, -options.viewHeight - 100));
         panel = new wxPanel(window, wxID_ANY, wxPoint(0, 0), window->GetClientSize());
-        view = wxWebView::New(panel, wxID_ANY, "about:blank", wxPoint(0, 0),
-                              window->GetClientSize());
+        view =
+            wxWebView::New(panel, wxID_ANY, "about:blank", wxPoint(0, 0), window->GetClientSize());
         if (!view) {
             window->Destroy();
             throw Error("The browser engine could not be started.");
@@ -122,8 +122,8 @@ struct ShotSession::Slot {
 ShotSession::ShotSession(const ShotOptions& options, ShotReporter& reporter, int skipped)
     : options_(options), reporter_(reporter), skipped_(skipped) {
     // Each view has a web process of its own, so N pages load and lay out side by side.
-    const std::size_t count =
-        std::max<std::size_t>(1, std::min(std::size_t(options_.parallelJobs), options_.jobs.size()));
+    const std::size_t count = std::max<std::size_t>(
+        1, std::min(std::size_t(options_.parallelJobs), options_.jobs.size()));
     for (std::size_t i = 0; i < count; ++i) {
         slots_.push_back(std::make_unique<Slot>(options_));
     }
@@ -137,8 +137,8 @@ ShotSession::~ShotSession() = default;
 int ShotSession::Run() {
     started_ = std::chrono::steady_clock::now();
     // Encoding is the costliest step; more writers than cores would only take turns.
-    const int writers = std::clamp(int(std::thread::hardware_concurrency()), 1,
-                                   std::max(1, options_.parallelJobs));
+    const int writers =
+        std::clamp(int(std::thread::hardware_concurrency()), 1, std::max(1, options_.parallelJobs));
     WriteQueue writes(
         writers,
         [this](const Bitmap24& picture, std::size_t job) {
@@ -216,8 +216,8 @@ bool ShotSession::AdvanceLoads() {
                                                " seconds; capturing what has loaded");
         }
         slot->state = Slot::State::Settling;
-        slot->readyAt =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.delayMilliseconds);
+        slot->readyAt = std::chrono::steady_clock::now() +
+                        std::chrono::milliseconds(options_.delayMilliseconds);
     }
     return advanced;
 }

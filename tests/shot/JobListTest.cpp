@@ -61,8 +61,8 @@ TEST(JobList, EachLineIsAJobAndABadOneNamesItsLineNumber) {
     ASSERT_EQ(named.size(), 8u);
     EXPECT_EQ(Addresses(named),
               (std::vector<std::string>{"a.html", "b.html", "pages.txt line 6", "d.html",
-                                        "pages.txt line 8", "pages.txt line 9",
-                                        "pages.txt line 10", "last.html"}));
+                                        "pages.txt line 8", "pages.txt line 9", "pages.txt line 10",
+                                        "last.html"}));
     EXPECT_EQ(named[0].output, "a.png");
     EXPECT_EQ(named[1].output, "");  // named later, after the address
     EXPECT_EQ(named[3].format, OutputFormat::Jpeg);
@@ -142,17 +142,17 @@ TEST(JobList, PlanNamesTheWholeListBeforeSharding) {
     options.shard = Shard{2, 2};
     const std::vector<ShotJob> jobs = PlanJobs(options, "x.org\ny.org\nx.org\nbad \"\nx.org\n");
     // The command line's job comes first; every shard numbers the names as the whole run does.
-    EXPECT_EQ(Outputs(jobs), (std::vector<std::string>{"out/x.org-2.png", "out/x.org-3.png",
-                                                       "out/x.org-4.png"}));
+    EXPECT_EQ(Outputs(jobs),
+              (std::vector<std::string>{"out/x.org-2.png", "out/x.org-3.png", "out/x.org-4.png"}));
     options.shard = Shard{1, 2};
     EXPECT_EQ(Addresses(PlanJobs(options, "x.org\ny.org\nx.org\nbad \"\nx.org\n")),
               (std::vector<std::string>{"x.org", "y.org", "l.txt line 4"}));
 }
 
 TEST(JobList, ExistingOutputsAreLeftOut) {
-    const auto folder = std::filesystem::temp_directory_path() /
-                        ("pagrovix-joblist-" + std::to_string(::testing::UnitTest::GetInstance()
-                                                                  ->random_seed()));
+    const auto folder =
+        std::filesystem::temp_directory_path() /
+        ("pagrovix-joblist-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     std::filesystem::create_directories(folder);
     std::ofstream((folder / "done.png").string()) << "x";
     std::vector<ShotJob> jobs(3);

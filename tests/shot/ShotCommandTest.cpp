@@ -610,10 +610,11 @@ TEST_F(ShotList, OutputFolderNamesFilesAfterAddressesAndResumes) {
     Page("a.html", 800);
     Page("b c.html", 900);
     const std::string host = server.Url("").substr(7, server.Url("").size() - 8);
-    const std::string hostName = host.substr(0, host.find(':')) + "_" + host.substr(host.find(':') + 1);
-    const std::string list = List("l.txt", server.Url("a.html") + "\n" + server.Url("a.html") +
-                                               "\n" + server.Url("a.html#x") + "\n" +
-                                               "\"" + folder_.File("b c.html") + "\"\n");
+    const std::string hostName =
+        host.substr(0, host.find(':')) + "_" + host.substr(host.find(':') + 1);
+    const std::string list =
+        List("l.txt", server.Url("a.html") + "\n" + server.Url("a.html") + "\n" +
+                          server.Url("a.html#x") + "\n" + "\"" + folder_.File("b c.html") + "\"\n");
     const std::vector<std::string> names = {hostName + "_a.html.bmp", hostName + "_a.html-2.bmp",
                                             hostName + "_a.html-3.bmp",
                                             folder_.Path().substr(1) + "_b_c.html.bmp"};
@@ -622,8 +623,8 @@ TEST_F(ShotList, OutputFolderNamesFilesAfterAddressesAndResumes) {
         std::replace(name.begin(), name.end(), '/', '_');
         files.push_back(folder_.File("out/" + name));
     }
-    const std::vector<std::string> arguments = {"--list", list, "--output-dir",
-                                                folder_.File("out"), "--format", "bmp"};
+    const std::vector<std::string> arguments = {
+        "--list", list, "--output-dir", folder_.File("out"), "--format", "bmp"};
     const CommandResult first = RunShot(arguments);
     EXPECT_EQ(first.status, 0) << first.err;
     ExpectQuiet(first.err);

@@ -81,8 +81,9 @@ TEST(ShotReporter, ManyJobsLeadTheLineWithCountsAndEndWithASummary) {
         {
             ShotReporter reporter(piped.Stream(), false);
             reporter.Progress(1, 2, 0, 5);
-            reporter.Summary(2, failed ? std::vector<std::pair<std::string, std::string>>{{"x", "y"}}
-                                       : std::vector<std::pair<std::string, std::string>>{},
+            reporter.Summary(2,
+                             failed ? std::vector<std::pair<std::string, std::string>>{{"x", "y"}}
+                                    : std::vector<std::pair<std::string, std::string>>{},
                              0);
         }
         EXPECT_EQ(piped.Text(), failed ? "pagrovix-shot: 2 written, 1 failed, 0 skipped\n"
