@@ -30,4 +30,16 @@ const char* FormatName(OutputFormat format) {
     return "";
 }
 
+const char* FormatExtension(OutputFormat format) {
+    switch (format) {
+        case OutputFormat::Png:
+            return ".png";
+        case OutputFormat::Jpeg:
+            return ".jpg";
+        case OutputFormat::Bmp:
+            return ".bmp";
+    }
+    return "";
+}
+
 }  // namespace pagrovix

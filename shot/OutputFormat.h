@@ -15,4 +15,7 @@ std::optional<OutputFormat> FormatForPath(const std::string& path);
 // "PNG", "JPEG" or "BMP", for messages.
 const char* FormatName(OutputFormat format);
 
+// ".png", ".jpg" or ".bmp": the extension of a file the command names itself.
+const char* FormatExtension(OutputFormat format);
+
 }  // namespace pagrovix

@@ -1,5 +1,7 @@
 #include "shot/PageLoader.h"
 
+#include <string_view>
+
 #include <webkit2/webkit2.h>
 #include <wx/app.h>
 #include <wx/webview.h>
@@ -65,13 +67,34 @@ PageLoader::~PageLoader() {
 }
 
 PageLoader::Result PageLoader::Load(const std::string& url, std::chrono::milliseconds limit) {
+    Start(url, limit);
+    std::optional<Result> result;
+    RunEventsUntil([&] { return (result = Poll()).has_value(); }, limit + kSettleLimit);
+    return result ? *result : Result{Outcome::Failed, "stopped"};
+}
+
+void PageLoader::Start(const std::string& url, std::chrono::milliseconds limit) {
     // Whatever the view still loads would report its end after this load has started.
     auto* engine = WEBKIT_WEB_VIEW(webView_);
     if (webkit_web_view_is_loading(engine)) {
         webkit_web_view_stop_loading(engine);
         RunEventsUntil([engine] { return !webkit_web_view_is_loading(engine); }, kSettleLimit);
     }
+    // An address that differs from the page shown only after '#' is a jump within that page:
+    // the engine reports no load for it. A blank page in between makes it a load of its own.
+    const char* shown = webkit_web_view_get_uri(engine);
+    const auto document = [](std::string_view address) {
+        return address.substr(0, address.find('#'));
+    };
+    if (shown && url != shown && document(url) == document(shown)) {
+        requested_ = "about:blank";
+        started_ = finished_ = failed_ = processEnded_ = false;
+        view_->LoadURL("about:blank");
+        RunEventsUntil([this] { return finished_ || failed_ || processEnded_; }, kSettleLimit);
+    }
     requested_ = url;
+    limit_ = limit;
+    deadline_ = std::chrono::steady_clock::now() + limit;
     started_ = false;
     committed_ = false;
     finished_ = false;
@@ -79,31 +102,42 @@ PageLoader::Result PageLoader::Load(const std::string& url, std::chrono::millise
     processEnded_ = false;
     reason_.clear();
     view_->LoadURL(wxString::FromUTF8(url));
-    if (!RunEventsUntil([this] { return finished_ || failed_ || processEnded_; }, limit)) {
-        if (StopRequested()) {
-            return {Outcome::Failed, "stopped"};
-        }
-        if (!committed_) {
-            // The view still shows the page before: capturing it would be a wrong picture.
-            return {Outcome::Failed,
-                    "no answer came within " + std::to_string(limit.count() / 1000) + " seconds"};
-        }
-        return {Outcome::TimedOut, {}};
-    }
+}
+
+std::optional<PageLoader::Result> PageLoader::Poll() const {
     if (failed_ || processEnded_) {
-        return {Outcome::Failed, reason_};
+        return Result{Outcome::Failed, reason_};
     }
-    return {Outcome::Loaded, {}};
+    if (finished_) {
+        return Result{Outcome::Loaded, {}};
+    }
+    if (StopRequested()) {
+        return Result{Outcome::Failed, "stopped"};
+    }
+    if (std::chrono::steady_clock::now() < deadline_) {
+        return std::nullopt;
+    }
+    if (!committed_) {
+        // The view still shows the page before: capturing it would be a wrong picture.
+        return Result{Outcome::Failed, "no answer came within " +
+                                           std::to_string(limit_.count() / 1000) + " seconds"};
+    }
+    return Result{Outcome::TimedOut, {}};
 }
 
 void PageLoader::WaitForStartPage(std::chrono::milliseconds limit) {
-    started_ = false;
-    finished_ = false;
+    // No reset: with several views, this view's start page may have shown while the program
+    // waited for another's.
     RunEventsUntil([this] { return finished_ || processEnded_; }, limit);
 }
 
 void PageLoader::ProcessEventsFor(std::chrono::milliseconds duration) {
     RunEventsUntil([] { return false; }, duration);
+}
+
+bool PageLoader::ProcessEventsUntil(const std::function<bool()>& condition,
+                                    std::chrono::milliseconds limit) {
+    return RunEventsUntil(condition, limit);
 }
 
 void PageLoader::OnLoadChanged(int event) {

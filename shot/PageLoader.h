@@ -1,6 +1,8 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
+#include <optional>
 #include <string>
 
 class wxWebView;
@@ -26,6 +28,12 @@ public:
     // nothing had arrived when the time was up. TimedOut means that part of the page is there.
     Result Load(const std::string& url, std::chrono::milliseconds limit);
 
+    // The same in two steps, for views that load side by side: Start begins the load, and
+    // Poll, asked while the events are processed elsewhere, gives the result once there is
+    // one: the load has ended, the limit is up or the command is asked to stop.
+    void Start(const std::string& url, std::chrono::milliseconds limit);
+    std::optional<Result> Poll() const;
+
     // Waits until the view has shown the page it was created with. The engine loads that page
     // only once the view is on the screen, and a load started before then would be lost.
     void WaitForStartPage(std::chrono::milliseconds limit);
@@ -35,6 +43,10 @@ public:
 
     // Processes events for duration: pages that draw late get their time.
     static void ProcessEventsFor(std::chrono::milliseconds duration);
+    // Processes events until condition holds, limit is up or the command is asked to stop;
+    // returns whether condition held.
+    static bool ProcessEventsUntil(const std::function<bool()>& condition,
+                                   std::chrono::milliseconds limit);
 
     // Signal handlers of the engine; not for callers.
     void OnLoadChanged(int event);
@@ -51,6 +63,8 @@ private:
     bool processEnded_ = false;
     std::string reason_;
     std::string requested_;
+    std::chrono::milliseconds limit_{0};
+    std::chrono::steady_clock::time_point deadline_;
 };
 
 }  // namespace pagrovix

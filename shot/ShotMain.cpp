@@ -1,6 +1,12 @@
 // pagrovix-shot: takes pictures of whole web pages from the command line.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +17,7 @@
 #include <wx/init.h>
 #include <wx/log.h>
 
+#include "shot/JobList.h"
 #include "shot/PrivateDisplay.h"
 #include "shot/ShotOptions.h"
 #include "shot/ShotReporter.h"
@@ -23,8 +30,8 @@ namespace {
 
 class ShotApp : public wxApp {
 public:
-    ShotApp(const ShotOptions& options, ShotReporter& reporter)
-        : options_(options), reporter_(reporter) {}
+    ShotApp(const ShotOptions& options, ShotReporter& reporter, int skipped)
+        : options_(options), reporter_(reporter), skipped_(skipped) {}
 
     bool OnInit() override {
         // wx's own messages must never become a dialog box, which would wait for a person.
@@ -43,7 +50,7 @@ public:
 private:
     void RunSession() {
         try {
-            ShotSession session(options_, reporter_);
+            ShotSession session(options_, reporter_, skipped_);
             status_ = session.Run();
         } catch (const std::exception& error) {
             reporter_.Failure("pagrovix-shot", error.what());
@@ -54,6 +61,7 @@ private:
 
     const ShotOptions& options_;
     ShotReporter& reporter_;
+    int skipped_;
     int status_ = 1;
 };
 
@@ -85,8 +93,36 @@ std::FILE* TakeErrorStream() {
 #endif
 }
 
-int RunShots(const char* program, const ShotOptions& options) {
+// The text of the --list file, or of standard input for "-". Throws UsageError when it cannot be
+// read.
+std::string ReadList(const std::string& name) {
+    if (name == "-") {
+        return std::string(std::istreambuf_iterator<char>(std::cin), {});
+    }
+    std::ifstream file(name, std::ios::binary);
+    if (!file || std::filesystem::is_directory(name)) {
+        throw UsageError("--list cannot read \"" + name +
+                         "\": " + (file ? "it is a folder" : std::strerror(errno)));
+    }
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+int RunShots(const char* program, const ShotOptions& options, int skipped) {
     std::FILE* errors = TakeErrorStream();
+    if (options.jobs.empty()) {
+        // Everything was there already: no browser needs to start.
+        ShotReporter(errors, !options.quiet && isatty(fileno(errors))).Summary(0, {}, skipped);
+        return 0;
+    }
+    if (options.outputDir) {
+        std::error_code error;
+        std::filesystem::create_directories(*options.outputDir, error);
+        if (error) {
+            std::fprintf(errors, "pagrovix-shot: cannot make the folder \"%s\": %s\n",
+                         options.outputDir->c_str(), error.message().c_str());
+            return 1;
+        }
+    }
     std::unique_ptr<PrivateDisplay> display;
     try {
         display = PrivateDisplay::StartIfNeeded();
@@ -103,7 +139,7 @@ int RunShots(const char* program, const ShotOptions& options) {
     // options.
     int argc = 1;
     char* argv[] = {const_cast<char*>(program), nullptr};
-    wxApp::SetInstance(new ShotApp(options, reporter));
+    wxApp::SetInstance(new ShotApp(options, reporter, skipped));
     if (!wxEntryStart(argc, argv)) {
         const char* name = std::getenv("DISPLAY");
         std::fprintf(errors, "pagrovix-shot: cannot open the display \"%s\"\n", name ? name : "");
@@ -124,8 +160,16 @@ int RunShots(const char* program, const ShotOptions& options) {
 int main(int argc, char** argv) {
     using namespace pagrovix;
     ShotArguments arguments;
+    int skipped = 0;
     try {
         arguments = ParseShotArguments(std::vector<std::string>(argv + 1, argv + argc));
+        if (arguments.command == ShotCommand::Run) {
+            ShotOptions& options = arguments.options;
+            options.jobs = PlanJobs(options, options.listFile ? ReadList(*options.listFile) : "");
+            if (options.skipExisting) {
+                skipped = DropExisting(options.jobs);
+            }
+        }
     } catch (const UsageError& error) {
         std::fprintf(stderr, "pagrovix-shot: %s\n%s", error.what(), ShotUsageText().c_str());
         return 2;
@@ -140,5 +184,5 @@ int main(int argc, char** argv) {
         case ShotCommand::Run:
             break;
     }
-    return RunShots(argv[0], arguments.options);
+    return RunShots(argv[0], arguments.options, skipped);
 }

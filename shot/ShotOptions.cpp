@@ -61,6 +61,20 @@ CropRect ParseCrop(const std::string& text) {
     return rect;
 }
 
+Shard ParseShard(const std::string& text) {
+    const std::string wanted = "--shard wants K/N, whole numbers with 1 <= K <= N <= 1000000";
+    const auto slash = text.find('/');
+    if (slash == std::string::npos) {
+        throw UsageError(wanted + ", not \"" + text + "\"");
+    }
+    const auto index = ParseInteger(std::string_view(text).substr(0, slash));
+    const auto count = ParseInteger(std::string_view(text).substr(slash + 1));
+    if (!index || !count || *count < 1 || *count > 1000000 || *index < 1 || *index > *count) {
+        throw UsageError(wanted + ", not \"" + text + "\"");
+    }
+    return {int(*index), int(*count)};
+}
+
 std::string Trimmed(const std::string& text) {
     // The address box's rule: blanks and control characters around the address do not count.
     const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
@@ -110,16 +124,17 @@ ShotArguments ParseShotArguments(const std::vector<std::string>& arguments) {
             name = argument.substr(0, equals);
             inlineValue = argument.substr(equals + 1);
         }
-        if (name == "--quiet") {
+        if (name == "--quiet" || name == "--skip-existing") {
             if (inlineValue) {
-                throw UsageError("--quiet takes no value");
+                throw UsageError(name + " takes no value");
             }
-            options.quiet = true;
+            (name == "--quiet" ? options.quiet : options.skipExisting) = true;
             continue;
         }
         const bool takesValue = name == "--width" || name == "--height" || name == "--timeout" ||
                                 name == "--delay" || name == "--quality" || name == "--level" ||
-                                name == "--crop";
+                                name == "--crop" || name == "--list" || name == "--output-dir" ||
+                                name == "--format" || name == "--jobs" || name == "--shard";
         if (!takesValue) {
             throw UsageError("unknown option \"" + argument + "\"");
         }
@@ -143,24 +158,45 @@ ShotArguments ParseShotArguments(const std::vector<std::string>& arguments) {
             options.jpegQuality = ParseBounded(name, value, 0, 100);
         } else if (name == "--level") {
             options.pngLevel = ParseBounded(name, value, 0, 9);
+        } else if (name == "--list" || name == "--output-dir") {
+            if (value.empty()) {
+                throw UsageError(name + " needs a file name, not an empty text");
+            }
+            (name == "--list" ? options.listFile : options.outputDir) = value;
+        } else if (name == "--format") {
+            const auto format = FormatForPath("." + value);
+            if (!format) {
+                throw UsageError("--format wants png, jpg, jpeg or bmp, not \"" + value + "\"");
+            }
+            options.namedFormat = *format;
+        } else if (name == "--jobs") {
+            options.parallelJobs = ParseBounded(name, value, 1, 64);
+        } else if (name == "--shard") {
+            options.shard = ParseShard(value);
         } else {
             options.crop = ParseCrop(value);
         }
     }
 
-    if (positional.empty()) {
-        throw UsageError("no ADDRESS and OUTPUT given");
+    // With --output-dir every word on the line is an ADDRESS; otherwise they come in pairs.
+    const std::size_t step = options.outputDir ? 1 : 2;
+    if (positional.empty() && !options.listFile) {
+        throw UsageError(options.outputDir ? "no ADDRESS given" : "no ADDRESS and OUTPUT given");
     }
-    if (positional.size() % 2 != 0) {
+    if (positional.size() % step != 0) {
         throw UsageError("no OUTPUT given for \"" + positional.back() + "\"");
     }
-    for (std::size_t i = 0; i < positional.size(); i += 2) {
+    for (std::size_t i = 0; i < positional.size(); i += step) {
         ShotJob job;
         job.address = Trimmed(positional[i]);
-        job.output = positional[i + 1];
         if (job.address.empty()) {
             throw UsageError("an ADDRESS is empty");
         }
+        if (step == 1) {
+            options.jobs.push_back(std::move(job));
+            continue;
+        }
+        job.output = positional[i + 1];
         const auto format = FormatForPath(job.output);
         if (!format) {
             throw UsageError("OUTPUT \"" + job.output +
@@ -174,11 +210,15 @@ ShotArguments ParseShotArguments(const std::vector<std::string>& arguments) {
 
 std::string ShotUsageText() {
     return "Usage: pagrovix-shot [OPTIONS] ADDRESS OUTPUT [ADDRESS OUTPUT ...]\n"
+           "       pagrovix-shot [OPTIONS] --output-dir DIR [ADDRESS ...]\n"
+           "       pagrovix-shot [OPTIONS] --list FILE [--output-dir DIR]\n"
            "Try 'pagrovix-shot --help' for the options.\n";
 }
 
 std::string ShotHelpText() {
     return "Usage: pagrovix-shot [OPTIONS] ADDRESS OUTPUT [ADDRESS OUTPUT ...]\n"
+           "       pagrovix-shot [OPTIONS] --output-dir DIR [ADDRESS ...]\n"
+           "       pagrovix-shot [OPTIONS] --list FILE [--output-dir DIR]\n"
            "Takes a picture of each whole web page ADDRESS (an address or a local file) and\n"
            "writes it to OUTPUT: .png, .jpg or .jpeg, or .bmp, in any letter case.\n"
            "\n"
@@ -192,11 +232,24 @@ std::string ShotHelpText() {
            "  --level L          PNG compression level, 0 to 9 (6)\n"
            "  --crop X0,Y0,X1,Y1 write only this rectangle (X1, Y1 exclusive); a part\n"
            "                     outside the page is white\n"
+           "  --list FILE        more jobs, one a line: ADDRESS OUTPUT, or ADDRESS alone\n"
+           "                     with --output-dir; blank and # lines are skipped; a field\n"
+           "                     with blanks goes in \"double quotes\"; - reads standard\n"
+           "                     input. They run after those of the command line\n"
+           "  --output-dir DIR   name files after their addresses in DIR (made if missing);\n"
+           "                     the command line then takes ADDRESSes without OUTPUT\n"
+           "  --format F         png, jpg or bmp: the format of the files --output-dir\n"
+           "                     names (png)\n"
+           "  --skip-existing    leave out jobs whose OUTPUT exists, to resume a run\n"
+           "  --jobs N           capture N pages at the same time, 1 to 64 (1)\n"
+           "  --shard K/N        run only jobs K, K+N, K+2N, ... of the whole list\n"
+           "                     (K from 1), for N machines sharing one list\n"
            "  --quiet            no progress\n"
            "  --help             this text\n"
            "  --version          the version\n"
            "\n"
-           "Exit status: 0 when every file was written, 1 when a page or a file failed,\n"
+           "Exit status: 0 when every file was written (or skipped), 1 when a page, a file\n"
+           "or a line of the list failed,\n"
            "2 for a wrong command line.\n";
 }
 

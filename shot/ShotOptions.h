@@ -22,6 +22,14 @@ struct ShotJob {
     std::string address;
     std::string output;
     OutputFormat format = OutputFormat::Png;
+    // Not empty for a job that cannot run (a bad line of a list): why, for its error message.
+    std::string problem;
+};
+
+// --shard K/N: the K-th of N shares of the jobs, K from 1.
+struct Shard {
+    int index = 1;
+    int count = 1;
 };
 
 struct ShotOptions {
@@ -35,6 +43,14 @@ struct ShotOptions {
     std::optional<CropRect> crop;
     bool quiet = false;
     std::vector<ShotJob> jobs;
+    // --list: a file of jobs, "-" for standard input; read by the caller.
+    std::optional<std::string> listFile;
+    // --output-dir: jobs given without an OUTPUT get a file here named after the address.
+    std::optional<std::string> outputDir;
+    OutputFormat namedFormat = OutputFormat::Png;
+    bool skipExisting = false;
+    int parallelJobs = 1;
+    std::optional<Shard> shard;
 };
 
 enum class ShotCommand { Run, Help, Version };

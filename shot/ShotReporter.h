@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace pagrovix {
 
@@ -22,6 +24,13 @@ public:
     void Warning(const std::string& address, const std::string& text);
     void Failure(const std::string& address, const std::string& text);
 
+    // For a run of many jobs: the counts that lead every later progress line.
+    void Progress(int done, int total, int failed, double pagesPerMinute);
+    // The end of a run of many jobs: the counts, then each failure with its address and reason.
+    // Shown when progress is, or when something failed or was skipped.
+    void Summary(int written, const std::vector<std::pair<std::string, std::string>>& failures,
+                 int skipped);
+
 private:
     void Status(const std::string& text);
     void Line(const std::string& text);
@@ -30,6 +39,7 @@ private:
     std::FILE* stream_;
     bool showProgress_;
     bool statusShown_ = false;
+    std::string counts_;
 };
 
 }  // namespace pagrovix

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <new>
+#include <thread>
+
+#include <glib.h>
 
 #include <wx/panel.h>
 #include <wx/popupwin.h>
@@ -19,6 +22,7 @@
 #include "shot/PageLoader.h"
 #include "shot/StopRequest.h"
 #include "shot/UnattendedPage.h"
+#include "shot/WriteQueue.h"
 #include "ui/AddressRules.h"
 #include "ui/LocalHtmlFiles.h"
 
@@ -28,6 +32,7 @@ namespace {
 // The largest picture a JPEG file can describe, in either direction.
 constexpr int kJpegLargestSide = 65500;
 constexpr const char* kNotCaptured = "Not captured: the command was asked to stop.";
+constexpr const char* kNotWritten = "Not written: the command was asked to stop.";
 // How long the new view may take to show its blank start page.
 constexpr auto kStartPageLimit = std::chrono::seconds(20);
 // X keeps window positions in 16 bits.
@@ -52,130 +57,301 @@ void CheckCropMemory(const CropRect& rect) {
     }
 }
 
-}  // namespace
-
-ShotSession::ShotSession(const ShotOptions& options, ShotReporter& reporter)
-    : options_(options), reporter_(reporter) {
-    // A window no window manager places: it stays off the screen, out of the person's way.
-    window_ = new wxPopupWindow(nullptr, wxBORDER_NONE);
-    window_->SetClientSize(options_.viewWidth, options_.viewHeight);
-    window_->Move(std::max(kFarthestPosition, -options_.viewWidth - 100),
-                  std::max(kFarthestPosition, -options_.viewHeight - 100));
-    panel_ = new wxPanel(window_, wxID_ANY, wxPoint(0, 0), window_->GetClientSize());
-    view_ =
-        wxWebView::New(panel_, wxID_ANY, "about:blank", wxPoint(0, 0), window_->GetClientSize());
-    if (!view_) {
-        window_->Destroy();
-        throw Error("The browser engine could not be started.");
-    }
-    MakeUnattended(view_);
-    HideScrollBars(view_);
-    // Ahead of the loader, which must not see the loads it takes over as failures.
-    OpenLocalHtmlFilesAsHtml(static_cast<WebKitWebView*>(view_->GetNativeBackend()));
-    loader_ = std::make_unique<PageLoader>(view_);
-    browser_ = std::make_unique<WebKitBrowserView>(view_, panel_);
-    window_->Show();
-    loader_->WaitForStartPage(kStartPageLimit);
-}
-
-ShotSession::~ShotSession() {
-    browser_.reset();
-    loader_.reset();
-    window_->Destroy();
-}
-
-int ShotSession::Run() {
-    bool allWritten = true;
-    for (const ShotJob& job : options_.jobs) {
-        if (StopRequested()) {
-            reporter_.Failure(job.address, kNotCaptured);
-            allWritten = false;
-            continue;
-        }
-        allWritten = CaptureJob(job) && allWritten;
-    }
-    return allWritten ? 0 : 1;
-}
-
-bool ShotSession::CaptureJob(const ShotJob& job) {
-    try {
-        return CapturePage(job);
-    } catch (const std::bad_alloc&) {
-        reporter_.Failure(job.address, "There is not enough memory for the picture.");
-    } catch (const std::exception& error) {
-        reporter_.Failure(job.address, error.what());
-    }
-    return false;
-}
-
-bool ShotSession::CapturePage(const ShotJob& job) {
-    reporter_.Loading(job.address);
-    const PageLoader::Result loaded = loader_->Load(MakeUrl(job.address, CurrentFolder()),
-                                                    std::chrono::seconds(options_.timeoutSeconds));
-    if (StopRequested()) {
-        reporter_.Failure(job.address, kNotCaptured);
-        return false;
-    }
-    if (loaded.outcome == PageLoader::Outcome::Failed) {
-        reporter_.Failure(job.address, "Cannot load the page: " + loaded.reason);
-        return false;
-    }
-    if (loaded.outcome == PageLoader::Outcome::TimedOut) {
-        reporter_.Warning(job.address, "the page did not finish loading within " +
-                                           std::to_string(options_.timeoutSeconds) +
-                                           " seconds; capturing what has loaded");
-    }
-    if (options_.delayMilliseconds > 0) {
-        PageLoader::ProcessEventsFor(std::chrono::milliseconds(options_.delayMilliseconds));
-    }
-
-    std::string error;
-    PageCapture::Callbacks callbacks;
-    callbacks.setBusy = [](bool) {};
-    callbacks.showError = [&error](const std::string& text) { error = text; };
-    // The picture stays in page_ for the writer, whichever way the capture hands it on.
-    callbacks.showPicture = [](const Bitmap24&) {};
-    callbacks.saveTallPage = [](const Bitmap24&) {};
-    BandProgressView progress(
-        *browser_, [&](int band, int bandCount) { reporter_.Band(job.address, band, bandCount); });
-    PageCapture capture(progress, std::move(callbacks));
-    if (!capture.Run(page_)) {
-        reporter_.Failure(job.address, error.empty() ? "The page could not be captured." : error);
-        return false;
-    }
-    WritePicture(job);
-    return true;
-}
-
-void ShotSession::WritePicture(const ShotJob& job) {
-    const Bitmap24* picture = &page_;
-    Bitmap24 cropped;
-    if (options_.crop) {
-        CheckCropMemory(*options_.crop);
-        cropped = CropPicture(page_, *options_.crop);
-        picture = &cropped;
-    }
+// Runs on the writers' threads: reads only the picture, the job and the options.
+void WritePicture(const Bitmap24& picture, const ShotJob& job, const ShotOptions& options) {
     if (job.format == OutputFormat::Jpeg &&
-        (picture->Width() > kJpegLargestSide || picture->Height() > kJpegLargestSide)) {
-        throw Error("The picture is " + std::to_string(picture->Width()) + " x " +
-                    std::to_string(picture->Height()) +
+        (picture.Width() > kJpegLargestSide || picture.Height() > kJpegLargestSide)) {
+        throw Error("The picture is " + std::to_string(picture.Width()) + " x " +
+                    std::to_string(picture.Height()) +
                     " pixels, but a JPEG file holds at most 65500 x 65500: write it as PNG "
                     "or BMP, or choose a part with --crop.");
     }
-    if (StopRequested()) {
-        throw Error("Not written: the command was asked to stop.");
-    }
-    reporter_.Writing(job.output);
     switch (job.format) {
         case OutputFormat::Png:
-            WritePngFile(*picture, job.output, options_.pngLevel);
+            WritePngFile(picture, job.output, options.pngLevel);
             break;
         case OutputFormat::Jpeg:
-            WriteJpegFile(*picture, job.output, options_.jpegQuality);
+            WriteJpegFile(picture, job.output, options.jpegQuality);
             break;
         case OutputFormat::Bmp:
-            WriteBmpFile(*picture, job.output);
+            WriteBmpFile(picture, job.output);
             break;
+    }
+}
+
+}  // namespace
+
+// One browser view, off the screen, with what loads and captures pages in it.
+struct ShotSession::Slot {
+    enum class State { Idle, Loading, Settling };
+
+    explicit Slot(const ShotOptions& options) {
+        // A window no window manager places: it stays off the screen, out of the person's way.
+        window = new wxPopupWindow(nullptr, wxBORDER_NONE);
+        window->SetClientSize(options.viewWidth, options.viewHeight);
+        window->Move(std::max(kFarthestPosition, -options.viewWidth - 100),
+                     std::max(kFarthestPosition, -options.viewHeight - 100));
+        panel = new wxPanel(window, wxID_ANY, wxPoint(0, 0), window->GetClientSize());
+        view =
+            wxWebView::New(panel, wxID_ANY, "about:blank", wxPoint(0, 0), window->GetClientSize());
+        if (!view) {
+            window->Destroy();
+            throw Error("The browser engine could not be started.");
+        }
+        MakeUnattended(view);
+        HideScrollBars(view);
+        // Ahead of the loader, which must not see the loads it takes over as failures.
+        OpenLocalHtmlFilesAsHtml(static_cast<WebKitWebView*>(view->GetNativeBackend()));
+        loader = std::make_unique<PageLoader>(view);
+        browser = std::make_unique<WebKitBrowserView>(view, panel);
+        window->Show();
+    }
+    ~Slot() {
+        browser.reset();
+        loader.reset();
+        window->Destroy();
+    }
+    Slot(const Slot&) = delete;
+    Slot& operator=(const Slot&) = delete;
+
+    wxWindow* window = nullptr;
+    wxWindow* panel = nullptr;
+    wxWebView* view = nullptr;
+    std::unique_ptr<PageLoader> loader;
+    std::unique_ptr<WebKitBrowserView> browser;
+    State state = State::Idle;
+    std::size_t job = 0;
+    std::chrono::steady_clock::time_point readyAt;
+};
+
+ShotSession::ShotSession(const ShotOptions& options, ShotReporter& reporter, int skipped)
+    : options_(options), reporter_(reporter), skipped_(skipped) {
+    // Each view has a web process of its own, so N pages load and lay out side by side.
+    const std::size_t count = std::max<std::size_t>(
+        1, std::min(std::size_t(options_.parallelJobs), options_.jobs.size()));
+    for (std::size_t i = 0; i < count; ++i) {
+        slots_.push_back(std::make_unique<Slot>(options_));
+    }
+    for (const auto& slot : slots_) {
+        slot->loader->WaitForStartPage(kStartPageLimit);
+    }
+}
+
+ShotSession::~ShotSession() = default;
+
+int ShotSession::Run() {
+    started_ = std::chrono::steady_clock::now();
+    // Encoding is the costliest step; more writers than cores would only take turns.
+    const int writers =
+        std::clamp(int(std::thread::hardware_concurrency()), 1, std::max(1, options_.parallelJobs));
+    WriteQueue writes(
+        writers,
+        [this](const Bitmap24& picture, std::size_t job) {
+            WritePicture(picture, options_.jobs[job], options_);
+        },
+        [] { g_main_context_wakeup(nullptr); });
+    for (;;) {
+        if (StopRequested()) {
+            Stop(writes);
+            break;
+        }
+        bool progressed = false;
+        TakeWriteResults(writes);
+        progressed = StartJobs() || progressed;
+        progressed = AdvanceLoads() || progressed;
+        progressed = CaptureOne(writes) || progressed;
+        const bool allIdle = std::all_of(slots_.begin(), slots_.end(), [](const auto& slot) {
+            return slot->state == Slot::State::Idle;
+        });
+        if (allIdle && next_ >= options_.jobs.size() && writes.InFlight() == 0) {
+            break;
+        }
+        if (!progressed) {
+            // Until the next event: a load's news, a writer's result or the timer's tick.
+            PageLoader::ProcessEventsFor(std::chrono::milliseconds(1));
+        }
+    }
+    Done();
+    return failures_.empty() ? 0 : 1;
+}
+
+bool ShotSession::StartJobs() {
+    bool started = false;
+    for (const auto& slot : slots_) {
+        while (slot->state == Slot::State::Idle && next_ < options_.jobs.size()) {
+            const std::size_t job = next_++;
+            const ShotJob& shot = options_.jobs[job];
+            if (!shot.problem.empty()) {
+                Fail(job, shot.problem);
+                continue;
+            }
+            if (slots_.size() == 1) {
+                reporter_.Loading(shot.address);
+            }
+            slot->job = job;
+            slot->state = Slot::State::Loading;
+            slot->loader->Start(MakeUrl(shot.address, CurrentFolder()),
+                                std::chrono::seconds(options_.timeoutSeconds));
+            started = true;
+        }
+    }
+    return started;
+}
+
+bool ShotSession::AdvanceLoads() {
+    bool advanced = false;
+    for (const auto& slot : slots_) {
+        if (slot->state != Slot::State::Loading || StopRequested()) {
+            continue;
+        }
+        const auto loaded = slot->loader->Poll();
+        if (!loaded) {
+            continue;
+        }
+        advanced = true;
+        const ShotJob& job = options_.jobs[slot->job];
+        if (loaded->outcome == PageLoader::Outcome::Failed) {
+            Fail(slot->job, "Cannot load the page: " + loaded->reason);
+            slot->state = Slot::State::Idle;
+            continue;
+        }
+        if (loaded->outcome == PageLoader::Outcome::TimedOut) {
+            reporter_.Warning(job.address, "the page did not finish loading within " +
+                                               std::to_string(options_.timeoutSeconds) +
+                                               " seconds; capturing what has loaded");
+        }
+        slot->state = Slot::State::Settling;
+        slot->readyAt = std::chrono::steady_clock::now() +
+                        std::chrono::milliseconds(options_.delayMilliseconds);
+    }
+    return advanced;
+}
+
+bool ShotSession::CaptureOne(WriteQueue& writes) {
+    // Pictures waiting for a writer hold memory: the next capture waits until one is taken.
+    if (writes.InFlight() > std::size_t(options_.parallelJobs)) {
+        return false;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    Slot* chosen = nullptr;
+    for (const auto& slot : slots_) {
+        if (slot->state == Slot::State::Settling && slot->readyAt <= now &&
+            (!chosen || slot->job < chosen->job)) {
+            chosen = slot.get();
+        }
+    }
+    if (!chosen) {
+        return false;
+    }
+    // Captures run one at a time, from here and never from inside another one's wait: each
+    // waits for its engine by processing events, and a second capture started from there would
+    // run inside the first.
+    CaptureSlot(*chosen, writes);
+    chosen->state = Slot::State::Idle;
+    return true;
+}
+
+bool ShotSession::CaptureSlot(Slot& slot, WriteQueue& writes) {
+    const ShotJob& job = options_.jobs[slot.job];
+    const bool single = slots_.size() == 1;
+    for (int attempt = 0;; ++attempt) {
+        bool askedWhileWriting = false;
+        std::string error;
+        PageCapture::Callbacks callbacks;
+        callbacks.setBusy = [](bool) {};
+        callbacks.showError = [&error](const std::string& text) { error = text; };
+        // The picture stays in page for the writer, whichever way the capture hands it on.
+        callbacks.showPicture = [](const Bitmap24&) {};
+        callbacks.saveTallPage = [](const Bitmap24&) {};
+        callbacks.availableMemory = [&] {
+            askedWhileWriting = askedWhileWriting || writes.InFlight() > 0;
+            return AvailableMemory();
+        };
+        BandProgressView progress(*slot.browser, [&](int band, int bandCount) {
+            if (single) {
+                reporter_.Band(job.address, band, bandCount);
+            }
+        });
+        try {
+            PageCapture capture(progress, std::move(callbacks));
+            Bitmap24 page;
+            if (capture.Run(page)) {
+                if (options_.crop) {
+                    CheckCropMemory(*options_.crop);
+                    page = CropPicture(page, *options_.crop);
+                }
+                if (single) {
+                    reporter_.Writing(job.output);
+                }
+                writes.Add(slot.job, std::move(page));
+                return true;
+            }
+            if (error.empty()) {
+                error = "The page could not be captured.";
+            }
+        } catch (const std::bad_alloc&) {
+            error = "There is not enough memory for the picture.";
+        } catch (const std::exception& failure) {
+            error = failure.what();
+        }
+        if (attempt == 0 && askedWhileWriting && !StopRequested()) {
+            // The pictures still being written hold memory that this page may need: it is
+            // captured once more when they are gone, instead of failing now.
+            writes.WaitUntilDone();
+            continue;
+        }
+        Fail(slot.job, error);
+        return false;
+    }
+}
+
+void ShotSession::TakeWriteResults(WriteQueue& writes) {
+    for (const WriteQueue::Result& result : writes.TakeResults()) {
+        if (result.error.empty()) {
+            ++written_;
+            ReportProgress();
+        } else {
+            Fail(result.job, result.error);
+        }
+    }
+}
+
+void ShotSession::Stop(WriteQueue& writes) {
+    writes.Cancel(kNotWritten);
+    for (const auto& slot : slots_) {
+        if (slot->state != Slot::State::Idle) {
+            Fail(slot->job, kNotCaptured);
+            slot->state = Slot::State::Idle;
+        }
+    }
+    for (; next_ < options_.jobs.size(); ++next_) {
+        Fail(next_, kNotCaptured);
+    }
+    writes.WaitUntilDone();
+    TakeWriteResults(writes);
+}
+
+void ShotSession::Fail(std::size_t job, const std::string& reason) {
+    const std::string& address = options_.jobs[job].address;
+    reporter_.Failure(address, reason);
+    failures_.emplace_back(address, reason);
+    ReportProgress();
+}
+
+void ShotSession::ReportProgress() {
+    if (options_.jobs.size() < 2) {
+        return;
+    }
+    const double minutes =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count() / 60.0;
+    const int done = written_ + int(failures_.size());
+    reporter_.Progress(done, int(options_.jobs.size()), int(failures_.size()),
+                       minutes > 0 ? done / minutes : 0.0);
+}
+
+void ShotSession::Done() {
+    if (options_.jobs.size() + std::size_t(skipped_) > 1 || options_.listFile) {
+        reporter_.Summary(written_, failures_, skipped_);
     }
 }
 

@@ -1,24 +1,27 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "imaging/Bitmap24.h"
 #include "shot/ShotOptions.h"
 #include "shot/ShotReporter.h"
 
-class wxWebView;
-class wxWindow;
-
 namespace pagrovix {
 
-class PageLoader;
-class WebKitBrowserView;
+class WriteQueue;
 
-// The command's run: one browser view, off the screen, that loads each address in turn, captures
-// the whole page with the program's own capture and writes the file. Needs a running wx GUI.
+// The command's run: --jobs browser views, off the screen, load pages side by side; each page
+// that has loaded is captured with the program's own capture, one capture at a time, and its
+// picture goes to worker threads that encode and write the file while the views go on. Needs a
+// running wx GUI.
 class ShotSession {
 public:
-    ShotSession(const ShotOptions& options, ShotReporter& reporter);
+    // skipped: jobs left out before the run (--skip-existing), for the summary.
+    ShotSession(const ShotOptions& options, ShotReporter& reporter, int skipped = 0);
     ~ShotSession();
     ShotSession(const ShotSession&) = delete;
     ShotSession& operator=(const ShotSession&) = delete;
@@ -28,18 +31,26 @@ public:
     int Run();
 
 private:
-    bool CaptureJob(const ShotJob& job);
-    bool CapturePage(const ShotJob& job);
-    void WritePicture(const ShotJob& job);
+    struct Slot;
+
+    bool StartJobs();
+    bool AdvanceLoads();
+    bool CaptureOne(WriteQueue& writes);
+    bool CaptureSlot(Slot& slot, WriteQueue& writes);
+    void TakeWriteResults(WriteQueue& writes);
+    void Stop(WriteQueue& writes);
+    void Fail(std::size_t job, const std::string& reason);
+    void ReportProgress();
+    void Done();
 
     const ShotOptions& options_;
     ShotReporter& reporter_;
-    wxWindow* window_ = nullptr;
-    wxWindow* panel_ = nullptr;
-    wxWebView* view_ = nullptr;
-    std::unique_ptr<PageLoader> loader_;
-    std::unique_ptr<WebKitBrowserView> browser_;
-    Bitmap24 page_;
+    std::vector<std::unique_ptr<Slot>> slots_;
+    std::size_t next_ = 0;
+    int written_ = 0;
+    int skipped_ = 0;
+    std::vector<std::pair<std::string, std::string>> failures_;
+    std::chrono::steady_clock::time_point started_;
 };
 
 }  // namespace pagrovix

@@ -1,8 +1,10 @@
 // The command end to end: the built program runs on real pages, and its files are read back by
 // decoders of their own.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include <chrono>
 #include <csignal>
@@ -537,7 +539,10 @@ TEST_F(ShotCommand, BadUsageEndsWithStatusTwoAndAShortUsage) {
              {"--level", "x", page, folder_.File("a.png")},
              {"--crop", "10,10,5,20", page, folder_.File("a.png")},
              {"--frobnicate", page, folder_.File("a.png")},
-             {page, folder_.File("a.png"), page}}) {
+             {page, folder_.File("a.png"), page},
+             {"--jobs", "0", page, folder_.File("a.png")},
+             {"--shard", "3/2", page, folder_.File("a.png")},
+             {"--list", folder_.File("missing.txt")}}) {
         const CommandResult result = RunShot(arguments);
         EXPECT_EQ(result.status, 2) << testing::PrintToString(arguments);
         EXPECT_TRUE(Contains(result.err, "pagrovix-shot: ")) << result.err;
@@ -569,6 +574,175 @@ TEST_F(ShotCommand, UsesTheDisplayThatIsSet) {
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("a.png")), 1280, 800));
     ExpectNothingLeft(result);
+}
+
+// Many pages in one run: a list, files named after addresses, resumed runs and shards.
+class ShotList : public ShotCommand {
+protected:
+    std::string List(const std::string& name, const std::string& text) {
+        WriteText(folder_.File(name), text);
+        return folder_.File(name);
+    }
+    // The web processes of the run at the busiest moment, counted while it runs.
+    static std::function<void(int)> CountPageProcesses(int& most) {
+        return [&most](int pid) {
+            const std::string process = "/proc/" + std::to_string(pid);
+            const auto running = [&process] {
+                // An ended process stays a zombie until the test waits for it.
+                std::ifstream stat(process + "/stat");
+                std::string line;
+                std::getline(stat, line);
+                const auto end = line.rfind(')');
+                return end != std::string::npos && end + 2 < line.size() && line[end + 2] != 'Z';
+            };
+            const std::string children = process + "/task/" + std::to_string(pid) + "/children";
+            while (running()) {
+                int count = 0;
+                std::ifstream list(children);
+                for (int child = 0; list >> child;) {
+                    std::ifstream name("/proc/" + std::to_string(child) + "/comm");
+                    std::string comm;
+                    std::getline(name, comm);
+                    count += comm.rfind("WebKitWebProces", 0) == 0;
+                }
+                most = std::max(most, count);
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        };
+    }
+};
+
+TEST_F(ShotList, TenPagesThreeAtATimeWithTwoFailures) {
+    TestServer server(folder_.Path());
+    std::string text = "# ten pages, two of them fail\n";
+    for (int i = 0; i < 10; ++i) {
+        const std::string name = "p" + std::to_string(i);
+        if (i == 3) {
+            text += server.Url("missing.html") + " " + folder_.File("p3.png") + "\n\n";
+        } else if (i == 7) {
+            text += "\"" + Page("p 7.html", 800) + "\" " + folder_.File("p7.gif") + "\n";
+        } else {
+            text += server.Url(name + ".html") + " " + folder_.File(name + ".png") + "\n";
+            Page(name + ".html", 800 + 100 * i);
+        }
+    }
+    int pageProcesses = 0;
+    RunSettings settings;
+    settings.whileRunning = CountPageProcesses(pageProcesses);
+    const CommandResult result = RunShot({"--jobs", "3", "--list", List("l.txt", text)}, settings);
+    EXPECT_EQ(result.status, 1) << result.err;
+    for (int i = 0; i < 10; ++i) {
+        if (i != 3 && i != 7) {
+            EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("p" + std::to_string(i) + ".png")), 1280,
+                                  800 + 100 * i))
+                << i;
+        }
+    }
+    EXPECT_FALSE(Exists(folder_.File("p3.png")));
+    const std::string missing = server.Url("missing.html") +
+                                ": Cannot load the page: the server answered with HTTP status 404";
+    const std::string badLine =
+        folder_.File("l.txt") + " line 10: OUTPUT \"" + folder_.File("p7.gif") + "\" must end in";
+    for (const std::string& error : {missing, badLine}) {
+        EXPECT_TRUE(Contains(result.err, "pagrovix-shot: " + error)) << result.err;
+        EXPECT_TRUE(Contains(result.err, "pagrovix-shot: failed: " + error)) << result.err;
+    }
+    EXPECT_TRUE(Contains(result.err, "pagrovix-shot: 8 written, 2 failed, 0 skipped"))
+        << result.err;
+    // Each of the three views has a web process of its own.
+    EXPECT_GE(pageProcesses, 3);
+    ExpectNothingLeft(result);
+}
+
+TEST_F(ShotList, OutputFolderNamesFilesAfterAddressesAndResumes) {
+    TestServer server(folder_.Path());
+    Page("a.html", 800);
+    Page("b c.html", 900);
+    const std::string host = server.Url("").substr(7, server.Url("").size() - 8);
+    const std::string hostName =
+        host.substr(0, host.find(':')) + "_" + host.substr(host.find(':') + 1);
+    const std::string list =
+        List("l.txt", server.Url("a.html") + "\n" + server.Url("a.html") + "\n" +
+                          server.Url("a.html#x") + "\n" + "\"" + folder_.File("b c.html") + "\"\n");
+    const std::vector<std::string> names = {hostName + "_a.html.bmp", hostName + "_a.html-2.bmp",
+                                            hostName + "_a.html-3.bmp",
+                                            folder_.Path().substr(1) + "_b_c.html.bmp"};
+    std::vector<std::string> files;
+    for (std::string name : names) {
+        std::replace(name.begin(), name.end(), '/', '_');
+        files.push_back(folder_.File("out/" + name));
+    }
+    const std::vector<std::string> arguments = {
+        "--list", list, "--output-dir", folder_.File("out"), "--format", "bmp"};
+    const CommandResult first = RunShot(arguments);
+    EXPECT_EQ(first.status, 0) << first.err;
+    ExpectQuiet(first.err);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        EXPECT_TRUE(IsRowPage(ReadBmpFile(files[i]), 1280, i == 3 ? 900 : 800)) << files[i];
+    }
+
+    // An interrupted run: one file is missing, and the others stay as they are.
+    std::filesystem::remove(files[1]);
+    WriteText(files[2], "kept");
+    std::vector<std::string> resume = arguments;
+    resume.push_back("--skip-existing");
+    const CommandResult second = RunShot(resume);
+    EXPECT_EQ(second.status, 0) << second.err;
+    EXPECT_TRUE(Contains(second.err, "pagrovix-shot: 1 written, 0 failed, 3 skipped"))
+        << second.err;
+    EXPECT_TRUE(IsRowPage(ReadBmpFile(files[1]), 1280, 800));
+    EXPECT_EQ(ReadBytes(files[2]), (Bytes{'k', 'e', 'p', 't'}));
+    ExpectNothingLeft(second);
+}
+
+TEST_F(ShotList, TwoShardsAtOnceWriteEveryFileOnce) {
+    std::string text;
+    for (int i = 0; i < 6; ++i) {
+        text += Page("s" + std::to_string(i) + ".html", 800 + 50 * i) + "\n";
+    }
+    // The same page twice: both shards must agree on which copy is "-2".
+    text += folder_.File("s0.html") + "\n";
+    const std::string list = List("l.txt", text);
+    CommandResult results[2];
+    RunSettings terminal;
+    terminal.terminal = true;
+    std::thread shards[2];
+    for (int k = 0; k < 2; ++k) {
+        shards[k] = std::thread([&, k] {
+            results[k] = RunShot({"--list", list, "--output-dir", folder_.File("out"), "--shard",
+                                  std::to_string(k + 1) + "/2"},
+                                 terminal);
+        });
+    }
+    for (std::thread& shard : shards) {
+        shard.join();
+    }
+    // Seven files from four and three writes: none was written twice.
+    EXPECT_EQ(results[0].status, 0) << results[0].err;
+    EXPECT_EQ(results[1].status, 0) << results[1].err;
+    EXPECT_TRUE(Contains(results[0].err, "4 written, 0 failed, 0 skipped")) << results[0].err;
+    EXPECT_TRUE(Contains(results[1].err, "3 written, 0 failed, 0 skipped")) << results[1].err;
+    const std::string prefix = folder_.Path().substr(1);
+    std::vector<std::string> expected;
+    for (int i = 0; i < 6; ++i) {
+        expected.push_back(prefix + "_s" + std::to_string(i) + ".html.png");
+    }
+    expected.push_back(prefix + "_s0.html-2.png");
+    for (std::string& name : expected) {
+        std::replace(name.begin(), name.end(), '/', '_');
+    }
+    std::sort(expected.begin(), expected.end());
+    std::vector<std::string> written;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.File("out"))) {
+        written.push_back(entry.path().filename().string());
+    }
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(written, expected);
+    for (const std::string& name : written) {
+        const int page = name[name.find("_s") + 2] - '0';
+        EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("out/" + name)), 1280, 800 + 50 * page))
+            << name;
+    }
 }
 
 }  // namespace

@@ -159,5 +159,40 @@ TEST(ShotArguments, HelpNamesEveryOptionAndTheDefaults) {
     }
 }
 
+TEST(ShotArguments, ManyPageOptionsAndWhatTheyRefuse) {
+    const ShotOptions options =
+        Parse({"--list=-", "--output-dir", "out", "--format", "JPEG", "--skip-existing", "--jobs",
+               "4", "--shard", "2/3", "a.html", "b.html"});
+    EXPECT_EQ(options.listFile, "-");
+    EXPECT_EQ(options.outputDir, "out");
+    EXPECT_EQ(options.namedFormat, OutputFormat::Jpeg);
+    EXPECT_TRUE(options.skipExisting);
+    EXPECT_EQ(options.parallelJobs, 4);
+    ASSERT_TRUE(options.shard);
+    EXPECT_EQ(options.shard->index, 2);
+    EXPECT_EQ(options.shard->count, 3);
+    // With --output-dir every word is an address; the folder names the files later.
+    ASSERT_EQ(options.jobs.size(), 2u);
+    EXPECT_EQ(options.jobs[1].address, "b.html");
+    EXPECT_EQ(options.jobs[1].output, "");
+    // A list alone is enough.
+    EXPECT_TRUE(Parse({"--list", "pages.txt"}).jobs.empty());
+
+    for (const char* text : {"--list FILE", "--output-dir DIR", "--format F", "--skip-existing",
+                             "--jobs N", "--shard K/N"}) {
+        EXPECT_NE(ShotHelpText().find(text), std::string::npos) << text;
+    }
+    ExpectUsageError({"--output-dir", "out"}, "no ADDRESS given");
+    ExpectUsageError({"--list", "", "a", "a.png"}, "--list");
+    ExpectUsageError({"--format", "gif", "--list", "l"}, "--format wants png, jpg, jpeg or bmp");
+    ExpectUsageError({"--skip-existing=1", "--list", "l"}, "--skip-existing takes no value");
+    for (const char* bad : {"0", "65", "x"}) {
+        ExpectUsageError({"--jobs", bad, "--list", "l"}, "--jobs");
+    }
+    for (const char* bad : {"0/2", "3/2", "1", "1/0", "/2", "1/2/3", "-1/2", "a/b", "1/1000001"}) {
+        ExpectUsageError({"--shard", bad, "--list", "l"}, "--shard wants K/N");
+    }
+}
+
 }  // namespace
 }  // namespace pagrovix

@@ -61,5 +61,36 @@ TEST(ShotReporter, ProgressIsOneLineThatMessagesFirstClear) {
               "\r\033[K");
 }
 
+TEST(ShotReporter, ManyJobsLeadTheLineWithCountsAndEndWithASummary) {
+    Capture shown;
+    {
+        ShotReporter reporter(shown.Stream(), true);
+        reporter.Progress(3, 10, 1, 12.04);
+        reporter.Loading("a.html");
+        reporter.Summary(8, {{"b.html", "broken"}, {"list line 4", "bad"}}, 1);
+    }
+    EXPECT_EQ(shown.Text(),
+              "\r\033[K3/10 done, 1 failed, 12.0 pages/min"
+              "\r\033[K3/10 done, 1 failed, 12.0 pages/min | Loading a.html ..."
+              "\r\033[Kpagrovix-shot: 8 written, 2 failed, 1 skipped\n"
+              "pagrovix-shot: failed: b.html: broken\n"
+              "pagrovix-shot: failed: list line 4: bad\n");
+    // Without a terminal a run that went well stays silent; failures and skips are told.
+    for (const bool failed : {false, true}) {
+        Capture piped;
+        {
+            ShotReporter reporter(piped.Stream(), false);
+            reporter.Progress(1, 2, 0, 5);
+            reporter.Summary(2,
+                             failed ? std::vector<std::pair<std::string, std::string>>{{"x", "y"}}
+                                    : std::vector<std::pair<std::string, std::string>>{},
+                             0);
+        }
+        EXPECT_EQ(piped.Text(), failed ? "pagrovix-shot: 2 written, 1 failed, 0 skipped\n"
+                                         "pagrovix-shot: failed: x: y\n"
+                                       : "");
+    }
+}
+
 }  // namespace
 }  // namespace pagrovix

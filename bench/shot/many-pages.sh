@@ -1,0 +1,108 @@
+#!/bin/sh
+# Pages per minute and peak memory (all processes together) for one list of local documentation
+# pages that a Debian package ships (wx3.2-doc's HTML reference), captured with N pages at a
+# time: pagrovix-shot --jobs N, Chromium with N pages open in one browser (chromium-batch.js),
+# and wkhtmltoimage run as N processes at once. Prints a Markdown table and the load average.
+#
+# usage: sh bench/shot/many-pages.sh BUILD_DIR     (PAGES=n pages, default 24; JOBS="1 2 4")
+# Installs wx3.2-doc, chromium, wkhtmltopdf and time with apt when missing (as root), and
+# playwright-core with npm into BUILD_DIR/bench-shot; no browser is ever downloaded.
+set -u
+build=$(cd "${1:-build}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+count=${PAGES:-24}
+jobs_list=${JOBS:-"1 2 4"}
+shot="$build/shot/pagrovix-shot"
+work="$build/bench-shot/many"
+mkdir -p "$work"
+
+if [ ! -x "$shot" ]; then
+    echo "many-pages.sh: $shot is not built" >&2
+    exit 1
+fi
+docs=/usr/share/doc/wx3.2-doc/html
+missing=""
+[ -d "$docs" ] || missing="$missing wx3.2-doc"
+command -v chromium >/dev/null 2>&1 || missing="$missing chromium"
+command -v wkhtmltoimage >/dev/null 2>&1 || missing="$missing wkhtmltopdf"
+[ -x /usr/bin/time ] || missing="$missing time"
+if [ -n "$missing" ]; then
+    if [ "$(id -u)" -eq 0 ]; then
+        echo "Installing:$missing"
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing >"$work/apt.log" 2>&1 ||
+            echo "many-pages.sh: apt-get failed, see $work/apt.log" >&2
+    else
+        echo "many-pages.sh: missing Debian packages:$missing (install them as root)" >&2
+    fi
+fi
+playwright="$build/bench-shot/node/node_modules/playwright-core"
+if [ ! -d "$playwright" ] && command -v npm >/dev/null 2>&1; then
+    mkdir -p "$build/bench-shot/node"
+    (cd "$build/bench-shot/node" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm install --no-audit \
+        --no-fund --silent playwright-core >"$work/npm.log" 2>&1) ||
+        echo "many-pages.sh: npm install failed, see $work/npm.log" >&2
+fi
+
+# The list: the first class reference pages in name order, a mix of short and long ones.
+# "ADDRESS NAME" a line, NAME the same for every tool.
+list="$work/pages.txt"
+: >"$list"
+for page in $(ls "$docs"/classwx_*.html 2>/dev/null | grep -v -- '-members' | head -n "$count"); do
+    name=$(basename "$page" .html).png
+    echo "file://$page $name" >>"$list"
+done
+pages=$(wc -l <"$list")
+if [ "$pages" -lt "$count" ]; then
+    echo "many-pages.sh: only $pages pages found in $docs" >&2
+    exit 1
+fi
+
+# The same list with full output paths, for pagrovix-shot.
+shot_list() {
+    while read -r url name; do
+        echo "$url $1/$name"
+    done <"$list"
+}
+
+run() {  # tool N folder -> "seconds largestMB allMB status"
+    case $1 in
+    pagrovix-shot)
+        shot_list "$3" >"$work/shot-list.txt"
+        python3 "$here/measure.py" "$work/last.log" env -u DISPLAY "$shot" --quiet --jobs "$2" \
+            --list "$work/shot-list.txt" ;;
+    chromium)
+        [ -d "$playwright" ] && command -v chromium >/dev/null 2>&1 || return
+        python3 "$here/measure.py" "$work/last.log" node "$here/chromium-batch.js" "$playwright" \
+            "$2" "$list" "$3" ;;
+    wkhtmltoimage)
+        command -v wkhtmltoimage >/dev/null 2>&1 || return
+        python3 "$here/measure.py" "$work/last.log" sh -c "sed 's|\\(.*\\) \\(.*\\)|\\1 $3/\\2|' \
+            '$list' | xargs -P $2 -n 2 env QT_QPA_PLATFORM=offscreen wkhtmltoimage --quiet \
+            --width 1280 --disable-smart-width --format png" ;;
+    esac
+}
+
+echo
+echo "$pages pages of $docs (wx3.2-doc), 1280 pixels wide; load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo
+echo "| N at once | tool | seconds | pages per minute | all processes MB | files written |"
+echo "|---:|---|---:|---:|---:|---:|"
+for n in $jobs_list; do
+    for tool in pagrovix-shot chromium wkhtmltoimage; do
+        out="$work/out-$tool-$n"
+        rm -rf "$out"
+        mkdir -p "$out"
+        result=$(run "$tool" "$n" "$out")
+        if [ -z "$result" ]; then
+            echo "| $n | $tool | not available | | | |"
+            continue
+        fi
+        set -- $result
+        written=$(find "$out" -name '*.png' -size +0 | wc -l)
+        rate=$(awk -v s="$1" -v p="$written" 'BEGIN { printf "%.1f", 60 * p / s }')
+        echo "| $n | $tool | $1 | $rate | $3 | $written of $pages |"
+        rm -rf "$out"
+    done
+done
+echo
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -1,0 +1,204 @@
+#include "shot/JobList.h"
+
+#include <filesystem>
+#include <set>
+
+#include "imaging/Error.h"
+#include "ui/AddressRules.h"
+
+namespace pagrovix {
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+constexpr std::size_t kLongestName = 200;
+
+}  // namespace
+
+std::vector<std::string> SplitListLine(std::string_view line) {
+    std::vector<std::string> fields;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        if (IsBlank(line[i])) {
+            ++i;
+            continue;
+        }
+        std::string field;
+        if (line[i] != '"') {
+            while (i < line.size() && !IsBlank(line[i])) {
+                field += line[i++];
+            }
+            fields.push_back(std::move(field));
+            continue;
+        }
+        ++i;
+        bool closed = false;
+        while (i < line.size()) {
+            const char c = line[i++];
+            if (c == '"') {
+                closed = true;
+                break;
+            }
+            if (c == '\\' && i < line.size() && (line[i] == '"' || line[i] == '\\')) {
+                field += line[i++];
+            } else {
+                field += c;
+            }
+        }
+        if (!closed) {
+            throw Error("a quote is not closed");
+        }
+        if (i < line.size() && !IsBlank(line[i])) {
+            throw Error("a closing quote must be followed by a blank");
+        }
+        fields.push_back(std::move(field));
+    }
+    return fields;
+}
+
+std::vector<ShotJob> ReadJobList(std::string_view text, const std::string& listName,
+                                 bool namedOutputs) {
+    std::vector<ShotJob> jobs;
+    int number = 0;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        ++number;
+        const std::size_t first = line.find_first_not_of(" \t\r\v\f");
+        if (first == std::string_view::npos || line[first] == '#') {
+            continue;
+        }
+        ShotJob job;
+        try {
+            std::vector<std::string> fields = SplitListLine(line);
+            if (fields.size() > 2) {
+                throw Error(
+                    "more than ADDRESS and OUTPUT; put an address or a file name that "
+                    "holds blanks in double quotes");
+            }
+            if (fields.size() == 1 && !namedOutputs) {
+                throw Error("no OUTPUT for \"" + fields[0] + "\" (or give --output-dir)");
+            }
+            job.address = TrimAddress(fields[0]);
+            if (job.address.empty()) {
+                throw Error("the ADDRESS is empty");
+            }
+            if (fields.size() == 2) {
+                job.output = fields[1];
+                const auto format = FormatForPath(job.output);
+                if (!format) {
+                    throw Error("OUTPUT \"" + job.output +
+                                "\" must end in .png, .jpg, .jpeg or .bmp (any letter case)");
+                }
+                job.format = *format;
+            }
+        } catch (const Error& error) {
+            job = {};
+            job.address = listName + " line " + std::to_string(number);
+            job.problem = error.what();
+        }
+        jobs.push_back(std::move(job));
+    }
+    return jobs;
+}
+
+std::string NameForAddress(std::string_view address) {
+    std::string_view rest = address;
+    if (HasScheme(rest)) {
+        rest.remove_prefix(rest.find(':') + 1);
+    }
+    rest = rest.substr(0, rest.find('#'));
+    while (!rest.empty() && rest.front() == '/') {
+        rest.remove_prefix(1);
+    }
+    // user:password@ before the host never names the page and must not land in a file name.
+    const std::size_t hostEnd = rest.find_first_of("/?");
+    const std::size_t at = rest.substr(0, hostEnd).rfind('@');
+    if (at != std::string_view::npos) {
+        rest.remove_prefix(at + 1);
+    }
+    std::string name;
+    for (const char c : rest) {
+        const bool kept = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                          (c >= '0' && c <= '9') || c == '.' || c == '-';
+        if (kept) {
+            name += c;
+        } else if (name.empty() || name.back() != '_') {
+            name += '_';
+        }
+    }
+    // No hidden files, no "..", nothing that a shell or a listing shows oddly.
+    const auto trimmed = [](char c) { return c == '_' || c == '.'; };
+    while (!name.empty() && trimmed(name.back())) {
+        name.pop_back();
+    }
+    std::size_t start = 0;
+    while (start < name.size() && trimmed(name[start])) {
+        ++start;
+    }
+    name.erase(0, start);
+    if (name.size() > kLongestName) {
+        name.resize(kLongestName);
+        while (!name.empty() && trimmed(name.back())) {
+            name.pop_back();
+        }
+    }
+    return name.empty() ? "page" : name;
+}
+
+void NameOutputs(std::vector<ShotJob>& jobs, const std::string& folder, OutputFormat format) {
+    const std::string extension = FormatExtension(format);
+    std::set<std::string> taken;
+    for (ShotJob& job : jobs) {
+        if (!job.problem.empty() || !job.output.empty()) {
+            continue;
+        }
+        const std::string base = NameForAddress(job.address);
+        std::string name = base + extension;
+        for (int number = 2; !taken.insert(name).second; ++number) {
+            name = base + "-" + std::to_string(number) + extension;
+        }
+        job.output = (std::filesystem::path(folder) / name).string();
+        job.format = format;
+    }
+}
+
+std::vector<ShotJob> KeepShard(std::vector<ShotJob> jobs, const Shard& shard) {
+    std::vector<ShotJob> kept;
+    for (std::size_t i = std::size_t(shard.index - 1); i < jobs.size();
+         i += std::size_t(shard.count)) {
+        kept.push_back(std::move(jobs[i]));
+    }
+    return kept;
+}
+
+int DropExisting(std::vector<ShotJob>& jobs) {
+    const auto before = jobs.size();
+    std::erase_if(jobs, [](const ShotJob& job) {
+        std::error_code error;
+        return job.problem.empty() && std::filesystem::exists(job.output, error);
+    });
+    return int(before - jobs.size());
+}
+
+std::vector<ShotJob> PlanJobs(const ShotOptions& options, std::string_view listText) {
+    std::vector<ShotJob> jobs = options.jobs;
+    if (options.listFile) {
+        const std::string name = *options.listFile == "-" ? "standard input" : *options.listFile;
+        std::vector<ShotJob> listed = ReadJobList(listText, name, options.outputDir.has_value());
+        jobs.insert(jobs.end(), std::make_move_iterator(listed.begin()),
+                    std::make_move_iterator(listed.end()));
+    }
+    if (options.outputDir) {
+        NameOutputs(jobs, *options.outputDir, options.namedFormat);
+    }
+    if (options.shard) {
+        jobs = KeepShard(std::move(jobs), *options.shard);
+    }
+    return jobs;
+}
+
+}  // namespace pagrovix

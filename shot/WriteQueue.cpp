@@ -1,0 +1,95 @@
+#include "shot/WriteQueue.h"
+
+#include <new>
+
+namespace pagrovix {
+
+WriteQueue::WriteQueue(int threads, Writer writer, std::function<void()> wakeUp)
+    : writer_(std::move(writer)), wakeUp_(std::move(wakeUp)) {
+    for (int i = 0; i < threads; ++i) {
+        threads_.emplace_back([this] { Work(); });
+    }
+}
+
+WriteQueue::~WriteQueue() {
+    Cancel("Not written: the command ended first.");
+    {
+        std::lock_guard lock(mutex_);
+        ending_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& thread : threads_) {
+        thread.join();
+    }
+}
+
+void WriteQueue::Add(std::size_t job, Bitmap24 picture) {
+    {
+        std::lock_guard lock(mutex_);
+        waiting_.push_back({job, std::move(picture)});
+        ++inFlight_;
+    }
+    changed_.notify_all();
+}
+
+std::vector<WriteQueue::Result> WriteQueue::TakeResults() {
+    std::lock_guard lock(mutex_);
+    std::vector<Result> taken = std::move(results_);
+    results_.clear();
+    inFlight_ -= taken.size();
+    return taken;
+}
+
+std::size_t WriteQueue::InFlight() const {
+    std::lock_guard lock(mutex_);
+    return inFlight_;
+}
+
+void WriteQueue::Cancel(const std::string& reason) {
+    {
+        std::lock_guard lock(mutex_);
+        for (const Task& task : waiting_) {
+            results_.push_back({task.job, reason});
+        }
+        waiting_.clear();
+    }
+    changed_.notify_all();
+}
+
+void WriteQueue::WaitUntilDone() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return waiting_.empty() && running_ == 0; });
+}
+
+void WriteQueue::Work() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return ending_ || !waiting_.empty(); });
+        if (waiting_.empty()) {
+            return;
+        }
+        Task task = std::move(waiting_.front());
+        waiting_.pop_front();
+        ++running_;
+        lock.unlock();
+        Result result{task.job, {}};
+        try {
+            writer_(task.picture, task.job);
+        } catch (const std::bad_alloc&) {
+            result.error = "There is not enough memory to write the picture.";
+        } catch (const std::exception& error) {
+            result.error = error.what();
+        }
+        // The picture's memory goes back before anyone hears that it is free.
+        task.picture = Bitmap24();
+        lock.lock();
+        --running_;
+        results_.push_back(std::move(result));
+        changed_.notify_all();
+        if (wakeUp_) {
+            wakeUp_();
+        }
+    }
+}
+
+}  // namespace pagrovix

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "imaging/Bitmap24.h"
+
+namespace pagrovix {
+
+// Pictures on their way to their files. Encoding a whole page takes longer than capturing it, so
+// worker threads encode and write while the browser views capture the next pages. The queue owns
+// each picture until it is written; nothing here touches the GUI.
+class WriteQueue {
+public:
+    // Writes one picture for job; throws on failure. Called on the worker threads, several at a
+    // time, so it must only read what it shares.
+    using Writer = std::function<void(const Bitmap24& picture, std::size_t job)>;
+    struct Result {
+        std::size_t job = 0;
+        std::string error;  // empty when the file was written
+    };
+
+    // wakeUp is called on a worker when a result is ready, to wake the thread that takes them.
+    WriteQueue(int threads, Writer writer, std::function<void()> wakeUp = {});
+    // Ends the writes not yet started (as Cancel does) and waits for those under way.
+    ~WriteQueue();
+    WriteQueue(const WriteQueue&) = delete;
+    WriteQueue& operator=(const WriteQueue&) = delete;
+
+    void Add(std::size_t job, Bitmap24 picture);
+    // The results that came in since the last call, in the order they came.
+    std::vector<Result> TakeResults();
+    // Pictures added whose results have not been taken yet.
+    std::size_t InFlight() const;
+    // The writes not started yet end with reason as their error instead.
+    void Cancel(const std::string& reason);
+    // Blocks until every picture added has its result.
+    void WaitUntilDone();
+
+private:
+    struct Task {
+        std::size_t job;
+        Bitmap24 picture;
+    };
+    void Work();
+
+    Writer writer_;
+    std::function<void()> wakeUp_;
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Task> waiting_;
+    std::vector<Result> results_;
+    std::size_t inFlight_ = 0;
+    std::size_t running_ = 0;
+    bool ending_ = false;
+    std::vector<std::thread> threads_;
+};
+
+}  // namespace pagrovix
