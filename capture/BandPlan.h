@@ -8,6 +8,8 @@ namespace pagrovix {
 inline constexpr int MaxBandHeight = 32763;
 // The engine cannot paint a picture wider or taller than this (cairo's limit).
 inline constexpr int MaxViewSide = 32767;
+// The most device pixels per CSS pixel a capture takes: 4 keeps every size within an int.
+inline constexpr int MaxDeviceScale = 4;
 
 // One band of the page: the rows [y, y + rows) of the capture, painted with the view scrolled so
 // that row y is its top row.
@@ -30,7 +32,9 @@ struct BandPlan {
     std::vector<Band> bands;
 };
 
-// Throws Error when the page has no width or no height: there is nothing to capture.
-BandPlan PlanBands(int width, int height);
+// Throws Error when the page has no width or no height: there is nothing to capture. A view that
+// paints several device pixels per CSS pixel takes bands of at most tallestBand CSS rows, so that
+// its painting stays within MaxViewSide.
+BandPlan PlanBands(int width, int height, int tallestBand = MaxBandHeight);
 
 }  // namespace pagrovix

@@ -25,6 +25,10 @@ public:
     virtual ViewSize MeasureDocument() = 0;
     // Width of the view's vertical scroll bar; 0 when the bars are drawn over the page.
     virtual int ScrollBarWidth() = 0;
+    // Device pixels the view paints per CSS pixel, in each direction: 1, or more on a
+    // high-density screen. Sizes and scroll positions stay in CSS pixels; paintings are this
+    // many times as wide and tall.
+    virtual int DeviceScale() { return 1; }
     // Gives the view this outer size and waits until the page has taken it; returns the size of
     // the document area the page then shows (the view less its scroll bars).
     virtual ViewSize Resize(int width, int height) = 0;
@@ -32,12 +36,12 @@ public:
     virtual void ScrollTo(int y) = 0;
     // Gives content that loads when it comes into view a short, bounded moment to arrive.
     virtual void WaitForContent() = 0;
-    // Paints the top-left width x rows of the document view as it shows now into target, which
-    // takes that size.
+    // Paints the top-left width x rows device pixels of the document view as it shows now into
+    // target, which takes that size.
     virtual void PaintBand(Bitmap24& target, int width, int rows) = 0;
-    // Paints the top-left page.Width() x rows of the document view into rows [y, y + rows) of
-    // page. By default through band: PaintBand, then a copy into place. An engine that can write
-    // the page's rows itself saves the band's memory and the copy.
+    // Paints the top-left page.Width() x rows device pixels of the document view into rows
+    // [y, y + rows) of page. By default through band: PaintBand, then a copy into place. An engine
+    // that can write the page's rows itself saves the band's memory and the copy.
     virtual void PaintBandInto(Bitmap24& page, int y, int rows, Bitmap24& band);
     // Back to normal: the size of its panel, scrolled to the top, shown. Never throws.
     virtual void Restore() noexcept = 0;

@@ -111,18 +111,26 @@ void PageCapture::CaptureBands(Bitmap24& page, Bitmap24& band) {
     view_.Stop();
     view_.Hide();
     const ViewSize document = view_.MeasureDocument();
-    const BandPlan plan = PlanBands(document.width, document.height);
+    // The layout is in CSS pixels, the picture in the device pixels the view paints.
+    const int scale = std::max(1, view_.DeviceScale());
+    if (scale > MaxDeviceScale) {
+        throw Error("The browser paints " + std::to_string(scale) +
+                    " device pixels per CSS pixel; a capture takes at most " +
+                    std::to_string(MaxDeviceScale) + ".");
+    }
+    scale_ = scale;
+    const BandPlan plan = PlanBands(document.width, document.height, MaxBandHeight / scale);
     const int scrollBarWidth = std::max(0, view_.ScrollBarWidth());
-    CheckPageWidth(plan.width, scrollBarWidth);
+    CheckPageWidth(plan.width * scale, scrollBarWidth * scale);
     // What page and band hold now is given back before they grow.
-    CheckCaptureMemory(
-        plan.width, plan.height,
-        CaptureBytes(plan.width, plan.height, plan.bandHeight, plan.width + scrollBarWidth),
-        callbacks_.availableMemory() + page.ByteCount() + band.ByteCount());
+    CheckCaptureMemory(plan.width * scale, plan.height * scale,
+                       CaptureBytes(plan.width * scale, plan.height * scale,
+                                    plan.bandHeight * scale, (plan.width + scrollBarWidth) * scale),
+                       callbacks_.availableMemory() + page.ByteCount() + band.ByteCount());
 
     SizeViewFor(plan.width, plan.bandHeight, scrollBarWidth);
     int viewRows = plan.bandHeight;
-    page.SetSize(plan.width, plan.height);
+    page.SetSize(plan.width * scale, plan.height * scale);
     for (const Band& next : plan.bands) {
         if (next.rows != viewRows) {
             SizeViewFor(plan.width, next.rows, scrollBarWidth);
@@ -130,7 +138,7 @@ void PageCapture::CaptureBands(Bitmap24& page, Bitmap24& band) {
         }
         view_.ScrollTo(next.y);
         view_.WaitForContent();
-        view_.PaintBandInto(page, next.y, next.rows, band);
+        view_.PaintBandInto(page, next.y * scale, next.rows * scale, band);
     }
 }
 
@@ -145,7 +153,7 @@ void PageCapture::SizeViewFor(int width, int rows, int scrollBarWidth) {
     }
     wanted.width += std::max(0, width - shown.width);
     wanted.height += std::max(0, rows - shown.height);
-    CheckPageWidth(width, wanted.width - width);
+    CheckPageWidth(width * scale_, (wanted.width - width) * scale_);
     if (wanted.height > MaxViewSide) {
         throw Error("The browser cannot show a band of " + std::to_string(rows) +
                     " rows of the page.");

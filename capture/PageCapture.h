@@ -53,6 +53,7 @@ private:
 
     BrowserView& view_;
     Callbacks callbacks_;
+    int scale_ = 1;  // device pixels per CSS pixel of the capture that runs
     bool running_ = false;
     std::vector<std::function<void()>> whenFinished_;
 };

@@ -148,6 +148,10 @@ int WebKitBrowserView::ScrollBarWidth() {
     return std::max(0, int(std::lround(size[0] - size[2])));
 }
 
+int WebKitBrowserView::DeviceScale() {
+    return std::max(1, gtk_widget_get_scale_factor(GTK_WIDGET(EngineOf(view_))));
+}
+
 void WebKitBrowserView::WaitForAllocation(int width, int height, std::chrono::milliseconds limit) {
     GtkWidget* widget = GTK_WIDGET(EngineOf(view_));
     const bool sized = WaitForEngine(

@@ -38,6 +38,7 @@ public:
     void Hide() override;
     ViewSize MeasureDocument() override;
     int ScrollBarWidth() override;
+    int DeviceScale() override;
     ViewSize Resize(int width, int height) override;
     void ScrollTo(int y) override;
     void WaitForContent() override;

@@ -11,7 +11,10 @@ ViewSize BandProgressView::MeasureDocument() {
     band_ = 0;
     // The capture cuts the page the same way; a size it refuses paints no band at all.
     try {
-        bandCount_ = int(PlanBands(document.width, document.height).bands.size());
+        bandCount_ =
+            int(PlanBands(document.width, document.height,
+                          MaxBandHeight / std::clamp(view_.DeviceScale(), 1, MaxDeviceScale))
+                    .bands.size());
     } catch (...) {
         bandCount_ = 0;
     }

@@ -19,6 +19,7 @@ public:
     void Hide() override { view_.Hide(); }
     ViewSize MeasureDocument() override;
     int ScrollBarWidth() override { return view_.ScrollBarWidth(); }
+    int DeviceScale() override { return view_.DeviceScale(); }
     ViewSize Resize(int width, int height) override { return view_.Resize(width, height); }
     void ScrollTo(int y) override { view_.ScrollTo(y); }
     void WaitForContent() override { view_.WaitForContent(); }

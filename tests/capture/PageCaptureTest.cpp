@@ -32,6 +32,7 @@ public:
     ViewSize document;
     int scrollBar = 0;
     int hiddenScrollBar = 0;  // a bar the first measure does not see
+    int scale = 1;            // device pixels per CSS pixel
     ViewSize view;
     int scrollY = 0;
     bool hidden = false;
@@ -61,6 +62,7 @@ public:
         Step("scrollbar");
         return scrollBar;
     }
+    int DeviceScale() override { return scale; }
     ViewSize Resize(int width, int height) override {
         Step("resize " + std::to_string(width) + "x" + std::to_string(height));
         view = {width, height};
@@ -77,10 +79,10 @@ public:
     void PaintBand(Bitmap24& target, int width, int rows) override {
         Step("paint " + std::to_string(width) + "x" + std::to_string(rows));
         EXPECT_TRUE(hidden);
-        EXPECT_LE(rows, view.height);
+        EXPECT_LE(rows, view.height * scale);
         target.SetSize(width, rows);
         for (int r = 0; r < rows; ++r) {
-            const int y = scrollY + r;
+            const int y = scrollY + r / scale;
             for (int x = 0; x < width; ++x) {
                 std::uint8_t* pixel = target.Row(r).data() + 3 * x;
                 pixel[0] = RowMark(y, 0);
@@ -250,6 +252,31 @@ TEST(PageCaptureSteps, ViewGrowsByTheShortfallOfABarTheFirstMeasureMissed) {
     EXPECT_TRUE(capture.Run(page, band));
     EXPECT_THAT(view.log, testing::IsSupersetOf({"resize 500x800", "resize 512x800"}));
     EXPECT_THAT(outcome.events, ElementsAre("busy", "idle", "busy", "picture", "idle"));
+}
+
+TEST(PageCaptureSteps, AViewThatPaintsTwoDevicePixelsPerCssPixelGivesATwiceAsLargePicture) {
+    FakeView view(3, 20000);
+    view.scale = 2;
+    view.direct = true;
+    Outcome outcome;
+    PageCapture capture(view, outcome.Callbacks(view));
+    Bitmap24 page, band;
+    EXPECT_TRUE(capture.Run(page, band));
+    // Sizes and scrolling stay in CSS pixels; each painting stays within the engine's limit.
+    EXPECT_THAT(view.log,
+                ElementsAre("busy", "stop", "hide", "measure", "scrollbar", "resize 3x16381",
+                            "scroll 0", "content", "paint 6x32762", "resize 3x3619", "scroll 16381",
+                            "content", "paint 6x7238", "restore", "idle", "busy", "idle"));
+    ASSERT_EQ(page.Width(), 6);
+    ASSERT_EQ(page.Height(), 40000);
+    for (int y = 0; y < page.Height(); ++y) {
+        ASSERT_EQ(page.Row(y)[0], RowMark(y / 2, 0)) << "row " << y;
+        ASSERT_EQ(page.Row(y)[1], RowMark(y / 2, 1)) << "row " << y;
+    }
+
+    view.scale = 5;
+    EXPECT_FALSE(capture.Run(page, band));
+    EXPECT_THAT(outcome.errors, ElementsAre(HasSubstr("at most 4")));
 }
 
 TEST(PageCaptureFailures, AnEngineErrorIsShownWithTheViewHiddenThenTheViewIsRestored) {
