@@ -1,8 +1,10 @@
 #include "shot/ShotOptions.h"
 
 #include <charconv>
+#include <cstdint>
 #include <limits>
 #include <string_view>
+#include <utility>
 
 namespace pagrovix {
 namespace {
@@ -59,6 +61,36 @@ CropRect ParseCrop(const std::string& text) {
         throw UsageError("--crop \"" + text + "\" is too large");
     }
     return rect;
+}
+
+// A selector, style sheet, script or expression: some text that is not only blanks.
+std::string ParseText(const std::string& option, const std::string& value) {
+    if (value.find_first_not_of(" \t\n\r\f\v") == std::string::npos) {
+        throw UsageError(option + " needs a text that is not empty");
+    }
+    return value;
+}
+
+void SetOnce(std::string& field, const std::string& option, const std::string& value) {
+    if (!field.empty()) {
+        throw UsageError(option + " is given twice");
+    }
+    field = ParseText(option, value);
+}
+
+// The view is painted S times as wide and tall, and the engine paints at most MaxViewSide.
+void CheckScaledView(const ShotOptions& options) {
+    constexpr int kLargestPainting = 32767;
+    for (const auto& [option, size] :
+         {std::pair{"--width", options.viewWidth}, std::pair{"--height", options.viewHeight}}) {
+        if (std::int64_t(size) * options.scale > kLargestPainting) {
+            throw UsageError(std::string(option) + " " + std::to_string(size) + " at --scale " +
+                             std::to_string(options.scale) + " would paint " +
+                             std::to_string(std::int64_t(size) * options.scale) +
+                             " pixels; the browser paints at most " +
+                             std::to_string(kLargestPainting));
+        }
+    }
 }
 
 std::string Trimmed(const std::string& text) {
@@ -119,7 +151,9 @@ ShotArguments ParseShotArguments(const std::vector<std::string>& arguments) {
         }
         const bool takesValue = name == "--width" || name == "--height" || name == "--timeout" ||
                                 name == "--delay" || name == "--quality" || name == "--level" ||
-                                name == "--crop";
+                                name == "--crop" || name == "--scale" || name == "--hide" ||
+                                name == "--style" || name == "--script" || name == "--wait-for" ||
+                                name == "--selector";
         if (!takesValue) {
             throw UsageError("unknown option \"" + argument + "\"");
         }
@@ -143,10 +177,23 @@ ShotArguments ParseShotArguments(const std::vector<std::string>& arguments) {
             options.jpegQuality = ParseBounded(name, value, 0, 100);
         } else if (name == "--level") {
             options.pngLevel = ParseBounded(name, value, 0, 9);
+        } else if (name == "--scale") {
+            options.scale = ParseBounded(name, value, 1, 4);
+        } else if (name == "--hide") {
+            options.readiness.hide.push_back(ParseText(name, value));
+        } else if (name == "--style") {
+            options.readiness.styles.push_back(ParseText(name, value));
+        } else if (name == "--script") {
+            options.readiness.scripts.push_back(ParseText(name, value));
+        } else if (name == "--wait-for") {
+            SetOnce(options.readiness.waitFor, name, value);
+        } else if (name == "--selector") {
+            SetOnce(options.readiness.selector, name, value);
         } else {
             options.crop = ParseCrop(value);
         }
     }
+    CheckScaledView(options);
 
     if (positional.empty()) {
         throw UsageError("no ADDRESS and OUTPUT given");
@@ -190,8 +237,26 @@ std::string ShotHelpText() {
            "  --delay MS         extra wait after loading, for pages that draw late (0)\n"
            "  --quality Q        JPEG quality, 0 to 100 (80)\n"
            "  --level L          PNG compression level, 0 to 9 (6)\n"
-           "  --crop X0,Y0,X1,Y1 write only this rectangle (X1, Y1 exclusive); a part\n"
-           "                     outside the page is white\n"
+           "  --crop X0,Y0,X1,Y1 write only this rectangle (X1, Y1 exclusive), in CSS\n"
+           "                     pixels; a part outside the page is white. With --selector\n"
+           "                     it is counted from the element's top-left corner\n"
+           "  --scale S          device pixels per CSS pixel, 1 to 4 (1): the page lays out\n"
+           "                     at --width and is painted S times as wide and tall, sharp,\n"
+           "                     as on a high-density screen\n"
+           "\n"
+           "Making the page ready: --hide and --style hold from the start of the load;\n"
+           "after it come --script, --wait-for and --delay, in this order.\n"
+           "  --hide SELECTOR    hide the elements that match, keeping their place; may be\n"
+           "                     repeated\n"
+           "  --style CSS        add a style sheet to the page; may be repeated\n"
+           "  --script JS        run a script in the page; it may use await; may be\n"
+           "                     repeated. An error fails that page\n"
+           "  --wait-for EXPR    wait until the script expression is true, at most\n"
+           "                     --timeout seconds; else that page fails\n"
+           "  --selector SELECTOR\n"
+           "                     capture only the box of the first element that matches\n"
+           "\n"
+           "Other options:\n"
            "  --quiet            no progress\n"
            "  --help             this text\n"
            "  --version          the version\n"

@@ -23,6 +23,12 @@ void ShotReporter::Failure(const std::string& address, const std::string& text) 
     Line("pagrovix-shot: " + address + ": " + text);
 }
 
+void ShotReporter::BadCommandLine(const std::string& text, const std::string& usage) {
+    Line("pagrovix-shot: " + text);
+    std::fputs(usage.c_str(), stream_);
+    std::fflush(stream_);
+}
+
 void ShotReporter::Status(const std::string& text) {
     if (!showProgress_) {
         return;

@@ -21,6 +21,8 @@ public:
     void Writing(const std::string& output);
     void Warning(const std::string& address, const std::string& text);
     void Failure(const std::string& address, const std::string& text);
+    // A wrong command line found only once the browser runs, with the short usage.
+    void BadCommandLine(const std::string& text, const std::string& usage);
 
 private:
     void Status(const std::string& text);

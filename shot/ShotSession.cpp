@@ -16,6 +16,7 @@
 #include "shot/BandProgressView.h"
 #include "shot/CropRect.h"
 #include "shot/PageLoader.h"
+#include "shot/PageReadying.h"
 #include "shot/StopRequest.h"
 #include "shot/UnattendedPage.h"
 #include "ui/AddressRules.h"
@@ -57,8 +58,10 @@ ShotSession::ShotSession(const ShotOptions& options, ShotReporter& reporter)
     // A window no window manager places: it stays off the screen, out of the person's way.
     window_ = new wxPopupWindow(nullptr, wxBORDER_NONE);
     window_->SetClientSize(options_.viewWidth, options_.viewHeight);
-    window_->Move(std::max(kFarthestPosition, -options_.viewWidth - 100),
-                  std::max(kFarthestPosition, -options_.viewHeight - 100));
+    // Positions count in CSS pixels, X's limit in device pixels.
+    const int farthest = kFarthestPosition / options_.scale;
+    window_->Move(std::max(farthest, -options_.viewWidth - 100),
+                  std::max(farthest, -options_.viewHeight - 100));
     panel_ = new wxPanel(window_, wxID_ANY, wxPoint(0, 0), window_->GetClientSize());
     view_ =
         wxWebView::New(panel_, wxID_ANY, "about:blank", wxPoint(0, 0), window_->GetClientSize());
@@ -71,9 +74,18 @@ ShotSession::ShotSession(const ShotOptions& options, ShotReporter& reporter)
     browser_ = std::make_unique<WebKitBrowserView>(view_, panel_);
     window_->Show();
     loader_->WaitForStartPage(kStartPageLimit);
+    try {
+        readying_ = std::make_unique<PageReadying>(view_, options_);
+    } catch (...) {
+        browser_.reset();
+        loader_.reset();
+        window_->Destroy();
+        throw;
+    }
 }
 
 ShotSession::~ShotSession() {
+    readying_.reset();
     browser_.reset();
     loader_.reset();
     window_->Destroy();
@@ -120,9 +132,7 @@ bool ShotSession::CapturePage(const ShotJob& job) {
                                            std::to_string(options_.timeoutSeconds) +
                                            " seconds; capturing what has loaded");
     }
-    if (options_.delayMilliseconds > 0) {
-        PageLoader::ProcessEventsFor(std::chrono::milliseconds(options_.delayMilliseconds));
-    }
+    const std::optional<CropRect> part = readying_->Ready();
 
     std::string error;
     PageCapture::Callbacks callbacks;
@@ -138,16 +148,16 @@ bool ShotSession::CapturePage(const ShotJob& job) {
         reporter_.Failure(job.address, error.empty() ? "The page could not be captured." : error);
         return false;
     }
-    WritePicture(job);
+    WritePicture(job, part);
     return true;
 }
 
-void ShotSession::WritePicture(const ShotJob& job) {
+void ShotSession::WritePicture(const ShotJob& job, const std::optional<CropRect>& part) {
     const Bitmap24* picture = &page_;
     Bitmap24 cropped;
-    if (options_.crop) {
-        CheckCropMemory(*options_.crop);
-        cropped = CropPicture(page_, *options_.crop);
+    if (part) {
+        CheckCropMemory(*part);
+        cropped = CropPicture(page_, *part);
         picture = &cropped;
     }
     if (job.format == OutputFormat::Jpeg &&

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "imaging/Bitmap24.h"
 #include "shot/ShotOptions.h"
@@ -12,6 +13,7 @@ class wxWindow;
 namespace pagrovix {
 
 class PageLoader;
+class PageReadying;
 class WebKitBrowserView;
 
 // The command's run: one browser view, off the screen, that loads each address in turn, captures
@@ -30,7 +32,8 @@ public:
 private:
     bool CaptureJob(const ShotJob& job);
     bool CapturePage(const ShotJob& job);
-    void WritePicture(const ShotJob& job);
+    // Writes part of the picture (device pixels), or all of it.
+    void WritePicture(const ShotJob& job, const std::optional<CropRect>& part);
 
     const ShotOptions& options_;
     ShotReporter& reporter_;
@@ -39,6 +42,7 @@ private:
     wxWebView* view_ = nullptr;
     std::unique_ptr<PageLoader> loader_;
     std::unique_ptr<WebKitBrowserView> browser_;
+    std::unique_ptr<PageReadying> readying_;
     Bitmap24 page_;
     Bitmap24 band_;
 };
