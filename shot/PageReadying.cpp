@@ -109,35 +109,27 @@ PageReadying::PageReadying(wxWebView* view, const ShotOptions& options)
     if (!readiness.selector.empty()) {
         check("--selector", readiness.selector);
     }
-
-    // Style sheets of the view's own, so they hold from the start of every page it loads.
-    WebKitUserContentManager* manager = webkit_web_view_get_user_content_manager(engine);
-    std::vector<std::string> sheets = readiness.styles;
-    if (!readiness.hide.empty()) {
-        // Last, so that no added sheet shows what is to be hidden.
-        sheets.push_back(HidingStyleSheet(readiness.hide));
-    }
-    for (const std::string& source : sheets) {
-        WebKitUserStyleSheet* sheet =
-            webkit_user_style_sheet_new(source.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
-                                        WEBKIT_USER_STYLE_LEVEL_AUTHOR, nullptr, nullptr);
-        webkit_user_content_manager_add_style_sheet(manager, sheet);
-        webkit_user_style_sheet_unref(sheet);
-    }
-}
-
-PageReadying::~PageReadying() {
-    webkit_user_content_manager_remove_all_style_sheets(
-        webkit_web_view_get_user_content_manager(WEBKIT_WEB_VIEW(engine_)));
 }
 
 std::optional<CropRect> PageReadying::Ready() {
+    AddStyleSheets();
     RunScripts();
     WaitForExpression();
     if (options_.delayMilliseconds > 0) {
         PageLoader::ProcessEventsFor(std::chrono::milliseconds(options_.delayMilliseconds));
     }
     return PartToWrite();
+}
+
+void PageReadying::AddStyleSheets() {
+    const PageReadiness& readiness = options_.readiness;
+    std::vector<std::string> sheets = readiness.styles;
+    if (!readiness.hide.empty()) {
+        sheets.push_back(HidingStyleSheet(readiness.hide));
+    }
+    if (!sheets.empty()) {
+        OwnScript(WEBKIT_WEB_VIEW(engine_), AddStyleSheetsBody(sheets));
+    }
 }
 
 void PageReadying::RunScripts() {

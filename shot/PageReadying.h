@@ -10,16 +10,14 @@ namespace pagrovix {
 
 struct ShotOptions;
 
-// Makes each loaded page ready for its capture as the command line asks: --hide and --style hold
-// for every page the view loads, from its start; after the load come --script, --wait-for and
-// --delay, and --selector and --crop give the part of the picture to write.
+// Makes each loaded page ready for its capture as the command line asks, in this order: --hide and
+// --style, --script, --wait-for, --delay; then --selector and --crop give the part of the picture
+// to write.
 class PageReadying {
 public:
-    // Checks the selectors on the page the view shows now, and gives the view the style sheets.
-    // Throws UsageError for a selector that is not valid CSS, Error when the view does not paint
-    // at --scale.
+    // Checks the selectors on the page the view shows now. Throws UsageError for a selector that is
+    // not valid CSS, Error when the view does not paint at --scale.
     PageReadying(wxWebView* view, const ShotOptions& options);
-    ~PageReadying();
     PageReadying(const PageReadying&) = delete;
     PageReadying& operator=(const PageReadying&) = delete;
 
@@ -28,6 +26,7 @@ public:
     std::optional<CropRect> Ready();
 
 private:
+    void AddStyleSheets();
     void RunScripts();
     void WaitForExpression();
     std::optional<CropRect> PartToWrite();

@@ -73,6 +73,16 @@ std::string SelectorCheckBody(const std::string& selector) {
            "rule';\n";
 }
 
+std::string AddStyleSheetsBody(const std::vector<std::string>& sheets) {
+    // Each sheet on its own, so that a mistake in one cannot swallow the next.
+    std::string body = "const added = [];\n";
+    for (const std::string& sheet : sheets) {
+        body += "added.push(new CSSStyleSheet());\nadded[added.length - 1].replaceSync(" +
+                JsStringLiteral(sheet) + ");\n";
+    }
+    return body + "document.adoptedStyleSheets = [...document.adoptedStyleSheets, ...added];\n";
+}
+
 std::string ElementBoxBody(const std::string& selector) {
     return "const element = document.querySelector(" + JsStringLiteral(selector) +
            ");\n"

@@ -22,6 +22,11 @@ std::string HidingStyleSheet(const std::vector<std::string>& selectors);
 // CSS selector that a style sheet takes as one rule, else why not.
 std::string SelectorCheckBody(const std::string& selector);
 
+// Body of an async function, run in the program's own world: adds each of sheets to the document
+// after its own style sheets, as a style element at its end would be, so that they win over the
+// page's rules of the same weight.
+std::string AddStyleSheetsBody(const std::vector<std::string>& sheets);
+
 // Body of an async function, run in the program's own world: returns the document box of the
 // first element matching selector as [left, top, right, bottom] in CSS pixels, or null.
 std::string ElementBoxBody(const std::string& selector);
