@@ -52,6 +52,10 @@ private:
         try {
             ShotSession session(options_, reporter_, skipped_);
             status_ = session.Run();
+        } catch (const UsageError& error) {
+            // A value only the browser can judge, such as a selector.
+            reporter_.BadCommandLine(error.what(), ShotUsageText());
+            status_ = 2;
         } catch (const std::exception& error) {
             reporter_.Failure("pagrovix-shot", error.what());
             status_ = 1;
@@ -132,6 +136,9 @@ int RunShots(const char* program, const ShotOptions& options, int skipped) {
     }
     // The view is an X window, on the person's display or on the private one.
     setenv("GDK_BACKEND", "x11", 1);
+    // The toolkit paints the view at this many device pixels per CSS pixel, read once as it
+    // starts; a person's own setting must not change the picture.
+    setenv("GDK_SCALE", std::to_string(options.scale).c_str(), 1);
     const TemporaryProfile profile;
 
     ShotReporter reporter(errors, !options.quiet && isatty(fileno(errors)));

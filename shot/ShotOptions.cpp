@@ -1,8 +1,12 @@
 #include "shot/ShotOptions.h"
 
 #include <charconv>
+#include <cstdint>
 #include <limits>
 #include <string_view>
+#include <utility>
+
+#include "capture/CapturePlan.h"
 
 namespace pagrovix {
 namespace {
@@ -75,6 +79,35 @@ Shard ParseShard(const std::string& text) {
     return {int(*index), int(*count)};
 }
 
+// A selector, style sheet, script or expression: some text that is not only blanks.
+std::string ParseText(const std::string& option, const std::string& value) {
+    if (value.find_first_not_of(" \t\n\r\f\v") == std::string::npos) {
+        throw UsageError(option + " needs a text that is not empty");
+    }
+    return value;
+}
+
+void SetOnce(std::string& field, const std::string& option, const std::string& value) {
+    if (!field.empty()) {
+        throw UsageError(option + " is given twice");
+    }
+    field = ParseText(option, value);
+}
+
+// The view is painted S times as wide and tall, and the engine paints at most MaxViewSide.
+void CheckScaledView(const ShotOptions& options) {
+    for (const auto& [option, size] :
+         {std::pair{"--width", options.viewWidth}, std::pair{"--height", options.viewHeight}}) {
+        if (std::int64_t(size) * options.scale > MaxViewSide) {
+            throw UsageError(std::string(option) + " " + std::to_string(size) + " at --scale " +
+                             std::to_string(options.scale) + " would paint " +
+                             std::to_string(std::int64_t(size) * options.scale) +
+                             " pixels; the browser paints at most " +
+                             std::to_string(MaxViewSide));
+        }
+    }
+}
+
 std::string Trimmed(const std::string& text) {
     // The address box's rule: blanks and control characters around the address do not count.
     const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
@@ -134,7 +167,9 @@ ShotArguments ParseShotArguments(const std::vector<std::string>& arguments) {
         const bool takesValue = name == "--width" || name == "--height" || name == "--timeout" ||
                                 name == "--delay" || name == "--quality" || name == "--level" ||
                                 name == "--crop" || name == "--list" || name == "--output-dir" ||
-                                name == "--format" || name == "--jobs" || name == "--shard";
+                                name == "--format" || name == "--jobs" || name == "--shard" ||
+                                name == "--scale" || name == "--hide" || name == "--style" ||
+                                name == "--script" || name == "--wait-for" || name == "--selector";
         if (!takesValue) {
             throw UsageError("unknown option \"" + argument + "\"");
         }
@@ -173,10 +208,23 @@ ShotArguments ParseShotArguments(const std::vector<std::string>& arguments) {
             options.parallelJobs = ParseBounded(name, value, 1, 64);
         } else if (name == "--shard") {
             options.shard = ParseShard(value);
+        } else if (name == "--scale") {
+            options.scale = ParseBounded(name, value, 1, 4);
+        } else if (name == "--hide") {
+            options.readiness.hide.push_back(ParseText(name, value));
+        } else if (name == "--style") {
+            options.readiness.styles.push_back(ParseText(name, value));
+        } else if (name == "--script") {
+            options.readiness.scripts.push_back(ParseText(name, value));
+        } else if (name == "--wait-for") {
+            SetOnce(options.readiness.waitFor, name, value);
+        } else if (name == "--selector") {
+            SetOnce(options.readiness.selector, name, value);
         } else {
             options.crop = ParseCrop(value);
         }
     }
+    CheckScaledView(options);
 
     // With --output-dir every word on the line is an ADDRESS; otherwise they come in pairs.
     const std::size_t step = options.outputDir ? 1 : 2;
@@ -227,11 +275,18 @@ std::string ShotHelpText() {
            "  --height N         height of the browser view while the page loads (800)\n"
            "  --timeout S        seconds to wait for each page to load (30); then the part\n"
            "                     that has loaded is captured, with a warning\n"
-           "  --delay MS         extra wait after loading, for pages that draw late (0)\n"
+           "  --delay MS         extra wait after loading (and after --script and\n"
+           "                     --wait-for), for pages that draw late (0)\n"
            "  --quality Q        JPEG quality, 0 to 100 (80)\n"
            "  --level L          PNG compression level, 0 to 9 (6)\n"
-           "  --crop X0,Y0,X1,Y1 write only this rectangle (X1, Y1 exclusive); a part\n"
-           "                     outside the page is white\n"
+           "  --crop X0,Y0,X1,Y1 write only this rectangle (X1, Y1 exclusive), in CSS\n"
+           "                     pixels; a part outside the page is white. With --selector\n"
+           "                     it is counted from the element's top-left corner\n"
+           "  --scale S          device pixels per CSS pixel, 1 to 4 (1): the page lays out\n"
+           "                     at --width and is painted S times as wide and tall, sharp,\n"
+           "                     as on a high-density screen\n"
+           "\n"
+           "Many pages:\n"
            "  --list FILE        more jobs, one a line: ADDRESS OUTPUT, or ADDRESS alone\n"
            "                     with --output-dir; blank and # lines are skipped; a field\n"
            "                     with blanks goes in \"double quotes\"; - reads standard\n"
@@ -244,13 +299,25 @@ std::string ShotHelpText() {
            "  --jobs N           capture N pages at the same time, 1 to 64 (1)\n"
            "  --shard K/N        run only jobs K, K+N, K+2N, ... of the whole list\n"
            "                     (K from 1), for N machines sharing one list\n"
+           "\n"
+           "Making the page ready, once it has loaded, in this order:\n"
+           "  --hide SELECTOR    hide the elements that match, keeping their place; may be\n"
+           "                     repeated\n"
+           "  --style CSS        add a style sheet to the page; may be repeated\n"
+           "  --script JS        run a script in the page; it may use await; may be\n"
+           "                     repeated. An error fails that page\n"
+           "  --wait-for EXPR    wait until the script expression is true, at most\n"
+           "                     --timeout seconds; else that page fails\n"
+           "  --selector SELECTOR\n"
+           "                     capture only the box of the first element that matches\n"
+           "\n"
+           "Other options:\n"
            "  --quiet            no progress\n"
            "  --help             this text\n"
            "  --version          the version\n"
            "\n"
            "Exit status: 0 when every file was written (or skipped), 1 when a page, a file\n"
-           "or a line of the list failed,\n"
-           "2 for a wrong command line.\n";
+           "or a line of the list failed, 2 for a wrong command line.\n";
 }
 
 }  // namespace pagrovix

@@ -32,6 +32,15 @@ struct Shard {
     int count = 1;
 };
 
+// What makes each page ready before its capture; empty texts and lists do nothing.
+struct PageReadiness {
+    std::vector<std::string> hide;     // CSS selectors of elements to hide
+    std::vector<std::string> styles;   // style sheets to add
+    std::vector<std::string> scripts;  // scripts to run, in this order, after the load
+    std::string waitFor;               // a script expression to wait for
+    std::string selector;              // the element to capture instead of the whole page
+};
+
 struct ShotOptions {
     int viewWidth = 1280;
     int viewHeight = 800;
@@ -41,6 +50,10 @@ struct ShotOptions {
     // zlib's own default: level 9 costs several times the time for files a few per cent smaller.
     int pngLevel = 6;
     std::optional<CropRect> crop;
+    // Device pixels per CSS pixel: the page lays out at viewWidth CSS pixels, and the picture is
+    // this many times as wide and tall.
+    int scale = 1;
+    PageReadiness readiness;
     bool quiet = false;
     std::vector<ShotJob> jobs;
     // --list: a file of jobs, "-" for standard input; read by the caller.

@@ -44,6 +44,12 @@ void ShotReporter::Summary(int written,
     }
 }
 
+void ShotReporter::BadCommandLine(const std::string& text, const std::string& usage) {
+    Line("pagrovix-shot: " + text);
+    std::fputs(usage.c_str(), stream_);
+    std::fflush(stream_);
+}
+
 void ShotReporter::Status(const std::string& text) {
     if (!showProgress_) {
         return;

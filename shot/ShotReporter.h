@@ -23,6 +23,8 @@ public:
     void Writing(const std::string& output);
     void Warning(const std::string& address, const std::string& text);
     void Failure(const std::string& address, const std::string& text);
+    // A wrong command line found only once the browser runs, with the short usage.
+    void BadCommandLine(const std::string& text, const std::string& usage);
 
     // For a run of many jobs: the counts that lead every later progress line.
     void Progress(int done, int total, int failed, double pagesPerMinute);

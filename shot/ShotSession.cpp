@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <thread>
 
 #include <glib.h>
@@ -20,6 +21,7 @@
 #include "shot/CropRect.h"
 #include "shot/HiddenScrollBars.h"
 #include "shot/PageLoader.h"
+#include "shot/PageReadying.h"
 #include "shot/StopRequest.h"
 #include "shot/UnattendedPage.h"
 #include "shot/WriteQueue.h"
@@ -89,8 +91,10 @@ struct ShotSession::Slot {
         // A window no window manager places: it stays off the screen, out of the person's way.
         window = new wxPopupWindow(nullptr, wxBORDER_NONE);
         window->SetClientSize(options.viewWidth, options.viewHeight);
-        window->Move(std::max(kFarthestPosition, -options.viewWidth - 100),
-                     std::max(kFarthestPosition, -options.viewHeight - 100));
+        // Positions count in CSS pixels, X's limit in device pixels.
+        const int farthest = kFarthestPosition / options.scale;
+        window->Move(std::max(farthest, -options.viewWidth - 100),
+                     std::max(farthest, -options.viewHeight - 100));
         panel = new wxPanel(window, wxID_ANY, wxPoint(0, 0), window->GetClientSize());
         view =
             wxWebView::New(panel, wxID_ANY, "about:blank", wxPoint(0, 0), window->GetClientSize());
@@ -107,6 +111,7 @@ struct ShotSession::Slot {
         window->Show();
     }
     ~Slot() {
+        readying.reset();
         browser.reset();
         loader.reset();
         window->Destroy();
@@ -119,6 +124,7 @@ struct ShotSession::Slot {
     wxWebView* view = nullptr;
     std::unique_ptr<PageLoader> loader;
     std::unique_ptr<WebKitBrowserView> browser;
+    std::unique_ptr<PageReadying> readying;
     State state = State::Idle;
     std::size_t job = 0;
     std::chrono::steady_clock::time_point readyAt;
@@ -134,6 +140,7 @@ ShotSession::ShotSession(const ShotOptions& options, ShotReporter& reporter, int
     }
     for (const auto& slot : slots_) {
         slot->loader->WaitForStartPage(kStartPageLimit);
+        slot->readying = std::make_unique<PageReadying>(slot->view, options_);
     }
 }
 
@@ -220,6 +227,13 @@ bool ShotSession::AdvanceLoads() {
                                                std::to_string(options_.timeoutSeconds) +
                                                " seconds; capturing what has loaded");
         }
+        try {
+            slot->readying->Prepare();
+        } catch (const std::exception& error) {
+            Fail(slot->job, error.what());
+            slot->state = Slot::State::Idle;
+            continue;
+        }
         slot->state = Slot::State::Settling;
         slot->readyAt = std::chrono::steady_clock::now() +
                         std::chrono::milliseconds(options_.delayMilliseconds);
@@ -273,12 +287,13 @@ bool ShotSession::CaptureSlot(Slot& slot, WriteQueue& writes) {
             }
         });
         try {
+            const std::optional<CropRect> part = slot.readying->PartToWrite();
             PageCapture capture(progress, std::move(callbacks));
             Bitmap24 page;
             if (capture.Run(page)) {
-                if (options_.crop) {
-                    CheckCropMemory(*options_.crop);
-                    page = CropPicture(page, *options_.crop);
+                if (part) {
+                    CheckCropMemory(*part);
+                    page = CropPicture(page, *part);
                 }
                 if (single) {
                     reporter_.Writing(job.output);

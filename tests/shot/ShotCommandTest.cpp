@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include <chrono>
 #include <csignal>
@@ -503,6 +504,176 @@ TEST_F(ShotCommand, DelayGivesPagesThatDrawLateTheirTime) {
     EXPECT_TRUE(IsFilled(ReadPngFile(folder_.File("late.png")), 0, 0, 1280, 500, {0, 0, 200}));
 }
 
+// Whether picture is a row page of width x height CSS pixels painted at two device pixels per
+// CSS pixel: every pixel doubled exactly in each direction.
+testing::AssertionResult IsDoubledRowPage(const Bitmap24& picture, int width, int height) {
+    if (picture.Width() != 2 * width || picture.Height() != 2 * height) {
+        return testing::AssertionFailure()
+               << "picture is " << picture.Width() << " x " << picture.Height();
+    }
+    Bitmap24 half(width, height);
+    for (int y = 0; y < picture.Height(); ++y) {
+        const std::uint8_t* row = picture.Row(y).data();
+        const std::uint8_t* pair = picture.Row(y & ~1).data();
+        for (int x = 0; x < picture.Width(); ++x) {
+            if (std::memcmp(row + 3 * x, pair + 3 * (x & ~1), 3) != 0) {
+                return testing::AssertionFailure() << "not doubled at (" << x << ", " << y << ")";
+            }
+        }
+        if (y % 2 == 0) {
+            for (int x = 0; x < width; ++x) {
+                std::memcpy(half.Row(y / 2).data() + 3 * x, row + 6 * x, 3);
+            }
+        }
+    }
+    return IsRowPage(half, width, height);
+}
+
+TEST_F(ShotCommand, ScaleTwoPaintsEveryRowAndColumnTwiceExactlyAcrossBands) {
+    // 20000 rows are 40000 device rows: more than one painting can hold.
+    const std::string page = Page("rows.html", 1000, 64);
+    const std::string tall = Page("tall.html", 20000, 64);
+    const CommandResult result =
+        RunShot({"--scale", "2", "--width", "64", page, folder_.File("rows.png"), tall,
+                 folder_.File("tall.bmp")});
+    ASSERT_EQ(result.status, 0) << result.err;
+    ExpectQuiet(result.err);
+    EXPECT_TRUE(IsDoubledRowPage(ReadPngFile(folder_.File("rows.png")), 64, 1000));
+    EXPECT_TRUE(IsDoubledRowPage(ReadBmpFile(folder_.File("tall.bmp")), 64, 20000));
+}
+
+TEST_F(ShotCommand, ScaleTwoPaintsTextSharpAndPicksTheHighDensityImage) {
+    Bitmap24 red(40, 40), green(80, 80);
+    red.Fill(0, 0, 255);
+    green.Fill(0, 255, 0);
+    WritePngFile(red, folder_.File("one.png"), 1);
+    WritePngFile(green, folder_.File("two.png"), 1);
+    WriteText(folder_.File("text.html"),
+              "<!DOCTYPE html><html><body style='margin:0'>"
+              "<img srcset='one.png 1x, two.png 2x' style='display:block;width:40px;height:40px'>"
+              "<p style='margin:0;font:20px sans-serif'>Sharp text, sharp text</p></body></html>");
+    for (const char* scale : {"1", "2"}) {
+        const CommandResult result = RunShot({"--width", "300", "--height", "100", "--scale", scale,
+                                              folder_.File("text.html"),
+                                              folder_.File(std::string("text") + scale + ".png")});
+        ASSERT_EQ(result.status, 0) << result.err;
+    }
+    const Bitmap24 one = ReadPngFile(folder_.File("text1.png"));
+    const Bitmap24 two = ReadPngFile(folder_.File("text2.png"));
+    ASSERT_EQ(one.Width(), 300);
+    EXPECT_EQ(two.Width(), 2 * one.Width());
+    EXPECT_EQ(two.Height(), 2 * one.Height());
+    EXPECT_TRUE(IsFilled(one, 0, 0, 40, 40, {255, 0, 0}));
+    EXPECT_TRUE(IsFilled(two, 0, 0, 80, 80, {0, 255, 0}));
+    // An enlarged picture would repeat each pixel in a 2 x 2 block; sharp text does not.
+    int unevenBlocks = 0;
+    for (int y = 80; y + 1 < 130; y += 2) {
+        for (int x = 0; x + 1 < two.Width(); x += 2) {
+            const std::uint8_t* top = two.Row(y).data() + 3 * x;
+            const std::uint8_t* below = two.Row(y + 1).data() + 3 * x;
+            if (std::memcmp(top, top + 3, 3) != 0 || std::memcmp(top, below, 3) != 0 ||
+                std::memcmp(top, below + 3, 3) != 0) {
+                ++unevenBlocks;
+            }
+        }
+    }
+    EXPECT_GT(unevenBlocks, 200);
+}
+
+// A 100 x 100 page: a red banner, a blue box below it, and a grey strip that turns green once the
+// page is ready, a second after its load.
+class ReadyingCommand : public ShotCommand {
+protected:
+    ReadyingCommand() {
+        WriteText(folder_.File("ready.html"),
+                  "<!DOCTYPE html><html><head><style>#box { background: rgb(0,0,255); }\n"
+                  "#late { height: 20px; background: rgb(128,128,128); }\n"
+                  "#late.ready { background: rgb(0,255,0); }</style></head>"
+                  "<body style='margin:0'>"
+                  "<div id='banner' style='width:100px;height:50px;background:rgb(255,0,0)'></div>"
+                  "<div id='box' style='margin-left:10px;width:80px;height:30px'></div>"
+                  "<div id='late'></div><script>\n"
+                  "var pageColour = 'rgb(200,0,200)';\n"
+                  "addEventListener('load', () => setTimeout(() => {\n"
+                  "  window.ready = true; document.getElementById('late').className = 'ready';\n"
+                  "}, 1000));\n"
+                  "</script></body></html>");
+    }
+    CommandResult Run(std::vector<std::string> arguments, const std::string& output) {
+        arguments.insert(arguments.begin(), {"--width", "100", "--height", "100"});
+        arguments.insert(arguments.end(), {folder_.File("ready.html"), folder_.File(output)});
+        return RunShot(arguments);
+    }
+};
+
+TEST_F(ReadyingCommand, EachOptionMakesThePageReadyItsWay) {
+    constexpr Rgb kRed{255, 0, 0}, kBlue{0, 0, 255}, kWhite{255, 255, 255};
+    struct Case {
+        std::vector<std::string> arguments;
+        int width, height;
+        std::vector<std::tuple<int, int, int, int, Rgb>> filled;  // left, top, width, height
+    };
+    const std::vector<Case> cases{
+        // Hidden, and everything else stays where it was.
+        {{"--hide", "#banner"}, 100, 100, {{0, 0, 100, 50, kWhite}, {10, 50, 80, 30, kBlue}}},
+        // An added sheet wins over the page's rule of the same weight.
+        {{"--style", "#box { background: rgb(0,200,0) }"},
+         100,
+         100,
+         {{10, 50, 80, 30, {0, 200, 0}}}},
+        // The script sees the page's globals and may await.
+        {{"--script",
+          "await new Promise(r => setTimeout(r, 50));\n"
+          "document.getElementById('banner').style.background = pageColour;"},
+         100,
+         100,
+         {{0, 0, 100, 50, {200, 0, 200}}}},
+        {{"--wait-for", "window.ready"}, 100, 100, {{0, 80, 100, 20, {0, 255, 0}}}},
+        {{"--selector", "#box"}, 80, 30, {{0, 0, 80, 30, kBlue}}},
+        {{"--selector", "#box", "--scale", "2"}, 160, 60, {{0, 0, 160, 60, kBlue}}},
+        // The crop counts from the element's corner and may reach beyond it.
+        {{"--selector", "#box", "--crop", "-10,-5,20,10"},
+         30,
+         15,
+         {{10, 0, 20, 5, kRed}, {0, 5, 10, 10, kWhite}, {10, 5, 20, 10, kBlue}}},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(testing::PrintToString(c.arguments));
+        const std::string output = "case" + std::to_string(i) + ".png";
+        const CommandResult result = Run(c.arguments, output);
+        ASSERT_EQ(result.status, 0) << result.err;
+        ExpectQuiet(result.err);
+        const Bitmap24 picture = ReadPngFile(folder_.File(output));
+        ASSERT_EQ(picture.Width(), c.width);
+        ASSERT_EQ(picture.Height(), c.height);
+        for (const auto& [left, top, width, height, colour] : c.filled) {
+            EXPECT_TRUE(IsFilled(picture, left, top, width, height, colour));
+        }
+    }
+}
+
+TEST_F(ReadyingCommand, APageThatCannotBeMadeReadyFailsWithTheReason) {
+    const std::string page = folder_.File("ready.html");
+    const std::vector<std::tuple<std::vector<std::string>, int, std::string>> cases{
+        {{"--selector", "#missing"}, 1, page + ": --selector \"#missing\" matches no element"},
+        {{"--script", "throw new Error('boom')"}, 1, page + ": The --script failed: Error: boom"},
+        {{"--script", "await Promise.reject(new Error('nope'))"}, 1, "failed: Error: nope"},
+        {{"--timeout", "2", "--wait-for", "window.never"},
+         1,
+         page + ": The --wait-for expression \"window.never\" was not true within 2 seconds"},
+        {{"--hide", "a["}, 2, "pagrovix-shot: --hide \"a[\" is not a valid CSS selector"},
+    };
+    for (const auto& [arguments, status, message] : cases) {
+        SCOPED_TRACE(testing::PrintToString(arguments));
+        const CommandResult result = Run(arguments, "failed.png");
+        EXPECT_EQ(result.status, status);
+        EXPECT_TRUE(Contains(result.err, message)) << result.err;
+        EXPECT_FALSE(Exists(folder_.File("failed.png")));
+        ExpectNothingLeft(result);
+    }
+}
+
 TEST_F(ShotCommand, ProgressShowsOnATerminalOnlyAndNotWhenQuiet) {
     // Narrow, and in a view half as tall, so that the two views of a page past one band cost
     // little.
@@ -538,6 +709,7 @@ TEST_F(ShotCommand, BadUsageEndsWithStatusTwoAndAShortUsage) {
              {"--quality", "101", page, folder_.File("a.jpg")},
              {"--level", "x", page, folder_.File("a.png")},
              {"--crop", "10,10,5,20", page, folder_.File("a.png")},
+             {"--scale", "5", page, folder_.File("a.png")},
              {"--frobnicate", page, folder_.File("a.png")},
              {page, folder_.File("a.png"), page},
              {"--jobs", "0", page, folder_.File("a.png")},

@@ -104,6 +104,41 @@ TEST(ShotArguments, CropNeedsItsSecondCornerBelowAndRightOfTheFirst) {
     ExpectUsageError({"--crop", "-2147483648,0,2147483647,1", "a", "a.png"}, "too large");
 }
 
+TEST(ShotArguments, ScaleAndTheOptionsThatMakeThePageReady) {
+    const ShotOptions options =
+        Parse({"--scale", "2", "--hide", "#cookies", "--hide=.chat, aside", "--style", "p{}",
+               "--script", "a()", "--script=await b()", "--wait-for", "ready", "--selector",
+               "main > article", "a", "a.png"});
+    EXPECT_EQ(options.scale, 2);
+    EXPECT_EQ(options.readiness.hide, (std::vector<std::string>{"#cookies", ".chat, aside"}));
+    EXPECT_EQ(options.readiness.styles, std::vector<std::string>{"p{}"});
+    EXPECT_EQ(options.readiness.scripts, (std::vector<std::string>{"a()", "await b()"}));
+    EXPECT_EQ(options.readiness.waitFor, "ready");
+    EXPECT_EQ(options.readiness.selector, "main > article");
+    EXPECT_EQ(Parse({"--scale", "4", "--width", "8191", "--height", "8191", "a", "a.png"}).scale,
+              4);
+
+    const std::vector<std::pair<std::vector<std::string>, std::string>> wrong{
+        {{"--scale", "0"}, "--scale wants a whole number from 1 to 4"},
+        {{"--scale", "5"}, "--scale"},
+        {{"--scale", "1.5"}, "--scale"},
+        {{"--scale", "2", "--width", "16384"}, "--width 16384 at --scale 2 would paint 32768"},
+        {{"--height", "10000", "--scale", "4"}, "--height 10000 at --scale 4"},
+        {{"--hide", ""}, "--hide needs a text that is not empty"},
+        {{"--style", " \n"}, "--style needs"},
+        {{"--script="}, "--script needs"},
+        {{"--wait-for", "\t"}, "--wait-for needs"},
+        {{"--selector", ""}, "--selector needs"},
+        {{"--selector", "a", "--selector", "b"}, "--selector is given twice"},
+        {{"--wait-for", "a", "--wait-for=b"}, "--wait-for is given twice"},
+    };
+    for (const auto& [arguments, message] : wrong) {
+        std::vector<std::string> line = arguments;
+        line.insert(line.end(), {"a", "a.png"});
+        ExpectUsageError(line, message);
+    }
+}
+
 TEST(ShotArguments, PairsKeepTheirOrderAndEachOutputNamesItsFormat) {
     const ShotOptions options = Parse({"one.html", "one.PNG", "https://example.org/", "two.Jpeg",
                                        "three", "three.JPG", "four", "dir.x/four.bMp"});
@@ -152,9 +187,27 @@ TEST(ShotArguments, HelpAndVersionWinOverEverythingElse) {
 
 TEST(ShotArguments, HelpNamesEveryOptionAndTheDefaults) {
     const std::string help = ShotHelpText();
-    for (const char* text : {"--width N", "(1280)", "--height N", "(800)", "--timeout S", "(30)",
-                             "--delay MS", "--quality Q", "(80)", "--level L", "(6)",
-                             "--crop X0,Y0,X1,Y1", "--quiet", "--help", "--version"}) {
+    for (const char* text : {"--width N",
+                             "(1280)",
+                             "--height N",
+                             "(800)",
+                             "--timeout S",
+                             "(30)",
+                             "--delay MS",
+                             "--quality Q",
+                             "(80)",
+                             "--level L",
+                             "(6)",
+                             "--crop X0,Y0,X1,Y1",
+                             "--scale S",
+                             "--hide SELECTOR",
+                             "--style CSS",
+                             "--script JS",
+                             "--wait-for EXPR",
+                             "--selector SELECTOR",
+                             "--quiet",
+                             "--help",
+                             "--version"}) {
         EXPECT_NE(help.find(text), std::string::npos) << text;
     }
 }
