@@ -24,27 +24,8 @@ for program in "$shot" "$check"; do
     fi
 done
 
-missing=""
-command -v chromium >/dev/null 2>&1 || missing="$missing chromium"
-command -v wkhtmltoimage >/dev/null 2>&1 || missing="$missing wkhtmltopdf"
-[ -x /usr/bin/time ] || missing="$missing time"
-if [ -n "$missing" ]; then
-    if [ "$(id -u)" -eq 0 ]; then
-        echo "Installing:$missing"
-        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing >"$work/apt.log" 2>&1 ||
-            echo "compare.sh: apt-get failed, see $work/apt.log" >&2
-    else
-        echo "compare.sh: missing Debian packages:$missing (install them as root)" >&2
-    fi
-fi
-playwright="$work/node/node_modules/playwright-core"
-if [ ! -d "$playwright" ] && command -v npm >/dev/null 2>&1; then
-    echo "Installing playwright-core into $work/node"
-    mkdir -p "$work/node"
-    (cd "$work/node" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm install --no-audit --no-fund \
-        --silent playwright-core >"$work/npm.log" 2>&1) ||
-        echo "compare.sh: npm install failed, see $work/npm.log" >&2
-fi
+. "$here/bench-tools.sh"
+bench_tools "$work" compare.sh
 
 # Pages whose every row has its own colour; the script is plain ES5 so that every engine runs it.
 row_page() {

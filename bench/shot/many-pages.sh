@@ -21,27 +21,8 @@ if [ ! -x "$shot" ]; then
     exit 1
 fi
 docs=/usr/share/doc/wx3.2-doc/html
-missing=""
-[ -d "$docs" ] || missing="$missing wx3.2-doc"
-command -v chromium >/dev/null 2>&1 || missing="$missing chromium"
-command -v wkhtmltoimage >/dev/null 2>&1 || missing="$missing wkhtmltopdf"
-[ -x /usr/bin/time ] || missing="$missing time"
-if [ -n "$missing" ]; then
-    if [ "$(id -u)" -eq 0 ]; then
-        echo "Installing:$missing"
-        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing >"$work/apt.log" 2>&1 ||
-            echo "many-pages.sh: apt-get failed, see $work/apt.log" >&2
-    else
-        echo "many-pages.sh: missing Debian packages:$missing (install them as root)" >&2
-    fi
-fi
-playwright="$build/bench-shot/node/node_modules/playwright-core"
-if [ ! -d "$playwright" ] && command -v npm >/dev/null 2>&1; then
-    mkdir -p "$build/bench-shot/node"
-    (cd "$build/bench-shot/node" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm install --no-audit \
-        --no-fund --silent playwright-core >"$work/npm.log" 2>&1) ||
-        echo "many-pages.sh: npm install failed, see $work/npm.log" >&2
-fi
+. "$here/bench-tools.sh"
+bench_tools "$build/bench-shot" many-pages.sh wx3.2-doc="$docs"
 
 # The list: the first class reference pages in name order, a mix of short and long ones.
 # "ADDRESS NAME" a line, NAME the same for every tool.
