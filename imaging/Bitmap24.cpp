@@ -1,11 +1,30 @@
 #include "imaging/Bitmap24.h"
 
+#include <cstdint>
 #include <cstring>
 #include <limits>
+
+#include <sys/mman.h>
 
 #include "imaging/Error.h"
 
 namespace pagrovix {
+namespace {
+
+// A page-sized picture is written once from end to end: in 2 MB pages the system maps it with a
+// few hundred faults instead of tens of thousands, which is most of the cost of filling it.
+void PreferLargePages(std::uint8_t* block, std::size_t bytes) {
+#ifdef MADV_HUGEPAGE
+    constexpr std::uintptr_t kLargePage = 2 * 1024 * 1024;
+    const auto begin = (std::uintptr_t(block) + kLargePage - 1) & ~(kLargePage - 1);
+    const auto end = (std::uintptr_t(block) + bytes) & ~(kLargePage - 1);
+    if (end > begin) {
+        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+    }
+#endif
+}
+
+}  // namespace
 
 Bitmap24 Bitmap24::Clone() const {
     Bitmap24 copy(width_, height_);
@@ -32,6 +51,7 @@ void Bitmap24::SetSize(int width, int height) {
         capacity_ = 0;
         pixels_ = std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
         capacity_ = bytes;
+        PreferLargePages(pixels_.get(), bytes);
     }
     width_ = width;
     height_ = height;
