@@ -41,8 +41,15 @@ const loaded = (element) => new Promise((done) => {
   element.addEventListener('error', done, {once: true});
 });
 const waits = [];
+// A frame whose page has arrived gives no second load event: only one still showing its first
+// empty document is waited for (a frame from another site has arrived once it is out of reach).
+const arrived = (frame) => {
+  const inside = frame.contentDocument;
+  return !inside || (inside.readyState === 'complete' &&
+                     (inside.URL !== 'about:blank' || !frame.getAttribute('src')));
+};
 for (const frame of document.querySelectorAll('iframe[loading="lazy" i]')) {
-  waits.push(loaded(frame));
+  if (!arrived(frame)) waits.push(loaded(frame));
   frame.loading = 'eager';
 }
 for (const image of document.images) {
