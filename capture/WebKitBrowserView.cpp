@@ -14,6 +14,7 @@
 #include "capture/MemoryMapping.h"
 #include "capture/PageScripts.h"
 #include "capture/PaintedPixels.h"
+#include "capture/ScriptCall.h"
 #include "imaging/Error.h"
 
 namespace pagrovix {
@@ -125,6 +126,17 @@ std::vector<double> NumbersOf(JSCValue* value) {
     return numbers;
 }
 
+// The numbers of a script's answer, taking both; the engine's reason when it could not run it.
+std::vector<double> NumbersOfAnswer(JSCValue* rawValue, GError* rawError) {
+    std::unique_ptr<JSCValue, ObjectUnref> value(rawValue);
+    std::unique_ptr<GError, ErrorFree> error(rawError);
+    if (!value) {
+        throw Error(std::string("The browser could not run a script on the page: ") +
+                    (error ? error->message : "no answer") + ".");
+    }
+    return NumbersOf(value.get());
+}
+
 }  // namespace
 
 std::vector<double> WebKitBrowserView::Numbers(const std::string& script,
@@ -140,39 +152,24 @@ std::vector<double> WebKitBrowserView::Numbers(const std::string& script,
     if (!reply.Arrived()) {
         throw Error("The page did not answer within " + Seconds(limit) + ".");
     }
-    GError* rawError = nullptr;
-    std::unique_ptr<JSCValue, ObjectUnref> value(
-        webkit_web_view_evaluate_javascript_finish(engine, reply.Result(), &rawError));
-    std::unique_ptr<GError, ErrorFree> error(rawError);
-    if (!value) {
-        throw Error(std::string("The browser could not run a script on the page: ") +
-                    (error ? error->message : "no answer") + ".");
-    }
-    return NumbersOf(value.get());
+    GError* error = nullptr;
+    JSCValue* value = webkit_web_view_evaluate_javascript_finish(engine, reply.Result(), &error);
+    return NumbersOfAnswer(value, error);
 }
 
 std::optional<std::vector<double>> WebKitBrowserView::AsyncNumbers(
     const std::string& body, GVariant* arguments, std::chrono::milliseconds limit) {
     ThrowIfEngineEnded();
-    WebKitWebView* engine = EngineOf(view_);
-    EngineReply reply;
-    webkit_web_view_call_async_javascript_function(
-        engine, body.c_str(), gssize(body.size()), arguments, kScriptWorld, nullptr,
-        reply.Cancellable(), EngineReply::Callback, reply.CallbackData());
-    WaitForEngine([&] { return reply.Arrived() || engineEnded_; }, limit);
+    const auto answer = CallAsyncFunction(EngineOf(view_), body, arguments, kScriptWorld, limit,
+                                          [this] { return engineEnded_; });
     ThrowIfEngineEnded();
-    if (!reply.Arrived()) {
+    if (!answer) {
         return std::nullopt;
     }
-    GError* rawError = nullptr;
-    std::unique_ptr<JSCValue, ObjectUnref> value(
-        webkit_web_view_call_async_javascript_function_finish(engine, reply.Result(), &rawError));
-    std::unique_ptr<GError, ErrorFree> error(rawError);
-    if (!value) {
-        throw Error(std::string("The browser could not run a script on the page: ") +
-                    (error ? error->message : "no answer") + ".");
+    if (!answer->value) {
+        throw Error("The browser could not run a script on the page: " + answer->error + ".");
     }
-    return NumbersOf(value.get());
+    return NumbersOf(answer->value.get());
 }
 
 PageGeometry WebKitBrowserView::MeasurePage() {

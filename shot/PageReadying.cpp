@@ -9,9 +9,8 @@
 #include <webkit2/webkit2.h>
 #include <wx/webview.h>
 
-#include "capture/EngineReply.h"
-#include "capture/EngineWait.h"
 #include "capture/PageScripts.h"
+#include "capture/ScriptCall.h"
 #include "imaging/Error.h"
 #include "shot/PageLoader.h"
 #include "shot/PageReadyingRules.h"
@@ -28,37 +27,18 @@ constexpr auto kWaitForInterval = std::chrono::milliseconds(100);
 
 using Clock = std::chrono::steady_clock;
 
-// What an async function run in the page gave: its value, or the message of what it threw.
-struct ScriptResult {
-    std::unique_ptr<JSCValue, ObjectUnref> value;
-    std::string error;
-};
-
-// Runs body as the body of an async function in world (nullptr for the page's own) and waits for
-// its result, awaited when it is a promise. Nothing when limit passed first.
-std::optional<ScriptResult> CallFunction(WebKitWebView* engine, const std::string& body,
+// Runs body as the body of an async function in world (nullptr for the page's own); a stop
+// request ends the wait.
+std::optional<ScriptAnswer> CallFunction(WebKitWebView* engine, const std::string& body,
                                          const char* world, Clock::duration limit) {
-    EngineReply reply;
-    webkit_web_view_call_async_javascript_function(engine, body.c_str(), gssize(body.size()),
-                                                   nullptr, world, nullptr, reply.Cancellable(),
-                                                   EngineReply::Callback, reply.CallbackData());
-    WaitForEngine([&] { return reply.Arrived() || StopRequested(); },
-                  std::chrono::duration_cast<std::chrono::milliseconds>(limit));
+    auto answer =
+        CallAsyncFunction(engine, body, nullptr, world,
+                          std::chrono::duration_cast<std::chrono::milliseconds>(limit),
+                          StopRequested);
     if (StopRequested()) {
         throw Error("Not captured: the command was asked to stop.");
     }
-    if (!reply.Arrived()) {
-        return std::nullopt;
-    }
-    GError* rawError = nullptr;
-    ScriptResult result;
-    result.value.reset(
-        webkit_web_view_call_async_javascript_function_finish(engine, reply.Result(), &rawError));
-    std::unique_ptr<GError, ErrorFree> error(rawError);
-    if (!result.value) {
-        result.error = error ? error->message : "no answer";
-    }
-    return result;
+    return answer;
 }
 
 // The program's own scripts, in its own world: an answer, or an Error.

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <webkit2/webkit2.h>
+
+#include "capture/EngineReply.h"
+
+namespace pagrovix {
+
+// What an async function run in a page gave: its value, or the engine's reason it gave none (the
+// message of what the function threw, for one).
+struct ScriptAnswer {
+    std::unique_ptr<JSCValue, ObjectUnref> value;
+    std::string error;
+};
+
+// Runs body as the body of an async function with arguments (may be nullptr) in world (nullptr
+// for the page's own) and waits for its answer, awaited when it is a promise. Nothing when limit
+// passed, or stop() held, before the answer came.
+std::optional<ScriptAnswer> CallAsyncFunction(WebKitWebView* engine, const std::string& body,
+                                              GVariant* arguments, const char* world,
+                                              std::chrono::milliseconds limit,
+                                              const std::function<bool()>& stop);
+
+}  // namespace pagrovix
