@@ -66,13 +66,6 @@ PageLoader::~PageLoader() {
     g_signal_handlers_disconnect_by_data(webView_, this);
 }
 
-PageLoader::Result PageLoader::Load(const std::string& url, std::chrono::milliseconds limit) {
-    Start(url, limit);
-    std::optional<Result> result;
-    RunEventsUntil([&] { return (result = Poll()).has_value(); }, limit + kSettleLimit);
-    return result ? *result : Result{Outcome::Failed, "stopped"};
-}
-
 void PageLoader::Start(const std::string& url, std::chrono::milliseconds limit) {
     // Whatever the view still loads would report its end after this load has started.
     auto* engine = WEBKIT_WEB_VIEW(webView_);
@@ -133,11 +126,6 @@ void PageLoader::WaitForStartPage(std::chrono::milliseconds limit) {
 
 void PageLoader::ProcessEventsFor(std::chrono::milliseconds duration) {
     RunEventsUntil([] { return false; }, duration);
-}
-
-bool PageLoader::ProcessEventsUntil(const std::function<bool()>& condition,
-                                    std::chrono::milliseconds limit) {
-    return RunEventsUntil(condition, limit);
 }
 
 void PageLoader::OnLoadChanged(int event) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -23,14 +22,11 @@ public:
     PageLoader(const PageLoader&) = delete;
     PageLoader& operator=(const PageLoader&) = delete;
 
-    // Starts loading url and processes events until it has loaded, has failed or limit is up. A
-    // page that ends in an HTTP error status (400 and up) has failed, and so has one of which
-    // nothing had arrived when the time was up. TimedOut means that part of the page is there.
-    Result Load(const std::string& url, std::chrono::milliseconds limit);
-
-    // The same in two steps, for views that load side by side: Start begins the load, and
-    // Poll, asked while the events are processed elsewhere, gives the result once there is
-    // one: the load has ended, the limit is up or the command is asked to stop.
+    // Loads url in two steps, so that views load side by side: Start begins the load, and Poll,
+    // asked while the events are processed elsewhere, gives the result once there is one: the
+    // load has ended, the limit is up or the command is asked to stop. A page that ends in an
+    // HTTP error status (400 and up) has failed, and so has one of which nothing had arrived when
+    // the time was up. TimedOut means that part of the page is there.
     void Start(const std::string& url, std::chrono::milliseconds limit);
     std::optional<Result> Poll() const;
 
@@ -38,15 +34,8 @@ public:
     // only once the view is on the screen, and a load started before then would be lost.
     void WaitForStartPage(std::chrono::milliseconds limit);
 
-    // Whether the page's web process has ended since the last Load began.
-    bool PageProcessEnded() const { return processEnded_; }
-
     // Processes events for duration: pages that draw late get their time.
     static void ProcessEventsFor(std::chrono::milliseconds duration);
-    // Processes events until condition holds, limit is up or the command is asked to stop;
-    // returns whether condition held.
-    static bool ProcessEventsUntil(const std::function<bool()>& condition,
-                                   std::chrono::milliseconds limit);
 
     // Signal handlers of the engine; not for callers.
     void OnLoadChanged(int event);
