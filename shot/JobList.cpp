@@ -149,7 +149,7 @@ std::string NameForAddress(std::string_view address) {
     return name.empty() ? "page" : name;
 }
 
-void NameOutputs(std::vector<ShotJob>& jobs, const std::string& folder, OutputFormat format) {
+void NameOutputs(std::vector<ShotJob>& jobs, const std::string& folder, ImageFormat format) {
     const std::string extension = FormatExtension(format);
     std::set<std::string> taken;
     for (ShotJob& job : jobs) {

@@ -6,7 +6,7 @@
 
 #include "imaging/Error.h"
 #include "shot/CropRect.h"
-#include "shot/OutputFormat.h"
+#include "imaging/ImageFormat.h"
 
 namespace pagrovix {
 
@@ -21,7 +21,7 @@ public:
 struct ShotJob {
     std::string address;
     std::string output;
-    OutputFormat format = OutputFormat::Png;
+    ImageFormat format = ImageFormat::Png;
     // Not empty for a job that cannot run (a bad line of a list): why, for its error message.
     std::string problem;
 };
@@ -60,7 +60,7 @@ struct ShotOptions {
     std::optional<std::string> listFile;
     // --output-dir: jobs given without an OUTPUT get a file here named after the address.
     std::optional<std::string> outputDir;
-    OutputFormat namedFormat = OutputFormat::Png;
+    ImageFormat namedFormat = ImageFormat::Png;
     bool skipExisting = false;
     int parallelJobs = 1;
     std::optional<Shard> shard;

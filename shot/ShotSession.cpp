@@ -16,7 +16,7 @@
 #include "capture/PageCapture.h"
 #include "capture/WebKitBrowserView.h"
 #include "imaging/Error.h"
-#include "imaging/ImageWriters.h"
+#include "imaging/ImageFormat.h"
 #include "shot/BandProgressView.h"
 #include "shot/CropRect.h"
 #include "shot/HiddenScrollBars.h"
@@ -61,24 +61,15 @@ void CheckCropMemory(const CropRect& rect) {
 
 // Runs on the writers' threads: reads only the picture, the job and the options.
 void WritePicture(const Bitmap24& picture, const ShotJob& job, const ShotOptions& options) {
-    if (job.format == OutputFormat::Jpeg &&
+    if (job.format == ImageFormat::Jpeg &&
         (picture.Width() > kJpegLargestSide || picture.Height() > kJpegLargestSide)) {
         throw Error("The picture is " + std::to_string(picture.Width()) + " x " +
                     std::to_string(picture.Height()) +
                     " pixels, but a JPEG file holds at most 65500 x 65500: write it as PNG "
                     "or BMP, or choose a part with --crop.");
     }
-    switch (job.format) {
-        case OutputFormat::Png:
-            WritePngFile(picture, job.output, options.pngLevel);
-            break;
-        case OutputFormat::Jpeg:
-            WriteJpegFile(picture, job.output, options.jpegQuality);
-            break;
-        case OutputFormat::Bmp:
-            WriteBmpFile(picture, job.output);
-            break;
-    }
+    const int setting = job.format == ImageFormat::Png ? options.pngLevel : options.jpegQuality;
+    WriteImageFile(picture, job.output, job.format, setting);
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ TEST(ShotArguments, DefaultsApplyWhenOnlyAPairIsGiven) {
     ASSERT_EQ(options.jobs.size(), 1u);
     EXPECT_EQ(options.jobs[0].address, "example.org");
     EXPECT_EQ(options.jobs[0].output, "page.png");
-    EXPECT_EQ(options.jobs[0].format, OutputFormat::Png);
+    EXPECT_EQ(options.jobs[0].format, ImageFormat::Png);
 }
 
 TEST(ShotArguments, OptionsTakeTheirValueAfterASpaceOrAnEqualsSign) {
@@ -143,12 +143,12 @@ TEST(ShotArguments, PairsKeepTheirOrderAndEachOutputNamesItsFormat) {
     const ShotOptions options = Parse({"one.html", "one.PNG", "https://example.org/", "two.Jpeg",
                                        "three", "three.JPG", "four", "dir.x/four.bMp"});
     ASSERT_EQ(options.jobs.size(), 4u);
-    EXPECT_EQ(options.jobs[0].format, OutputFormat::Png);
+    EXPECT_EQ(options.jobs[0].format, ImageFormat::Png);
     EXPECT_EQ(options.jobs[1].address, "https://example.org/");
-    EXPECT_EQ(options.jobs[1].format, OutputFormat::Jpeg);
-    EXPECT_EQ(options.jobs[2].format, OutputFormat::Jpeg);
+    EXPECT_EQ(options.jobs[1].format, ImageFormat::Jpeg);
+    EXPECT_EQ(options.jobs[2].format, ImageFormat::Jpeg);
     EXPECT_EQ(options.jobs[3].output, "dir.x/four.bMp");
-    EXPECT_EQ(options.jobs[3].format, OutputFormat::Bmp);
+    EXPECT_EQ(options.jobs[3].format, ImageFormat::Bmp);
 }
 
 TEST(ShotArguments, OtherOutputExtensionsAreUsageErrors) {
@@ -218,7 +218,7 @@ TEST(ShotArguments, ManyPageOptionsAndWhatTheyRefuse) {
                "4", "--shard", "2/3", "a.html", "b.html"});
     EXPECT_EQ(options.listFile, "-");
     EXPECT_EQ(options.outputDir, "out");
-    EXPECT_EQ(options.namedFormat, OutputFormat::Jpeg);
+    EXPECT_EQ(options.namedFormat, ImageFormat::Jpeg);
     EXPECT_TRUE(options.skipExisting);
     EXPECT_EQ(options.parallelJobs, 4);
     ASSERT_TRUE(options.shard);
