@@ -15,7 +15,7 @@
 #include "app/Startup.h"
 #include "capture/PageCapture.h"
 #include "capture/WebKitBrowserView.h"
-#include "capture/WindowCaptureCallbacks.h"
+#include "app/WindowCaptureCallbacks.h"
 #include "snapshot/SnapshotForm.h"
 #include "ui/ProgramArt.h"
 #include "ui/UiHelpers.h"
