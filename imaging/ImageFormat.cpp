@@ -16,6 +16,9 @@ std::optional<ImageFormat> FormatForPath(const std::string& path) {
     if (extension == ".bmp") {
         return ImageFormat::Bmp;
     }
+    if (extension == ".webp") {
+        return ImageFormat::Webp;
+    }
     return std::nullopt;
 }
 
@@ -27,6 +30,8 @@ const char* FormatExtension(ImageFormat format) {
             return ".jpg";
         case ImageFormat::Bmp:
             return ".bmp";
+        case ImageFormat::Webp:
+            return ".webp";
     }
     return "";
 }
@@ -42,6 +47,9 @@ void WriteImageFile(const Bitmap24& bitmap, const std::string& path, ImageFormat
             break;
         case ImageFormat::Bmp:
             WriteBmpFile(bitmap, path);
+            break;
+        case ImageFormat::Webp:
+            WriteWebpFile(bitmap, path, setting);
             break;
     }
 }

@@ -8,17 +8,17 @@
 namespace pagrovix {
 
 // The file formats both programs write.
-enum class ImageFormat { Png, Jpeg, Bmp };
+enum class ImageFormat { Png, Jpeg, Bmp, Webp };
 
-// ".png" -> Png, ".jpg" and ".jpeg" -> Jpeg, ".bmp" -> Bmp, in any letter case; nothing for any
+// ".png" -> Png, ".jpg" and ".jpeg" -> Jpeg, ".bmp" -> Bmp, ".webp" -> Webp, in any letter case; nothing for any
 // other extension or none.
 std::optional<ImageFormat> FormatForPath(const std::string& path);
 
-// ".png", ".jpg" or ".bmp": the extension of a file named after its format.
+// ".png", ".jpg", ".bmp" or ".webp": the extension of a file named after its format.
 const char* FormatExtension(ImageFormat format);
 
-// Replaces the file at path with the whole bitmap in the format; setting is the JPEG quality or
-// the PNG level and is not used for BMP. Throws Error as the writers do.
+// Replaces the file at path with the whole bitmap in the format; setting is the JPEG quality, the
+// PNG level or the WebP quality (kWebpLossless for lossless) and is not used for BMP. Throws Error as the writers do.
 void WriteImageFile(const Bitmap24& bitmap, const std::string& path, ImageFormat format,
                     int setting);
 

@@ -47,6 +47,8 @@ struct ShotOptions {
     int timeoutSeconds = 30;
     int delayMilliseconds = 0;
     int jpegQuality = 80;
+    // A WebP file is lossless unless a quality was asked for.
+    bool qualityGiven = false;
     // zlib's own default: level 9 costs several times the time for files a few per cent smaller.
     int pngLevel = 6;
     std::optional<CropRect> crop;
