@@ -237,7 +237,7 @@ TEST(ShotArguments, ManyPageOptionsAndWhatTheyRefuse) {
     }
     ExpectUsageError({"--output-dir", "out"}, "no ADDRESS given");
     ExpectUsageError({"--list", "", "a", "a.png"}, "--list");
-    ExpectUsageError({"--format", "gif", "--list", "l"}, "--format wants png, jpg, jpeg or bmp");
+    ExpectUsageError({"--format", "gif", "--list", "l"}, "--format wants png, jpg, jpeg, bmp or webp");
     ExpectUsageError({"--skip-existing=1", "--list", "l"}, "--skip-existing takes no value");
     for (const char* bad : {"0", "65", "x"}) {
         ExpectUsageError({"--jobs", bad, "--list", "l"}, "--jobs");
