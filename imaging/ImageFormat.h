@@ -13,6 +13,8 @@ enum class ImageFormat { Png, Jpeg, Bmp, Webp };
 // ".png" -> Png, ".jpg" and ".jpeg" -> Jpeg, ".bmp" -> Bmp, ".webp" -> Webp, in any letter case; nothing for any
 // other extension or none.
 std::optional<ImageFormat> FormatForPath(const std::string& path);
+// Those extensions, for messages.
+inline constexpr const char* kKnownExtensions = ".png, .jpg, .jpeg, .bmp or .webp";
 
 // ".png", ".jpg", ".bmp" or ".webp": the extension of a file named after its format.
 const char* FormatExtension(ImageFormat format);

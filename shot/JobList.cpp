@@ -90,8 +90,8 @@ std::vector<ShotJob> ReadJobList(std::string_view text, const std::string& listN
                 job.output = fields[1];
                 const auto format = FormatForPath(job.output);
                 if (!format) {
-                    throw Error("OUTPUT \"" + job.output +
-                                "\" must end in .png, .jpg, .jpeg or .bmp (any letter case)");
+                    throw Error("OUTPUT \"" + job.output + "\" must end in " + kKnownExtensions +
+                                " (any letter case)");
                 }
                 job.format = *format;
             }

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "capture/CapturePlan.h"
+#include "ui/AddressRules.h"
 
 namespace pagrovix {
 namespace {
@@ -106,20 +107,6 @@ void CheckScaledView(const ShotOptions& options) {
                              std::to_string(MaxViewSide));
         }
     }
-}
-
-std::string Trimmed(const std::string& text) {
-    // The address box's rule: blanks and control characters around the address do not count.
-    const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && isBlank(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && isBlank(text[end - 1])) {
-        --end;
-    }
-    return text.substr(begin, end - begin);
 }
 
 }  // namespace
@@ -238,7 +225,7 @@ ShotArguments ParseShotArguments(const std::vector<std::string>& arguments) {
     }
     for (std::size_t i = 0; i < positional.size(); i += step) {
         ShotJob job;
-        job.address = Trimmed(positional[i]);
+        job.address = TrimAddress(positional[i]);
         if (job.address.empty()) {
             throw UsageError("an ADDRESS is empty");
         }
@@ -249,8 +236,8 @@ ShotArguments ParseShotArguments(const std::vector<std::string>& arguments) {
         job.output = positional[i + 1];
         const auto format = FormatForPath(job.output);
         if (!format) {
-            throw UsageError("OUTPUT \"" + job.output +
-                             "\" must end in .png, .jpg, .jpeg or .bmp (any letter case)");
+            throw UsageError("OUTPUT \"" + job.output + "\" must end in " + kKnownExtensions +
+                             " (any letter case)");
         }
         job.format = *format;
         options.jobs.push_back(std::move(job));

@@ -152,7 +152,7 @@ TEST(ShotArguments, PairsKeepTheirOrderAndEachOutputNamesItsFormat) {
 }
 
 TEST(ShotArguments, OtherOutputExtensionsAreUsageErrors) {
-    ExpectUsageError({"a", "a.gif"}, "\"a.gif\" must end in .png, .jpg, .jpeg or .bmp");
+    ExpectUsageError({"a", "a.gif"}, "\"a.gif\" must end in .png, .jpg, .jpeg, .bmp or .webp");
     ExpectUsageError({"a", "a"}, "must end in");
     ExpectUsageError({"a", "pictures.png/a"}, "must end in");
     ExpectUsageError({"a", "a.png", "b", "b.png.txt"}, "b.png.txt");
