@@ -15,7 +15,7 @@
 #include "app/Startup.h"
 #include "capture/PageCapture.h"
 #include "capture/WebKitBrowserView.h"
-#include "capture/WindowCaptureCallbacks.h"
+#include "app/WindowCaptureCallbacks.h"
 #include "snapshot/SnapshotForm.h"
 #include "ui/ProgramArt.h"
 #include "ui/UiHelpers.h"
@@ -140,6 +140,8 @@ void TfrmMain::FormResize(wxSizeEvent& event) {
         StatusBar1->SetStatusWidths(3, widths);
         PlaceProgressBar();
     } catch (...) {
+        // A layout pass that fails keeps the last layout: it runs at every resize, and an error
+        // box for each would make the window unusable.
     }
 }
 
@@ -198,7 +200,7 @@ void TfrmMain::FormSysCommand(wxCommandEvent&) {
 void TfrmMain::ShowAboutWindow() {
     TfrmAbout about(this);
     about.AppName = "Pagrovix";
-    about.AppVersion = "6.30";
+    about.AppVersion = PAGROVIX_VERSION;
     about.AppYear = "2009";
     about.ShowModal();
 }

@@ -45,16 +45,16 @@ public:
     void CapturePage();
 
     // Tool strip.
-    wxPanel* CoolBar1 = nullptr;
+    wxPanel* CoolBar1 = nullptr;  // the band across the top that holds the tool strip
     wxPanel* pnlToolbar = nullptr;
     wxToolBar* tlbToolbar = nullptr;
     wxBitmapComboBox* cboAddress = nullptr;
     wxToolBar* tlbGo = nullptr;
     // Browser area and status bar.
-    wxPanel* Panel1 = nullptr;
-    wxWebView* WebBrowser1 = nullptr;
-    wxStatusBar* StatusBar1 = nullptr;
-    wxGauge* ProgressBar1 = nullptr;
+    wxPanel* Panel1 = nullptr;          // the browser's area; shows "Please wait..." while it hides
+    wxWebView* WebBrowser1 = nullptr;   // the browser itself
+    wxStatusBar* StatusBar1 = nullptr;  // status text, download progress and the end panel
+    wxGauge* ProgressBar1 = nullptr;    // the download progress in the status bar's second panel
 
     // Tool identifiers of the buttons.
     enum ToolId {

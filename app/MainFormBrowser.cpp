@@ -106,6 +106,8 @@ void TfrmMain::btnOpenClick(wxCommandEvent&) {
             NavigateToAddress();
         }
     } catch (...) {
+        // An Open that fails (no dialog, an address the view refuses) leaves the page as it was;
+        // the person sees that nothing was opened and can try again.
     }
 }
 
@@ -138,6 +140,7 @@ void TfrmMain::cboAddressChange(wxCommandEvent& event) {
             cboAddress->SetSelection(index);
         }
     } catch (...) {
+        // The history's selection is a convenience: a failure here must not interrupt typing.
     }
 }
 
@@ -186,6 +189,7 @@ void TfrmMain::WebBrowser1NewWindow2(const std::string& address, bool linkClick)
             UiHelpers::StartNewInstance(wxString::FromUTF8(address));
         }
     } catch (...) {
+        // The link then opens nowhere, as a blocked pop-up would: the page shown stays usable.
     }
 }
 

@@ -44,8 +44,8 @@ void Bitmap24::SetSize(int width, int height) {
                     " is too large");
     }
     const std::size_t bytes = stride * std::size_t(height);
-    // Keep the block when it is about the right size: a capture resizes the same bitmap band after
-    // band, but a bitmap that shrinks far should not go on holding a whole page.
+    // Keep the block when it is about the right size: every capture resizes the main window's same
+    // picture, but a bitmap that shrinks far should not go on holding a whole page.
     if (bytes > capacity_ || bytes < capacity_ / 2) {
         pixels_.reset();
         capacity_ = 0;

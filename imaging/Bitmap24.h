@@ -8,8 +8,8 @@
 namespace pagrovix {
 
 // A 24-bit picture: each pixel is the three bytes blue, green, red; row 0 is the top row, and rows
-// are packed at 3 × width bytes. Pictures of a whole page reach 126 MB, so the pixels are left
-// uninitialised on resize and copies are explicit.
+// are packed at 3 × width bytes. Pictures of a whole page reach hundreds of MB (1280 × 100000 is
+// 384 MB), so the pixels are left uninitialised on resize and copies are explicit.
 class Bitmap24 {
 public:
     Bitmap24() = default;

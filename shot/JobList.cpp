@@ -90,8 +90,8 @@ std::vector<ShotJob> ReadJobList(std::string_view text, const std::string& listN
                 job.output = fields[1];
                 const auto format = FormatForPath(job.output);
                 if (!format) {
-                    throw Error("OUTPUT \"" + job.output +
-                                "\" must end in .png, .jpg, .jpeg or .bmp (any letter case)");
+                    throw Error("OUTPUT \"" + job.output + "\" must end in " + kKnownExtensions +
+                                " (any letter case)");
                 }
                 job.format = *format;
             }
@@ -149,7 +149,7 @@ std::string NameForAddress(std::string_view address) {
     return name.empty() ? "page" : name;
 }
 
-void NameOutputs(std::vector<ShotJob>& jobs, const std::string& folder, OutputFormat format) {
+void NameOutputs(std::vector<ShotJob>& jobs, const std::string& folder, ImageFormat format) {
     const std::string extension = FormatExtension(format);
     std::set<std::string> taken;
     for (ShotJob& job : jobs) {

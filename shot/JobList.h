@@ -30,7 +30,7 @@ std::string NameForAddress(std::string_view address);
 // extension of format. A name that an earlier job of the list already got takes "-2", "-3", ...
 // Only the list decides: files already in the folder do not change the names, so a resumed or
 // sharded run names every page as the whole run would.
-void NameOutputs(std::vector<ShotJob>& jobs, const std::string& folder, OutputFormat format);
+void NameOutputs(std::vector<ShotJob>& jobs, const std::string& folder, ImageFormat format);
 
 // The jobs of shard index (1 to count): the index-th, then every count-th after it.
 std::vector<ShotJob> KeepShard(std::vector<ShotJob> jobs, const Shard& shard);

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "capture/CapturePlan.h"
+#include "ui/AddressRules.h"
 
 namespace pagrovix {
 namespace {
@@ -108,20 +109,6 @@ void CheckScaledView(const ShotOptions& options) {
     }
 }
 
-std::string Trimmed(const std::string& text) {
-    // The address box's rule: blanks and control characters around the address do not count.
-    const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && isBlank(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && isBlank(text[end - 1])) {
-        --end;
-    }
-    return text.substr(begin, end - begin);
-}
-
 }  // namespace
 
 ShotArguments ParseShotArguments(const std::vector<std::string>& arguments) {
@@ -191,6 +178,7 @@ ShotArguments ParseShotArguments(const std::vector<std::string>& arguments) {
             options.delayMilliseconds = ParseBounded(name, value, 0, 3600000);
         } else if (name == "--quality") {
             options.jpegQuality = ParseBounded(name, value, 0, 100);
+            options.qualityGiven = true;
         } else if (name == "--level") {
             options.pngLevel = ParseBounded(name, value, 0, 9);
         } else if (name == "--list" || name == "--output-dir") {
@@ -201,7 +189,8 @@ ShotArguments ParseShotArguments(const std::vector<std::string>& arguments) {
         } else if (name == "--format") {
             const auto format = FormatForPath("." + value);
             if (!format) {
-                throw UsageError("--format wants png, jpg, jpeg or bmp, not \"" + value + "\"");
+                throw UsageError("--format wants png, jpg, jpeg, bmp or webp, not \"" + value +
+                                 "\"");
             }
             options.namedFormat = *format;
         } else if (name == "--jobs") {
@@ -236,7 +225,7 @@ ShotArguments ParseShotArguments(const std::vector<std::string>& arguments) {
     }
     for (std::size_t i = 0; i < positional.size(); i += step) {
         ShotJob job;
-        job.address = Trimmed(positional[i]);
+        job.address = TrimAddress(positional[i]);
         if (job.address.empty()) {
             throw UsageError("an ADDRESS is empty");
         }
@@ -247,8 +236,8 @@ ShotArguments ParseShotArguments(const std::vector<std::string>& arguments) {
         job.output = positional[i + 1];
         const auto format = FormatForPath(job.output);
         if (!format) {
-            throw UsageError("OUTPUT \"" + job.output +
-                             "\" must end in .png, .jpg, .jpeg or .bmp (any letter case)");
+            throw UsageError("OUTPUT \"" + job.output + "\" must end in " + kKnownExtensions +
+                             " (any letter case)");
         }
         job.format = *format;
         options.jobs.push_back(std::move(job));
@@ -268,7 +257,7 @@ std::string ShotHelpText() {
            "       pagrovix-shot [OPTIONS] --output-dir DIR [ADDRESS ...]\n"
            "       pagrovix-shot [OPTIONS] --list FILE [--output-dir DIR]\n"
            "Takes a picture of each whole web page ADDRESS (an address or a local file) and\n"
-           "writes it to OUTPUT: .png, .jpg or .jpeg, or .bmp, in any letter case.\n"
+           "writes it to OUTPUT: .png, .jpg or .jpeg, .bmp or .webp, in any letter case.\n"
            "\n"
            "Options:\n"
            "  --width N          width of the browser view while the page lays out (1280)\n"
@@ -277,7 +266,8 @@ std::string ShotHelpText() {
            "                     that has loaded is captured, with a warning\n"
            "  --delay MS         extra wait after loading (and after --script and\n"
            "                     --wait-for), for pages that draw late (0)\n"
-           "  --quality Q        JPEG quality, 0 to 100 (80)\n"
+           "  --quality Q        JPEG quality, 0 to 100 (80); WebP files are lossless\n"
+           "                     unless Q is given\n"
            "  --level L          PNG compression level, 0 to 9 (6)\n"
            "  --crop X0,Y0,X1,Y1 write only this rectangle (X1, Y1 exclusive), in CSS\n"
            "                     pixels; a part outside the page is white. With --selector\n"
@@ -293,7 +283,7 @@ std::string ShotHelpText() {
            "                     input. They run after those of the command line\n"
            "  --output-dir DIR   name files after their addresses in DIR (made if missing);\n"
            "                     the command line then takes ADDRESSes without OUTPUT\n"
-           "  --format F         png, jpg or bmp: the format of the files --output-dir\n"
+           "  --format F         png, jpg, bmp or webp: the format of the files --output-dir\n"
            "                     names (png)\n"
            "  --skip-existing    leave out jobs whose OUTPUT exists, to resume a run\n"
            "  --jobs N           capture N pages at the same time, 1 to 64 (1)\n"

@@ -6,7 +6,7 @@
 
 #include "imaging/Error.h"
 #include "shot/CropRect.h"
-#include "shot/OutputFormat.h"
+#include "imaging/ImageFormat.h"
 
 namespace pagrovix {
 
@@ -21,7 +21,7 @@ public:
 struct ShotJob {
     std::string address;
     std::string output;
-    OutputFormat format = OutputFormat::Png;
+    ImageFormat format = ImageFormat::Png;
     // Not empty for a job that cannot run (a bad line of a list): why, for its error message.
     std::string problem;
 };
@@ -47,6 +47,8 @@ struct ShotOptions {
     int timeoutSeconds = 30;
     int delayMilliseconds = 0;
     int jpegQuality = 80;
+    // A WebP file is lossless unless a quality was asked for.
+    bool qualityGiven = false;
     // zlib's own default: level 9 costs several times the time for files a few per cent smaller.
     int pngLevel = 6;
     std::optional<CropRect> crop;
@@ -60,7 +62,7 @@ struct ShotOptions {
     std::optional<std::string> listFile;
     // --output-dir: jobs given without an OUTPUT get a file here named after the address.
     std::optional<std::string> outputDir;
-    OutputFormat namedFormat = OutputFormat::Png;
+    ImageFormat namedFormat = ImageFormat::Png;
     bool skipExisting = false;
     int parallelJobs = 1;
     std::optional<Shard> shard;

@@ -16,6 +16,7 @@
 #include "capture/PageCapture.h"
 #include "capture/WebKitBrowserView.h"
 #include "imaging/Error.h"
+#include "imaging/ImageFormat.h"
 #include "imaging/ImageWriters.h"
 #include "shot/BandProgressView.h"
 #include "shot/CropRect.h"
@@ -33,6 +34,7 @@ namespace {
 
 // The largest picture a JPEG file can describe, in either direction.
 constexpr int kJpegLargestSide = 65500;
+constexpr int kWebpLargestSide = 16383;
 constexpr const char* kNotCaptured = "Not captured: the command was asked to stop.";
 constexpr const char* kNotWritten = "Not written: the command was asked to stop.";
 // How long the new view may take to show its blank start page.
@@ -61,24 +63,27 @@ void CheckCropMemory(const CropRect& rect) {
 
 // Runs on the writers' threads: reads only the picture, the job and the options.
 void WritePicture(const Bitmap24& picture, const ShotJob& job, const ShotOptions& options) {
-    if (job.format == OutputFormat::Jpeg &&
+    if (job.format == ImageFormat::Jpeg &&
         (picture.Width() > kJpegLargestSide || picture.Height() > kJpegLargestSide)) {
         throw Error("The picture is " + std::to_string(picture.Width()) + " x " +
                     std::to_string(picture.Height()) +
                     " pixels, but a JPEG file holds at most 65500 x 65500: write it as PNG "
                     "or BMP, or choose a part with --crop.");
     }
-    switch (job.format) {
-        case OutputFormat::Png:
-            WritePngFile(picture, job.output, options.pngLevel);
-            break;
-        case OutputFormat::Jpeg:
-            WriteJpegFile(picture, job.output, options.jpegQuality);
-            break;
-        case OutputFormat::Bmp:
-            WriteBmpFile(picture, job.output);
-            break;
+    if (job.format == ImageFormat::Webp &&
+        (picture.Width() > kWebpLargestSide || picture.Height() > kWebpLargestSide)) {
+        throw Error("The picture is " + std::to_string(picture.Width()) + " x " +
+                    std::to_string(picture.Height()) +
+                    " pixels, but a WebP file holds at most 16383 x 16383: cut it into parts "
+                    "with --split, write it as PNG, or choose a part with --crop.");
     }
+    int setting = options.jpegQuality;
+    if (job.format == ImageFormat::Png) {
+        setting = options.pngLevel;
+    } else if (job.format == ImageFormat::Webp && !options.qualityGiven) {
+        setting = kWebpLossless;
+    }
+    WriteImageFile(picture, job.output, job.format, setting);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <wx/intl.h>
 #include <wx/utils.h>
 
-#include "snapshot/FormStyle.h"
+#include "snapshot/FormLook.h"
 
 namespace pagrovix {
 namespace {

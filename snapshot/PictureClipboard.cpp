@@ -2,6 +2,8 @@
 
 #include <gtk/gtk.h>
 
+#include <wx/event.h>
+
 #include "imaging/Error.h"
 
 namespace pagrovix {
@@ -58,6 +60,10 @@ void CopyPictureToClipboard(const Bitmap24& picture) {
     // further type would cost one more conversion of a picture that may be a whole page.
     static const GtkTargetEntry png[] = {{const_cast<gchar*>("image/png"), 0, 0}};
     gtk_clipboard_set_can_store(clipboard, png, 1);
+}
+
+bool IsCopyKey(const wxKeyEvent& event) {
+    return event.GetModifiers() == wxMOD_CONTROL && event.GetKeyCode() == 'C';
 }
 
 }  // namespace pagrovix

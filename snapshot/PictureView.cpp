@@ -5,7 +5,7 @@
 #include <wx/dcclient.h>
 #include <wx/settings.h>
 
-#include "snapshot/FormStyle.h"
+#include "snapshot/CommandErrors.h"
 #include "snapshot/PictureRegion.h"
 
 namespace pagrovix {

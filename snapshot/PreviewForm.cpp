@@ -2,7 +2,9 @@
 
 #include <wx/scopeguard.h>
 
-#include "snapshot/FormStyle.h"
+#include "snapshot/CommandErrors.h"
+#include "snapshot/FormLook.h"
+#include "snapshot/FormPlacement.h"
 #include "snapshot/PictureClipboard.h"
 #include "snapshot/PictureView.h"
 #include "ui/UiHelpers.h"

@@ -17,7 +17,7 @@ public:
     // The picture is shown, not copied: it must stay unchanged while the window is open.
     void SetPicture(const Bitmap24* picture);
 
-    PictureView* ScrollBox1 = nullptr;
+    PictureView* ScrollBox1 = nullptr;  // the chosen part at 1:1
 
 private:
     void FormCreate();

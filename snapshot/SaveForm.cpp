@@ -7,7 +7,9 @@
 #include <wx/stattext.h>
 
 #include "snapshot/CornerInput.h"
-#include "snapshot/FormStyle.h"
+#include "snapshot/CommandErrors.h"
+#include "snapshot/FormLook.h"
+#include "snapshot/FormPlacement.h"
 #include "snapshot/NumberField.h"
 #include "ui/UiHelpers.h"
 

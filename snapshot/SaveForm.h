@@ -25,14 +25,14 @@ public:
     wxString ResultFileName;
     int ResultValue = 0;
 
-    wxRadioButton* RadioButton1 = nullptr;
-    wxRadioButton* RadioButton2 = nullptr;
-    wxStaticText* Label1 = nullptr;
-    wxStaticText* Label2 = nullptr;
-    NumberField* SpinEdit1 = nullptr;
-    NumberField* SpinEdit2 = nullptr;
-    wxButton* Button1 = nullptr;
-    wxButton* Button2 = nullptr;
+    wxRadioButton* RadioButton1 = nullptr;  // chooses JPEG
+    wxRadioButton* RadioButton2 = nullptr;  // chooses PNG
+    wxStaticText* Label1 = nullptr;         // "Compression Quality:", JPEG's caption
+    wxStaticText* Label2 = nullptr;         // "Compression Level:", PNG's caption
+    NumberField* SpinEdit1 = nullptr;       // the JPEG quality, 0 to 100
+    NumberField* SpinEdit2 = nullptr;       // the PNG level, 0 to 9
+    wxButton* Button1 = nullptr;            // "Save": asks for the file name
+    wxButton* Button2 = nullptr;            // "Cancel"
 
 private:
     void FormCreate();
@@ -42,7 +42,7 @@ private:
     void Button1Click();
     void Button2Click();
 
-    SaveDialog SaveDialog1{this};
+    SaveDialog SaveDialog1{this};  // the file dialog behind "Save"
 };
 
 }  // namespace pagrovix

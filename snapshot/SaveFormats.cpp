@@ -4,15 +4,12 @@
 
 namespace pagrovix {
 
-std::optional<ImageFormat> FormatForPath(const std::string& path) {
+std::optional<ImageFormat> SaveAsFormatForPath(const std::string& path) {
     const std::string extension = LowerExtension(path);
-    if (extension == ".jpg") {
-        return ImageFormat::Jpeg;
+    if (extension != ".jpg" && extension != ".png") {
+        return std::nullopt;
     }
-    if (extension == ".png") {
-        return ImageFormat::Png;
-    }
-    return std::nullopt;
+    return FormatForPath(path);
 }
 
 }  // namespace pagrovix

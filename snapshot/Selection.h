@@ -49,9 +49,6 @@ public:
     // The whole picture selected.
     Selection(int pictureWidth, int pictureHeight);
 
-    int PictureWidth() const { return width_; }
-    int PictureHeight() const { return height_; }
-
     SelectionRect Rect() const;
     PixelRect HandleBounds(Handle handle) const;
     // The guide lines run across the whole picture, 2 px outside the selection's edges.

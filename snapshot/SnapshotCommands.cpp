@@ -117,7 +117,7 @@ void TfrmSnapshot::ToolButton2Click() {
     {
         CommandBusyState busy(*this);
         CropSelection();
-        if (const std::optional<ImageFormat> format = FormatForPath(path.utf8_string())) {
+        if (const std::optional<ImageFormat> format = SaveAsFormatForPath(path.utf8_string())) {
             WriteImageFile(CropBitmap, FileSystemPath(path), *format, value);
         }
     }

@@ -8,8 +8,12 @@
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
-#include "snapshot/FormStyle.h"
+#include "snapshot/CommandErrors.h"
+#include "snapshot/FormLook.h"
+#include "snapshot/FormPlacement.h"
+#include "snapshot/PictureClipboard.h"
 #include "snapshot/PictureView.h"
+#include "snapshot/ToolbarImages.h"
 #include "snapshot/WindowGeometry.h"
 
 namespace pagrovix {

@@ -48,21 +48,21 @@ public:
     bool GuideLinesVisible() const { return guideLinesVisible_; }
     const SaveDialog& QuickSaveDialog() const { return SaveDialog1; }
 
-    wxPanel* CoolBar1 = nullptr;
-    wxPanel* Panel1 = nullptr;
-    wxPanel* ToolBar1 = nullptr;
-    wxButton* ToolButton1 = nullptr;
-    wxButton* ToolButton2 = nullptr;
-    wxButton* ToolButton3 = nullptr;
-    wxButton* ToolButton4 = nullptr;
-    wxButton* ToolButton5 = nullptr;
-    PictureView* ScrollBox1 = nullptr;
-    wxPanel* Panel3 = nullptr;
-    wxTextCtrl* LabeledEdit1 = nullptr;
-    wxTextCtrl* LabeledEdit2 = nullptr;
-    wxTextCtrl* LabeledEdit3 = nullptr;
-    wxTextCtrl* LabeledEdit4 = nullptr;
-    wxStaticText* Label1 = nullptr;
+    wxPanel* CoolBar1 = nullptr;         // the band across the top that holds the tool bar
+    wxPanel* Panel1 = nullptr;           // the tool bar's row inside that band
+    wxPanel* ToolBar1 = nullptr;         // the tool bar with the five commands
+    wxButton* ToolButton1 = nullptr;     // "Preview..."
+    wxButton* ToolButton2 = nullptr;     // "Save As..."
+    wxButton* ToolButton3 = nullptr;     // "Save As BMP"
+    wxButton* ToolButton4 = nullptr;     // "Save As JPG"
+    wxButton* ToolButton5 = nullptr;     // "Save As PNG"
+    PictureView* ScrollBox1 = nullptr;   // the picture at 1:1 with the selection drawn on it
+    wxPanel* Panel3 = nullptr;           // the bottom strip with the corner fields
+    wxTextCtrl* LabeledEdit1 = nullptr;  // the selection's X0
+    wxTextCtrl* LabeledEdit2 = nullptr;  // the selection's Y0
+    wxTextCtrl* LabeledEdit3 = nullptr;  // the selection's X1 (exclusive)
+    wxTextCtrl* LabeledEdit4 = nullptr;  // the selection's Y1 (exclusive)
+    wxStaticText* Label1 = nullptr;      // the selection's size, on the right of the strip
 
 private:
     friend class CommandBusyState;
@@ -107,7 +107,7 @@ private:
     std::array<PixelRect, 6> shownShapes_{};
     bool guideLinesVisible_ = true;
     Bitmap24 CropBitmap;
-    SaveDialog SaveDialog1{this};
+    SaveDialog SaveDialog1{this};  // the quick saves' file dialog, which keeps its last name
 };
 
 }  // namespace pagrovix

@@ -5,7 +5,7 @@
 #include <wx/textctrl.h>
 
 #include "snapshot/CornerInput.h"
-#include "snapshot/FormStyle.h"
+#include "snapshot/CommandErrors.h"
 #include "snapshot/PictureView.h"
 #include "snapshot/SnapshotForm.h"
 

@@ -18,7 +18,7 @@
 #include "capture/EngineWait.h"
 #include "capture/PageCapture.h"
 #include "capture/WebKitBrowserView.h"
-#include "capture/WindowCaptureCallbacks.h"
+#include "app/WindowCaptureCallbacks.h"
 #include "imaging/ImageWriters.h"
 #include "tests/capture/CaptureHarness.h"
 #include "tests/capture/TestPages.h"

@@ -65,7 +65,7 @@ TEST(JobList, EachLineIsAJobAndABadOneNamesItsLineNumber) {
                                         "last.html"}));
     EXPECT_EQ(named[0].output, "a.png");
     EXPECT_EQ(named[1].output, "");  // named later, after the address
-    EXPECT_EQ(named[3].format, OutputFormat::Jpeg);
+    EXPECT_EQ(named[3].format, ImageFormat::Jpeg);
     EXPECT_NE(named[2].problem.find("\"c.gif\" must end in .png"), std::string::npos);
     EXPECT_NE(named[4].problem.find("double quotes"), std::string::npos);
     EXPECT_NE(named[5].problem.find("quote is not closed"), std::string::npos);
@@ -107,11 +107,11 @@ TEST(JobList, NamesTakeANumberWhenTheListHasThemAlready) {
     }
     jobs[4].output = "mine.png";  // given outputs stay
     jobs[5].problem = "bad line";
-    NameOutputs(jobs, "out", OutputFormat::Bmp);
+    NameOutputs(jobs, "out", ImageFormat::Bmp);
     EXPECT_EQ(Outputs(jobs),
               (std::vector<std::string>{"out/a.org.bmp", "out/a.org-2.bmp", "out/a.org-3.bmp",
                                         "out/a.org-2-2.bmp", "mine.png", "", "out/a.org-4.bmp"}));
-    EXPECT_EQ(jobs[1].format, OutputFormat::Bmp);
+    EXPECT_EQ(jobs[1].format, ImageFormat::Bmp);
 }
 
 TEST(JobList, ShardsTakeTurnsAndTogetherHoldEveryJobOnce) {

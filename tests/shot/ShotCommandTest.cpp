@@ -94,6 +94,7 @@ TEST_F(ShotCommand, RowPagesComeOutExactAcrossEveryBandBoundaryInEveryFormat) {
         page32763, folder_.File("32763.bmp"), page32764, folder_.File("32764.PNG"),
         page32764, folder_.File("32764.Bmp"), page32764, folder_.File("32764.jpeg"),
         page70000, folder_.File("70000.png"), page70000, folder_.File("70000.bmp"),
+        page1000,  folder_.File("1000.WebP"),
     });
     EXPECT_EQ(result.status, 0) << result.err;
     ExpectQuiet(result.err);
@@ -107,6 +108,11 @@ TEST_F(ShotCommand, RowPagesComeOutExactAcrossEveryBandBoundaryInEveryFormat) {
         EXPECT_TRUE(IsRowPage(ReadPngFile(png), 1280, height));
         EXPECT_TRUE(IsRowPage(ReadBmpFile(bmp), 1280, height));
     }
+    // WebP is lossless without --quality: libwebp's own decoder gives back every row.
+    const std::string decode = "dwebp -quiet '" + folder_.File("1000.WebP") + "' -o '" +
+                               folder_.File("webp-decoded.png") + "'";
+    ASSERT_EQ(std::system(decode.c_str()), 0);
+    EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("webp-decoded.png")), 1280, 1000));
     // JPEG is lossy: the file must be what the program's writer makes of the very same pixels.
     for (const auto& [jpeg, png] :
          {std::pair{"1000.jpg", "1000.png"}, std::pair{"32764.jpeg", "32764.PNG"}}) {
@@ -136,6 +142,12 @@ TEST_F(ShotCommand, JpegTakesPagesUpTo65500RowsAndRefusesTallerOnesClearly) {
                                   "70000 pixels, but a JPEG file holds at most 65500 x 65500"))
         << tooTall.err;
     EXPECT_FALSE(Exists(folder_.File("b.jpg")));
+    const CommandResult webp = RunShot({"--width", "64", page70000, folder_.File("c.webp")});
+    EXPECT_EQ(webp.status, 1);
+    EXPECT_TRUE(Contains(webp.err, "70000 pixels, but a WebP file holds at most 16383 x 16383: "
+                                   "cut it into parts with --split"))
+        << webp.err;
+    EXPECT_FALSE(Exists(folder_.File("c.webp")));
 
     // Each row's colour, averaged along the row, survives the compression closely.
     const Bitmap24 picture = ReadJpegFile(folder_.File("a.jpg"));

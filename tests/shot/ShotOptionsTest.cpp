@@ -34,7 +34,7 @@ TEST(ShotArguments, DefaultsApplyWhenOnlyAPairIsGiven) {
     ASSERT_EQ(options.jobs.size(), 1u);
     EXPECT_EQ(options.jobs[0].address, "example.org");
     EXPECT_EQ(options.jobs[0].output, "page.png");
-    EXPECT_EQ(options.jobs[0].format, OutputFormat::Png);
+    EXPECT_EQ(options.jobs[0].format, ImageFormat::Png);
 }
 
 TEST(ShotArguments, OptionsTakeTheirValueAfterASpaceOrAnEqualsSign) {
@@ -143,16 +143,16 @@ TEST(ShotArguments, PairsKeepTheirOrderAndEachOutputNamesItsFormat) {
     const ShotOptions options = Parse({"one.html", "one.PNG", "https://example.org/", "two.Jpeg",
                                        "three", "three.JPG", "four", "dir.x/four.bMp"});
     ASSERT_EQ(options.jobs.size(), 4u);
-    EXPECT_EQ(options.jobs[0].format, OutputFormat::Png);
+    EXPECT_EQ(options.jobs[0].format, ImageFormat::Png);
     EXPECT_EQ(options.jobs[1].address, "https://example.org/");
-    EXPECT_EQ(options.jobs[1].format, OutputFormat::Jpeg);
-    EXPECT_EQ(options.jobs[2].format, OutputFormat::Jpeg);
+    EXPECT_EQ(options.jobs[1].format, ImageFormat::Jpeg);
+    EXPECT_EQ(options.jobs[2].format, ImageFormat::Jpeg);
     EXPECT_EQ(options.jobs[3].output, "dir.x/four.bMp");
-    EXPECT_EQ(options.jobs[3].format, OutputFormat::Bmp);
+    EXPECT_EQ(options.jobs[3].format, ImageFormat::Bmp);
 }
 
 TEST(ShotArguments, OtherOutputExtensionsAreUsageErrors) {
-    ExpectUsageError({"a", "a.gif"}, "\"a.gif\" must end in .png, .jpg, .jpeg or .bmp");
+    ExpectUsageError({"a", "a.gif"}, "\"a.gif\" must end in .png, .jpg, .jpeg, .bmp or .webp");
     ExpectUsageError({"a", "a"}, "must end in");
     ExpectUsageError({"a", "pictures.png/a"}, "must end in");
     ExpectUsageError({"a", "a.png", "b", "b.png.txt"}, "b.png.txt");
@@ -218,7 +218,7 @@ TEST(ShotArguments, ManyPageOptionsAndWhatTheyRefuse) {
                "4", "--shard", "2/3", "a.html", "b.html"});
     EXPECT_EQ(options.listFile, "-");
     EXPECT_EQ(options.outputDir, "out");
-    EXPECT_EQ(options.namedFormat, OutputFormat::Jpeg);
+    EXPECT_EQ(options.namedFormat, ImageFormat::Jpeg);
     EXPECT_TRUE(options.skipExisting);
     EXPECT_EQ(options.parallelJobs, 4);
     ASSERT_TRUE(options.shard);
@@ -237,7 +237,7 @@ TEST(ShotArguments, ManyPageOptionsAndWhatTheyRefuse) {
     }
     ExpectUsageError({"--output-dir", "out"}, "no ADDRESS given");
     ExpectUsageError({"--list", "", "a", "a.png"}, "--list");
-    ExpectUsageError({"--format", "gif", "--list", "l"}, "--format wants png, jpg, jpeg or bmp");
+    ExpectUsageError({"--format", "gif", "--list", "l"}, "--format wants png, jpg, jpeg, bmp or webp");
     ExpectUsageError({"--skip-existing=1", "--list", "l"}, "--skip-existing takes no value");
     for (const char* bad : {"0", "65", "x"}) {
         ExpectUsageError({"--jobs", bad, "--list", "l"}, "--jobs");

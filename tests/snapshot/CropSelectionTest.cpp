@@ -10,23 +10,12 @@
 
 #include "imaging/Error.h"
 #include "snapshot/PictureRegion.h"
+#include "tests/snapshot/PatternPicture.h"
 
 namespace pagrovix {
 namespace {
 
-// Every pixel different from its neighbours: blue = x, green = y, red = x ^ y.
-Bitmap24 Pattern(int width, int height) {
-    Bitmap24 picture(width, height);
-    for (int y = 0; y < height; ++y) {
-        auto row = picture.Row(y);
-        for (int x = 0; x < width; ++x) {
-            row[3 * x] = std::uint8_t(x);
-            row[3 * x + 1] = std::uint8_t(y);
-            row[3 * x + 2] = std::uint8_t(x ^ y);
-        }
-    }
-    return picture;
-}
+using test::PatternPicture;
 
 bool PixelIs(const Bitmap24& bitmap, int x, int y, int blue, int green, int red) {
     const auto row = bitmap.Row(y);
@@ -34,7 +23,7 @@ bool PixelIs(const Bitmap24& bitmap, int x, int y, int blue, int green, int red)
 }
 
 TEST(CropSelection, CopiesExactlyTheSelectedPixels) {
-    const Bitmap24 picture = Pattern(100, 60);
+    const Bitmap24 picture = PatternPicture(100, 60);
     Bitmap24 crop;
     CropSelection(picture, {13, 7, 41, 33}, crop);
     ASSERT_EQ(crop.Width(), 28);
@@ -49,7 +38,7 @@ TEST(CropSelection, CopiesExactlyTheSelectedPixels) {
 }
 
 TEST(CropSelection, SmallestSelectionGivesTwelveByTwelve) {
-    const Bitmap24 picture = Pattern(100, 60);
+    const Bitmap24 picture = PatternPicture(100, 60);
     Bitmap24 crop;
     CropSelection(picture, {88, 48, 100, 60}, crop);
     EXPECT_EQ(crop.Width(), 12);
@@ -58,7 +47,7 @@ TEST(CropSelection, SmallestSelectionGivesTwelveByTwelve) {
 }
 
 TEST(CropSelection, WholePictureIsCopiedPixelForPixel) {
-    const Bitmap24 picture = Pattern(257, 131);
+    const Bitmap24 picture = PatternPicture(257, 131);
     Bitmap24 crop;
     CropSelection(picture, {0, 0, 257, 131}, crop);
     ASSERT_EQ(crop.Width(), 257);
@@ -67,8 +56,8 @@ TEST(CropSelection, WholePictureIsCopiedPixelForPixel) {
 }
 
 TEST(CropSelection, PartOutsideThePictureIsWhiteEvenInAReusedCrop) {
-    const Bitmap24 picture = Pattern(8, 5);
-    Bitmap24 crop = Pattern(12, 12);  // holds old pixels that must not show through
+    const Bitmap24 picture = PatternPicture(8, 5);
+    Bitmap24 crop = PatternPicture(12, 12);  // holds old pixels that must not show through
     CropSelection(picture, {-4, -7, 8, 5}, crop);
     ASSERT_EQ(crop.Width(), 12);
     ASSERT_EQ(crop.Height(), 12);
@@ -86,7 +75,7 @@ TEST(CropSelection, PartOutsideThePictureIsWhiteEvenInAReusedCrop) {
 }
 
 TEST(CropSelection, EmptyOrOversizedSelectionIsAnError) {
-    const Bitmap24 picture = Pattern(40, 30);
+    const Bitmap24 picture = PatternPicture(40, 30);
     Bitmap24 crop;
     EXPECT_THROW(CropSelection(picture, {10, 10, 10, 20}, crop), Error);
     EXPECT_THROW(CropSelection(picture, {10, 10, 5, 20}, crop), Error);
@@ -95,7 +84,7 @@ TEST(CropSelection, EmptyOrOversizedSelectionIsAnError) {
 }
 
 TEST(PictureRegion, ConvertsOnlyTheRegionToRedGreenBlue) {
-    const Bitmap24 picture = Pattern(50, 40);
+    const Bitmap24 picture = PatternPicture(50, 40);
     const PixelRect region = ClipToPicture(picture, {45, 38, 20, 20});
     EXPECT_EQ(region.width, 5);
     EXPECT_EQ(region.height, 2);

@@ -14,6 +14,7 @@
 #include <wx/string.h>
 
 #include "imaging/Bitmap24.h"
+#include "tests/snapshot/PatternPicture.h"
 
 class wxWindow;
 
@@ -30,10 +31,6 @@ inline void PrintTo(const wxColour& colour, std::ostream* out) {
 }
 
 namespace pagrovix::test {
-
-// A picture whose every pixel differs from its neighbours: blue = x, green = y, red = x ^ y (all
-// modulo 256).
-Bitmap24 PatternPicture(int width, int height);
 
 // Runs action on the next shown modal dialog of type Dialog other than the ones already open
 // (a Snapshot window that opens a Save dialog is itself still modal); the dialog is ended

@@ -99,10 +99,10 @@ TEST(SaveFormats, ExtensionRuleAndWriterChoice) {
     EXPECT_EQ(EnsureExtension("shot.jpeg", kQuickSaveJpeg.extension), "shot.jpeg.jpg");
     EXPECT_EQ(EnsureExtension("shot.png", kQuickSaveJpeg.extension), "shot.png.jpg");
     EXPECT_EQ(EnsureExtension("shot.BMP", kQuickSaveBmp.extension), "shot.BMP");
-    EXPECT_EQ(FormatForPath("/tmp/a.JPG"), ImageFormat::Jpeg);
-    EXPECT_EQ(FormatForPath("/tmp/a.png"), ImageFormat::Png);
-    EXPECT_EQ(FormatForPath("/tmp/a.bmp"), std::nullopt);
-    EXPECT_EQ(FormatForPath("/tmp/x.png/a"), std::nullopt);
+    EXPECT_EQ(SaveAsFormatForPath("/tmp/a.JPG"), ImageFormat::Jpeg);
+    EXPECT_EQ(SaveAsFormatForPath("/tmp/a.png"), ImageFormat::Png);
+    EXPECT_EQ(SaveAsFormatForPath("/tmp/a.bmp"), std::nullopt);
+    EXPECT_EQ(SaveAsFormatForPath("/tmp/x.png/a"), std::nullopt);
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
-#include "capture/WindowCaptureCallbacks.h"
+#include "app/WindowCaptureCallbacks.h"
 
 #include <wx/string.h>
 
+#include "app/SavePageAsPng.h"
 #include "capture/MemoryMapping.h"
-#include "capture/SavePageAsPng.h"
 #include "ui/UiHelpers.h"
 
 namespace pagrovix {

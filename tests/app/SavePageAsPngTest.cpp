@@ -1,4 +1,4 @@
-#include "capture/SavePageAsPng.h"
+#include "app/SavePageAsPng.h"
 
 #include <filesystem>
 #include <optional>
