@@ -9,29 +9,45 @@ namespace pagrovix {
 // and what they keep between calls is out of the page's reach.
 inline constexpr const char* kScriptWorld = "pagrovix-capture";
 
-// The document's scroll size, the larger of the body's and the root element's (with a doctype the
-// body's alone misses its own margins and whatever lies outside it), then the view's document
-// area (less its scroll bars).
+// The document's scrolling area, as the engine paints it, then the view's document area (less
+// its scroll bars). The scrolling element is the root with a doctype and the body without one;
+// either way its scroll size is the whole area the view scrolls over, margins and what lies
+// outside the body included, and content pulled above the top left out, as the engine leaves it.
 inline constexpr const char* kMeasureScript = R"js((() => {
   const root = document.documentElement;
   if (!root) return null;
-  const body = document.body;
   const area = document.scrollingElement || root;
-  return [Math.max(root.scrollWidth, body ? body.scrollWidth : 0),
-          Math.max(root.scrollHeight, body ? body.scrollHeight : 0),
-          area.clientWidth, area.clientHeight];
+  return [area.scrollWidth, area.scrollHeight, area.clientWidth, area.clientHeight];
 })())js";
 
-// The body of an async function of budget (milliseconds): the page is made ready for its picture
-// within that time, and whatever has not arrived by then is left out. Content that loads as it
-// comes into view is asked for now, since a view painted off the screen never scrolls to it;
-// then fonts, images and their decoding, and two animation frames, so that what the page draws
-// after load has been painted. Gives [1] when everything was ready, [0] when the time ran out.
+// How far down the page the readying brings it into view at most, in CSS pixels: a page that
+// keeps growing as it is scrolled (an endless feed) is followed no further.
+inline constexpr int kRevealCap = 100000;
+
+// The body of an async function of budget and rest (milliseconds) and cap (pixels): the page is
+// made ready for its picture, and whatever has not arrived in time is left out.
+// - Scroll snapping is switched off for the capture, so the view stops where it is sent, and
+//   sections under content-visibility: auto are drawn, whether in view or not.
+// - A page with something hidden that scrolling may show (sections that appear as they come into
+//   view) is brought into view from top to bottom, a frame at each step, down to cap, within a
+//   part of budget; then it goes back where it was.
+// - Content that loads as it comes into view is asked for now, since a view painted off the
+//   screen never scrolls to it; then fonts, images, the images the style sheets use (backgrounds,
+//   border images, image-set choices, pseudo-elements) and SVG images, loaded and decoded.
+// - A playing video is shown by a canvas holding its frame, standing in its place.
+// - Then, within rest, the page comes to rest: finite animations and transitions are taken to
+//   their end, and it waits until neither the document nor a canvas has changed for a short
+//   while; infinite animations are not waited for.
+// Everything changed is kept in pagrovixSaved for kRestoreStylesScript. Gives [ready, moving,
+// cut, changed]: ready 1 when everything arrived within budget; moving 1 when the page still
+// changed after rest; cut the row where bringing the page into view stopped short of its end,
+// or -1; changed 1 when something was kept for restoring.
 inline constexpr const char* kReadyScript = R"js(
-const end = performance.now() + budget;
+const start = performance.now();
+const end = start + budget;
 let late = false;
-const within = (promise) => new Promise((done) => {
-  const left = end - performance.now();
+const within = (promise, until = end) => new Promise((done) => {
+  const left = until - performance.now();
   if (left <= 0) { late = true; done(); return; }
   const timer = setTimeout(() => { late = true; done(); }, left);
   Promise.resolve(promise).catch(() => {}).then(() => { clearTimeout(timer); done(); });
@@ -40,6 +56,81 @@ const loaded = (element) => new Promise((done) => {
   element.addEventListener('load', done, {once: true});
   element.addEventListener('error', done, {once: true});
 });
+const nextFrame = () => new Promise((done) => requestAnimationFrame(() => done()));
+// Once a frame has been drawn, and with it what the page checks of the view at each frame.
+const frameDrawn = () => new Promise((done) => requestAnimationFrame(() => setTimeout(done, 0)));
+const saved = globalThis.pagrovixSaved || (globalThis.pagrovixSaved = []);
+const savedBefore = saved.length;
+const setStyle = (element, name, value) => {
+  saved.push([element, name, element.style.getPropertyValue(name),
+              element.style.getPropertyPriority(name)]);
+  element.style.setProperty(name, value, 'important');
+};
+// What the page changes tells whether it is at rest; the capture's own changes are taken out.
+let changedAt = -1;
+const changes = new MutationObserver(() => { changedAt = performance.now(); });
+changes.observe(document, {subtree: true, childList: true, attributes: true,
+                           characterData: true});
+const root = document.documentElement;
+const area = document.scrollingElement || root;
+for (const element of [root, document.body]) {
+  if (element && getComputedStyle(element).scrollSnapType !== 'none') {
+    setStyle(element, 'scroll-snap-type', 'none');
+  }
+}
+
+const urls = new Set();
+let hidden = false;
+const urlPattern = /url\(\s*(?:"((?:[^"\\]|\\.)*)"|'((?:[^'\\]|\\.)*)'|([^)\s]*))\s*\)/g;
+const imageProperties = ['background-image', 'border-image-source', 'list-style-image',
+                         'mask-image', '-webkit-mask-image', 'content'];
+const collect = (style) => {
+  for (const name of imageProperties) {
+    const value = style.getPropertyValue(name);
+    if (!value || !value.includes('url(')) continue;
+    for (const match of value.matchAll(urlPattern)) {
+      const url = match[1] ?? match[2] ?? match[3];
+      if (url) urls.add(url);
+    }
+  }
+};
+const scan = () => {
+  for (const element of document.querySelectorAll('body, body *')) {
+    const style = getComputedStyle(element);
+    if (style.display === 'none') continue;
+    if (style.contentVisibility === 'auto') setStyle(element, 'content-visibility', 'visible');
+    if (style.opacity === '0' || style.visibility === 'hidden') hidden = true;
+    collect(style);
+    collect(getComputedStyle(element, '::before'));
+    collect(getComputedStyle(element, '::after'));
+  }
+  for (const image of document.querySelectorAll('image')) {
+    const href = image.href && image.href.baseVal;
+    if (href) urls.add(new URL(href, document.baseURI).href);
+  }
+  for (const video of document.querySelectorAll('video[poster]')) urls.add(video.poster);
+};
+scan();
+changes.takeRecords();
+
+let cut = -1;
+const lazyByScript = document.querySelector('[data-src], [data-srcset], [data-bg], [data-lazy]');
+if ((hidden || lazyByScript) && area.scrollHeight > area.clientHeight) {
+  const startX = scrollX, startY = scrollY;
+  const until = start + budget * 0.6;
+  const step = Math.max(1, area.clientHeight);
+  for (let y = 0; ; y = Math.min(y + step, area.scrollHeight - area.clientHeight)) {
+    window.scrollTo({left: startX, top: y, behavior: 'instant'});
+    await frameDrawn();
+    if (y >= area.scrollHeight - area.clientHeight) break;
+    if (y >= cap || performance.now() >= until) { cut = y + area.clientHeight; break; }
+  }
+  window.scrollTo({left: startX, top: startY, behavior: 'instant'});
+  await frameDrawn();
+  scan();
+  changes.takeRecords();
+}
+
 const waits = [];
 // A frame whose page has arrived gives no second load event: only one still showing its first
 // empty document is waited for (a frame from another site has arrived once it is out of reach).
@@ -56,12 +147,82 @@ for (const image of document.images) {
   if (image.loading === 'lazy') image.loading = 'eager';
   if (!image.complete) waits.push(loaded(image));
 }
+changes.takeRecords();
 if (document.fonts) waits.push(document.fonts.ready);
+// Asked for again, the style's images come from the same cache the page's style fills.
+const styleImages = Array.from(urls, (url) => {
+  const image = new Image();
+  image.src = url;
+  return image;
+});
 await within(Promise.all(waits));
-await within(Promise.all(Array.from(document.images, (image) =>
-    image.complete && image.naturalWidth ? image.decode().catch(() => {}) : null)));
-await within(new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(done))));
-return [late ? 0 : 1];
+await within(Promise.all([...document.images, ...styleImages].map((image) =>
+    image.complete && image.naturalWidth ? image.decode().catch(() => {}) :
+    image.complete ? null : loaded(image).then(() => image.decode()).catch(() => {}))));
+
+for (const video of document.querySelectorAll('video')) {
+  if (video.readyState < 2 || !video.videoWidth || !video.videoHeight) continue;
+  const style = getComputedStyle(video);
+  if (style.display === 'none') continue;
+  const still = document.createElement('canvas');
+  still.width = video.videoWidth;
+  still.height = video.videoHeight;
+  try {
+    still.getContext('2d').drawImage(video, 0, 0, still.width, still.height);
+  } catch (error) {
+    continue;
+  }
+  for (const name of style) still.style.setProperty(name, style.getPropertyValue(name));
+  still.style.setProperty('transition', 'none');
+  still.style.setProperty('animation', 'none');
+  video.parentNode.insertBefore(still, video);
+  setStyle(video, 'display', 'none');
+  saved.push(() => still.remove());
+}
+changes.takeRecords();
+
+// A canvas is compared by a small copy of it; one the page has tainted cannot be read, and
+// counts as unchanged.
+const sample = document.createElement('canvas');
+sample.width = sample.height = 64;
+const sampler = sample.getContext('2d', {willReadFrequently: true});
+const canvasState = () => Array.from(document.querySelectorAll('canvas'), (canvas) => {
+  if (!canvas.width || !canvas.height) return 0;
+  try {
+    sampler.clearRect(0, 0, 64, 64);
+    sampler.drawImage(canvas, 0, 0, 64, 64);
+    let hash = 0;
+    for (const word of new Uint32Array(sampler.getImageData(0, 0, 64, 64).data.buffer)) {
+      hash = (Math.imul(hash, 31) + word) | 0;
+    }
+    return hash;
+  } catch (error) {
+    return 0;
+  }
+}).join();
+const finishFinite = () => {
+  if (!document.getAnimations) return;
+  for (const animation of document.getAnimations()) {
+    const timing = animation.effect && animation.effect.getComputedTiming();
+    if (timing && Number.isFinite(timing.endTime) && animation.playState === 'running') {
+      try { animation.finish(); } catch (error) {}
+    }
+  }
+};
+const quiet = 100;
+const restEnd = performance.now() + rest;
+let moving = false;
+let canvases = canvasState();
+for (let frames = 1; ; ++frames) {
+  finishFinite();
+  await nextFrame();
+  const now = canvasState();
+  if (now !== canvases) { changedAt = performance.now(); canvases = now; }
+  if (frames >= 2 && (changedAt < 0 || performance.now() - changedAt >= quiet)) break;
+  if (performance.now() >= restEnd) { moving = true; break; }
+}
+changes.disconnect();
+return [late ? 0 : 1, moving ? 1 : 0, cut, saved.length > savedBefore ? 1 : 0];
 )js";
 
 // Sticky elements go where they are at the top of the page (in the flow: the place is kept for
@@ -97,11 +258,14 @@ inline constexpr const char* kHideFixedScript = R"js((() => {
   return [count];
 })())js";
 
-// Gives the page back every style the capture changed, newest first, and scrolls to the top.
+// Gives the page back every style the capture changed and takes out what it added, newest
+// first, and scrolls to the top.
 inline constexpr const char* kRestoreStylesScript = R"js((() => {
   const saved = globalThis.pagrovixSaved || [];
   while (saved.length) {
-    const [element, name, value, priority] = saved.pop();
+    const entry = saved.pop();
+    if (typeof entry === 'function') { entry(); continue; }
+    const [element, name, value, priority] = entry;
     if (value) element.style.setProperty(name, value, priority);
     else element.style.removeProperty(name);
   }

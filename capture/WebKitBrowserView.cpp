@@ -88,10 +88,22 @@ void WebKitBrowserView::MakeReady() {
     GVariantDict arguments;
     g_variant_dict_init(&arguments, nullptr);
     g_variant_dict_insert(&arguments, "budget", "d", double(limits_.ready.count()));
-    // The script keeps to its budget; the wait allows a little for the answer to come back. A
+    g_variant_dict_insert(&arguments, "rest", "d", double(limits_.rest.count()));
+    g_variant_dict_insert(&arguments, "cap", "d", double(kRevealCap));
+    // The script keeps to its budgets; the wait allows a little for the answer to come back. A
     // page too busy to answer at all is caught by the next question.
-    AsyncNumbers(kReadyScript, g_variant_dict_end(&arguments),
-                 limits_.ready + std::chrono::milliseconds(500));
+    readiness_ = {};
+    const auto answer = AsyncNumbers(kReadyScript, g_variant_dict_end(&arguments),
+                                     limits_.ready + limits_.rest + std::chrono::milliseconds(500));
+    // What the script changed is given back by Restore, even when its answer came too late.
+    stylesChanged_ = true;
+    if (answer && answer->size() == 4) {
+        readiness_.complete = (*answer)[0] != 0;
+        readiness_.moving = (*answer)[1] != 0;
+        readiness_.cut = int(std::lround((*answer)[2]));
+    } else {
+        readiness_.complete = false;
+    }
 }
 
 void WebKitBrowserView::Hide() {
@@ -194,7 +206,7 @@ void WebKitBrowserView::ScrollTo(int x, int y) {
         throw Error("The page could not be scrolled.");
     }
     if (position[0] != x || position[1] != y) {
-        throw Error("The page could not be scrolled to " + std::to_string(x) + ", " +
+        throw PageChanged("The page could not be scrolled to " + std::to_string(x) + ", " +
                     std::to_string(y) + ": it stopped at " +
                     std::to_string(std::lround(position[0])) + ", " +
                     std::to_string(std::lround(position[1])) + ".");
@@ -203,6 +215,12 @@ void WebKitBrowserView::ScrollTo(int x, int y) {
 
 void WebKitBrowserView::PaintDocument(Bitmap24& picture, int) {
     Paint(WEBKIT_SNAPSHOT_REGION_FULL_DOCUMENT, [&](const PaintedPixels& painted) {
+        if (painted.width != picture.Width() || painted.height != picture.Height()) {
+            throw PageChanged("The browser painted " + std::to_string(painted.width) + " x " +
+                              std::to_string(painted.height) + " pixels instead of " +
+                              std::to_string(picture.Width()) + " x " +
+                              std::to_string(picture.Height()) + ".");
+        }
         CopyPaintedArea(painted, 0, 0, picture.Width(), picture.Height(), picture, 0, 0);
     });
 }
