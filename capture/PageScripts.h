@@ -29,11 +29,13 @@ inline constexpr int kRevealCap = 100000;
 // - Scroll snapping is switched off for the capture, so the view stops where it is sent, and
 //   sections under content-visibility: auto are drawn, whether in view or not.
 // - A page with something hidden that scrolling may show (sections that appear as they come into
-//   view) is brought into view from top to bottom, a frame at each step, down to cap, within a
-//   part of budget; then it goes back where it was.
+//   view, marks of scripts that load content then) is brought into view from top to bottom, a
+//   frame at each step, down to cap, within a part of budget; then it goes back where it was.
+//   A page with nothing of the kind is not scrolled, so a simple page costs no time here.
 // - Content that loads as it comes into view is asked for now, since a view painted off the
-//   screen never scrolls to it; then fonts, images, the images the style sheets use (backgrounds,
-//   border images, image-set choices, pseudo-elements) and SVG images, loaded and decoded.
+//   screen never scrolls to it; then fonts, images, the images the style uses where it is painted
+//   (backgrounds, border images, list images, image-set choices, pseudo-elements the style
+//   sheets give images), posters and SVG images, loaded and decoded.
 // - A playing video is shown by a canvas holding its frame, standing in its place.
 // - Then, within rest, the page comes to rest: finite animations and transitions are taken to
 //   their end, and it waits until neither the document nor a canvas has changed for a short
@@ -82,8 +84,7 @@ for (const element of [root, document.body]) {
 const urls = new Set();
 let hidden = false;
 const urlPattern = /url\(\s*(?:"((?:[^"\\]|\\.)*)"|'((?:[^'\\]|\\.)*)'|([^)\s]*))\s*\)/g;
-const imageProperties = ['background-image', 'border-image-source', 'list-style-image',
-                         'mask-image', '-webkit-mask-image', 'content'];
+const imageProperties = ['background-image', 'border-image-source', 'list-style-image'];
 const collect = (style) => {
   for (const name of imageProperties) {
     const value = style.getPropertyValue(name);
@@ -94,6 +95,16 @@ const collect = (style) => {
     }
   }
 };
+// Each element's own style, read once; a pseudo-element's only for the elements a rule of the
+// page's style sheets gives one with an image, as reading them all would cost thrice the time.
+const pseudoRules = (rules, out) => {
+  for (const rule of rules) {
+    if (rule.cssRules && !rule.selectorText) pseudoRules(rule.cssRules, out);
+    else if (rule.selectorText && /::?(before|after)/i.test(rule.selectorText) &&
+             rule.style.cssText.includes('url(')) out.push(rule.selectorText);
+  }
+  return out;
+};
 const scan = () => {
   for (const element of document.querySelectorAll('body, body *')) {
     const style = getComputedStyle(element);
@@ -101,8 +112,22 @@ const scan = () => {
     if (style.contentVisibility === 'auto') setStyle(element, 'content-visibility', 'visible');
     if (style.opacity === '0' || style.visibility === 'hidden') hidden = true;
     collect(style);
-    collect(getComputedStyle(element, '::before'));
-    collect(getComputedStyle(element, '::after'));
+  }
+  for (const sheet of document.styleSheets) {
+    let selectors = [];
+    try { selectors = pseudoRules(sheet.cssRules, []); } catch (error) {}
+    for (const selector of selectors) {
+      for (const part of selector.split(',')) {
+        const pseudo = (part.match(/::?(before|after)/i) || [])[0];
+        if (!pseudo) continue;
+        try {
+          const owner = part.replace(/::?(before|after)/ig, '') || '*';
+          for (const element of document.querySelectorAll(owner)) {
+            collect(getComputedStyle(element, pseudo));
+          }
+        } catch (error) {}
+      }
+    }
   }
   for (const image of document.querySelectorAll('image')) {
     const href = image.href && image.href.baseVal;
@@ -114,8 +139,10 @@ scan();
 changes.takeRecords();
 
 let cut = -1;
-const lazyByScript = document.querySelector('[data-src], [data-srcset], [data-bg], [data-lazy]');
-if ((hidden || lazyByScript) && area.scrollHeight > area.clientHeight) {
+// Marks of the scripts that load or show content as it comes into view.
+const byScript = document.querySelector(
+    '[data-src], [data-srcset], [data-bg], [data-lazy], [data-aos], [class*="lazy"]');
+if ((hidden || byScript) && area.scrollHeight > area.clientHeight) {
   const startX = scrollX, startY = scrollY;
   const until = start + budget * 0.6;
   const step = Math.max(1, area.clientHeight);
