@@ -252,6 +252,18 @@ changes.disconnect();
 return [late ? 0 : 1, moving ? 1 : 0, cut, saved.length > savedBefore ? 1 : 0];
 )js";
 
+// Run in every page at its start, in the page's own world: a canvas drawn with WebGL keeps its
+// picture after it has been shown, as the engine otherwise paints it blank into a capture.
+inline constexpr const char* kKeepWebGlPictureScript = R"js((() => {
+  const getContext = HTMLCanvasElement.prototype.getContext;
+  HTMLCanvasElement.prototype.getContext = function (type, options) {
+    if (/^(webgl2?|experimental-webgl)$/i.test(String(type))) {
+      options = Object.assign({}, options, {preserveDrawingBuffer: true});
+    }
+    return getContext.call(this, type, options);
+  };
+})();)js";
+
 // Sticky elements go where they are at the top of the page (in the flow: the place is kept for
 // them, so nothing else moves); the page's own value is kept for kRestoreStylesScript.
 inline constexpr const char* kPinStickyScript = R"js((() => {

@@ -51,10 +51,20 @@ WebKitBrowserView::WebKitBrowserView(wxWebView* view, wxWindow* panel, TimeLimit
     g_object_ref(engine_);
     terminatedHandler_ = g_signal_connect(engine_, "web-process-terminated",
                                           G_CALLBACK(WebKitSignals::ProcessTerminated), this);
+    keepWebGlPicture_ = webkit_user_script_new(
+        kKeepWebGlPictureScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+    webkit_user_content_manager_add_script(
+        webkit_web_view_get_user_content_manager(WEBKIT_WEB_VIEW(engine_)),
+        static_cast<WebKitUserScript*>(keepWebGlPicture_));
 }
 
 WebKitBrowserView::~WebKitBrowserView() {
     g_signal_handler_disconnect(engine_, terminatedHandler_);
+    webkit_user_content_manager_remove_script(
+        webkit_web_view_get_user_content_manager(WEBKIT_WEB_VIEW(engine_)),
+        static_cast<WebKitUserScript*>(keepWebGlPicture_));
+    webkit_user_script_unref(static_cast<WebKitUserScript*>(keepWebGlPicture_));
     g_object_unref(engine_);
     if (refusing_) {
         view_->Unbind(wxEVT_WEBVIEW_NAVIGATING, &WebKitBrowserView::OnNavigating, this);

@@ -76,6 +76,7 @@ private:
     wxWindow* panel_;
     TimeLimits limits_;
     void* engine_;  // the WebKitWebView behind view_
+    void* keepWebGlPicture_ = nullptr;  // the WebKitUserScript added to every page it loads
     unsigned long terminatedHandler_ = 0;
     bool engineEnded_ = false;
     bool outOfMemory_ = false;

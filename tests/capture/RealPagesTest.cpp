@@ -164,6 +164,12 @@ std::vector<PageCase> Pages() {
          "  bar.fillStyle = 'rgb(30,60,240)'; bar.fillRect(0, 0, 92 + 908 * part, 100);"
          "  if (part < 1) requestAnimationFrame(draw); }"
          "requestAnimationFrame(draw);</script>"},
+        // Drawn once, without asking to keep the drawing buffer, as most WebGL pages do.
+        {"webgl",
+         "<canvas id=gl data-check='0,153,51' width=400 height=300 style='display: block'>"
+         "</canvas><div style='height: 1200px'></div><script>"
+         "const context = gl.getContext('webgl'); context.clearColor(0, 0.6, 0.2, 1);"
+         "context.clear(context.COLOR_BUFFER_BIT);</script>"},
         {"video",
          "<div style='height: 200px'></div><video data-check='0,0,255' autoplay muted loop "
          "src='blue.webm' width=320 height=240 style='display: block; background: "
@@ -258,6 +264,9 @@ TEST(RealPages, AreCapturedAsThePersonSeesThemScrollingFromTopToBottom) {
     WriteText(folder.File("frame.html"),
               "<body style='margin: 0; background: rgb(40,50,60)'></body>");
     TestServer server(folder.Path());
+    // One for all pages, as the programs keep one for each view: what it gives every page from
+    // its start on is in place before the first load.
+    WebKitBrowserView view(harness.view, harness.panel);
 
     for (const PageCase& page : Pages()) {
         SCOPED_TRACE(page.name);
@@ -271,7 +280,6 @@ TEST(RealPages, AreCapturedAsThePersonSeesThemScrollingFromTopToBottom) {
         }
         ASSERT_GE(marks.size(), 9u);
 
-        WebKitBrowserView view(harness.view, harness.panel);
         std::vector<std::string> errors;
         PageCapture::Callbacks callbacks;
         callbacks.setBusy = [](bool) {};
