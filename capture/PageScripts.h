@@ -41,9 +41,9 @@ inline constexpr int kRevealCap = 100000;
 //   their end, and it waits until neither the document nor a canvas has changed for a short
 //   while; infinite animations are not waited for.
 // Everything changed is kept in pagrovixSaved for kRestoreStylesScript. Gives [ready, moving,
-// cut, changed]: ready 1 when everything arrived within budget; moving 1 when the page still
+// cut, grew]: ready 1 when everything arrived within budget; moving 1 when the page still
 // changed after rest; cut the row where bringing the page into view stopped short of its end,
-// or -1; changed 1 when something was kept for restoring.
+// or -1; grew 1 when the page had grown as it was scrolled by then.
 inline constexpr const char* kReadyScript = R"js(
 const start = performance.now();
 const end = start + budget;
@@ -62,7 +62,6 @@ const nextFrame = () => new Promise((done) => requestAnimationFrame(() => done()
 // Once a frame has been drawn, and with it what the page checks of the view at each frame.
 const frameDrawn = () => new Promise((done) => requestAnimationFrame(() => setTimeout(done, 0)));
 const saved = globalThis.pagrovixSaved || (globalThis.pagrovixSaved = []);
-const savedBefore = saved.length;
 const setStyle = (element, name, value) => {
   saved.push([element, name, element.style.getPropertyValue(name),
               element.style.getPropertyPriority(name)]);
@@ -110,7 +109,13 @@ const scan = () => {
     const style = getComputedStyle(element);
     if (style.display === 'none') continue;
     if (style.contentVisibility === 'auto') setStyle(element, 'content-visibility', 'visible');
-    if (style.opacity === '0' || style.visibility === 'hidden') hidden = true;
+    // A section waiting to be shown in the flow, not a small mark, nor a button or a dialog
+    // placed over the page until it is hovered or opened.
+    if (!hidden && (style.opacity === '0' || style.visibility === 'hidden') &&
+        (style.position === 'static' || style.position === 'relative')) {
+      const box = element.getBoundingClientRect();
+      hidden = box.width >= 40 && box.height >= 40;
+    }
     collect(style);
   }
   for (const sheet of document.styleSheets) {
@@ -139,6 +144,7 @@ scan();
 changes.takeRecords();
 
 let cut = -1;
+let grew = false;
 // Marks of the scripts that load or show content as it comes into view.
 const byScript = document.querySelector(
     '[data-src], [data-srcset], [data-bg], [data-lazy], [data-aos], [class*="lazy"]');
@@ -146,11 +152,16 @@ if ((hidden || byScript) && area.scrollHeight > area.clientHeight) {
   const startX = scrollX, startY = scrollY;
   const until = start + budget * 0.6;
   const step = Math.max(1, area.clientHeight);
+  const startHeight = area.scrollHeight;
   for (let y = 0; ; y = Math.min(y + step, area.scrollHeight - area.clientHeight)) {
     window.scrollTo({left: startX, top: y, behavior: 'instant'});
     await frameDrawn();
     if (y >= area.scrollHeight - area.clientHeight) break;
-    if (y >= cap || performance.now() >= until) { cut = y + area.clientHeight; break; }
+    if (y >= cap || performance.now() >= until) {
+      cut = y + area.clientHeight;
+      grew = area.scrollHeight > startHeight;
+      break;
+    }
   }
   window.scrollTo({left: startX, top: startY, behavior: 'instant'});
   await frameDrawn();
@@ -249,7 +260,7 @@ for (let frames = 1; ; ++frames) {
   if (performance.now() >= restEnd) { moving = true; break; }
 }
 changes.disconnect();
-return [late ? 0 : 1, moving ? 1 : 0, cut, saved.length > savedBefore ? 1 : 0];
+return [late ? 0 : 1, moving ? 1 : 0, cut, grew ? 1 : 0];
 )js";
 
 // Run in every page at its start, in the page's own world: a canvas drawn with WebGL keeps its

@@ -111,6 +111,7 @@ void WebKitBrowserView::MakeReady() {
         readiness_.complete = (*answer)[0] != 0;
         readiness_.moving = (*answer)[1] != 0;
         readiness_.cut = int(std::lround((*answer)[2]));
+        readiness_.grew = (*answer)[3] != 0;
     } else {
         readiness_.complete = false;
     }

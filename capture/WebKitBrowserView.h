@@ -57,6 +57,7 @@ public:
         bool complete = true;  // everything arrived within the ready time
         bool moving = false;   // the page still changed when the rest time was over
         int cut = -1;          // the row where bringing the page into view stopped short, or -1
+        bool grew = false;     // by then, the page had grown as it was scrolled
     };
     const Readiness& LastReadiness() const { return readiness_; }
 

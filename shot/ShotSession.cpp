@@ -299,11 +299,12 @@ bool ShotSession::CaptureSlot(Slot& slot, WriteQueue& writes) {
                     reporter_.Warning(
                         job.address,
                         "the page was brought into view only down to " +
-                            std::to_string(readiness.cut) +
-                            " pixels: it kept growing as it was scrolled, or took too long to "
-                            "scroll through (at most " +
-                            std::to_string(kRevealCap) + " pixels are); content that appears "
-                            "only when scrolled to may be missing below");
+                            std::to_string(readiness.cut) + " pixels" +
+                            (readiness.grew ? ": it kept growing as it was scrolled (at most " +
+                                                  std::to_string(kRevealCap) + " pixels are)"
+                                            : ", as scrolling through it took too long") +
+                            "; content that appears only when scrolled to may be missing "
+                            "below");
                 }
                 if (readiness.moving) {
                     reporter_.Warning(job.address,
