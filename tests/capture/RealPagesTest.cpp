@@ -280,6 +280,13 @@ TEST(RealPages, AreCapturedAsThePersonSeesThemScrollingFromTopToBottom) {
         }
         ASSERT_GE(marks.size(), 9u);
 
+        // Every element's own style and the elements themselves, to see that the page is given
+        // back as it was.
+        const char* kStylesScript =
+            "Array.from(document.querySelectorAll('*'), (e) => e.tagName + ' ' + "
+            "e.style.cssText).join('\\n')";
+        const std::string styles = harness.Script(kStylesScript);
+        ASSERT_NE(styles, "");
         std::vector<std::string> errors;
         PageCapture::Callbacks callbacks;
         callbacks.setBusy = [](bool) {};
@@ -293,6 +300,7 @@ TEST(RealPages, AreCapturedAsThePersonSeesThemScrollingFromTopToBottom) {
         EXPECT_EQ(picture.Width(), marks[0]);
         EXPECT_EQ(picture.Height(), marks[1]);
         EXPECT_EQ(Differences(picture, marks, page.tolerance), "");
+        EXPECT_TRUE(harness.Script(kStylesScript) == styles) << "the page's styles came back";
     }
 }
 

@@ -512,7 +512,7 @@ TEST_F(ShotCommand, APageStillMovingOrStillGrowingIsCapturedAsItIsWithAWarning) 
               "<script>function move(now) { box.style.marginLeft = (now % 100) + 'px';"
               " requestAnimationFrame(move); } requestAnimationFrame(move);</script>");
     WriteText(folder_.File("feed.html"),
-              "<!DOCTYPE html><body style='margin:0'><div style='opacity:0'>x</div>"
+              "<!DOCTYPE html><body style='margin:0'><div style='opacity:0;height:200px'></div>"
               "<div id=feed style='height:3000px'></div><script>addEventListener('scroll', () =>"
               " { if (scrollY + innerHeight > feed.offsetHeight - 1000)"
               " feed.style.height = (feed.offsetHeight + 3000) + 'px'; });</script>");
@@ -523,6 +523,8 @@ TEST_F(ShotCommand, APageStillMovingOrStillGrowingIsCapturedAsItIsWithAWarning) 
     EXPECT_TRUE(Contains(result.err, "moving.html: the page was still moving after --settle 300 ms"))
         << result.err;
     EXPECT_TRUE(Contains(result.err, "feed.html: the page was brought into view only down to"))
+        << result.err;
+    EXPECT_TRUE(Contains(result.err, "pixels: it kept growing as it was scrolled (at most 100000"))
         << result.err;
     EXPECT_FALSE(Contains(result.err, "feed.html: the page was still moving")) << result.err;
     EXPECT_GE(ReadPngFile(folder_.File("feed.png")).Height(), 6000);
