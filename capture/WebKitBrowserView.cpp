@@ -51,9 +51,9 @@ WebKitBrowserView::WebKitBrowserView(wxWebView* view, wxWindow* panel, TimeLimit
     g_object_ref(engine_);
     terminatedHandler_ = g_signal_connect(engine_, "web-process-terminated",
                                           G_CALLBACK(WebKitSignals::ProcessTerminated), this);
-    keepWebGlPicture_ = webkit_user_script_new(
-        kKeepWebGlPictureScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+    keepWebGlPicture_ =
+        webkit_user_script_new(kKeepWebGlPictureScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                               WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
     webkit_user_content_manager_add_script(
         webkit_web_view_get_user_content_manager(WEBKIT_WEB_VIEW(engine_)),
         static_cast<WebKitUserScript*>(keepWebGlPicture_));
@@ -218,9 +218,9 @@ void WebKitBrowserView::ScrollTo(int x, int y) {
     }
     if (position[0] != x || position[1] != y) {
         throw PageChanged("The page could not be scrolled to " + std::to_string(x) + ", " +
-                    std::to_string(y) + ": it stopped at " +
-                    std::to_string(std::lround(position[0])) + ", " +
-                    std::to_string(std::lround(position[1])) + ".");
+                          std::to_string(y) + ": it stopped at " +
+                          std::to_string(std::lround(position[0])) + ", " +
+                          std::to_string(std::lround(position[1])) + ".");
     }
 }
 

@@ -164,12 +164,12 @@ ShotArguments ParseShotArguments(const std::vector<std::string>& arguments) {
             (name == "--quiet" ? options.quiet : options.skipExisting) = true;
             continue;
         }
-        const bool takesValue = name == "--width" || name == "--height" || name == "--timeout" ||
-                                name == "--delay" || name == "--settle" || name == "--quality" || name == "--level" ||
-                                name == "--crop" || name == "--list" || name == "--output-dir" ||
-                                name == "--format" || name == "--jobs" || name == "--shard" ||
-                                name == "--scale" || name == "--hide" || name == "--style" ||
-                                name == "--script" || name == "--wait-for" || name == "--selector";
+        const bool takesValue =
+            name == "--width" || name == "--height" || name == "--timeout" || name == "--delay" ||
+            name == "--settle" || name == "--quality" || name == "--level" || name == "--crop" ||
+            name == "--list" || name == "--output-dir" || name == "--format" || name == "--jobs" ||
+            name == "--shard" || name == "--scale" || name == "--hide" || name == "--style" ||
+            name == "--script" || name == "--wait-for" || name == "--selector";
         if (!takesValue) {
             throw UsageError("unknown option \"" + argument + "\"");
         }

@@ -307,10 +307,9 @@ bool ShotSession::CaptureSlot(Slot& slot, WriteQueue& writes) {
                             "below");
                 }
                 if (readiness.moving) {
-                    reporter_.Warning(job.address,
-                                      "the page was still moving after --settle " +
-                                          std::to_string(options_.settleMilliseconds) +
-                                          " ms; it was captured as it was then");
+                    reporter_.Warning(job.address, "the page was still moving after --settle " +
+                                                       std::to_string(options_.settleMilliseconds) +
+                                                       " ms; it was captured as it was then");
                 }
                 if (part) {
                     CheckCropMemory(*part);

@@ -124,25 +124,30 @@ std::vector<std::pair<std::string, std::string>> BehaviourPages() {
                 "for (let y = 0; y < 40000; ++y) { const row = document.createElement('div');"
                 "  row.style.height = '1px'; row.style.background = 'rgb(' + (y & 255) + ',' +"
                 "  ((y >> 8) & 255) + ',128)'; rows.appendChild(row); }</script>"},
-        {"snap", head + "<style>html { scroll-snap-type: y mandatory; } section {"
-                        " scroll-snap-align: start; }</style>" + sections},
-        {"cont.-visib.", head + "<style>section { content-visibility: auto;"
-                                " contain-intrinsic-size: auto 1000px; }</style>" + sections},
+        {"snap", head +
+                     "<style>html { scroll-snap-type: y mandatory; } section {"
+                     " scroll-snap-align: start; }</style>" +
+                     sections},
+        {"cont.-visib.", head +
+                             "<style>section { content-visibility: auto;"
+                             " contain-intrinsic-size: auto 1000px; }</style>" +
+                             sections},
         {"revealed",
-         head + "<style>section { opacity: 0; transition: opacity 0.6s; }"
-                " section.shown { opacity: 1; }</style>" +
+         head +
+             "<style>section { opacity: 0; transition: opacity 0.6s; }"
+             " section.shown { opacity: 1; }</style>" +
              sections.substr(0, sections.size() / 4) +
              "<script>const seen = new IntersectionObserver((entries) => {"
              " for (const entry of entries) if (entry.isIntersecting) {"
              " entry.target.classList.add('shown'); seen.unobserve(entry.target); } });"
              "for (const s of document.querySelectorAll('section')) seen.observe(s);</script>"},
-        {"growing bar",
-         head + "<canvas id=chart width=1000 height=300></canvas><script>"
-                "const bar = chart.getContext('2d'); const begun = performance.now();"
-                "function draw(now) { const part = Math.min(1, (now - begun) / 1000);"
-                " bar.fillRect(0, 0, 92 + 908 * part, 300);"
-                " if (part < 1) requestAnimationFrame(draw); }"
-                "requestAnimationFrame(draw);</script>"},
+        {"growing bar", head +
+                            "<canvas id=chart width=1000 height=300></canvas><script>"
+                            "const bar = chart.getContext('2d'); const begun = performance.now();"
+                            "function draw(now) { const part = Math.min(1, (now - begun) / 1000);"
+                            " bar.fillRect(0, 0, 92 + 908 * part, 300);"
+                            " if (part < 1) requestAnimationFrame(draw); }"
+                            "requestAnimationFrame(draw);</script>"},
     };
 }
 

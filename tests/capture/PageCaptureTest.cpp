@@ -263,11 +263,11 @@ TEST(PageCaptureSteps, APageThatChangesItsSizeIsMeasuredAgain) {
         int measures;
         std::string error;
     };
-    for (const Case& test : {Case{1000, 950, 1, 2, ""}, Case{70000, 69950, 1, 2, ""},
-                             Case{1000, 40000, 2, 3, ""},
-                             Case{70000, 60000, 3, 3,
-                                  "The page kept changing its size during the capture: changed "
-                                  "to 60000"}}) {
+    for (const Case& test :
+         {Case{1000, 950, 1, 2, ""}, Case{70000, 69950, 1, 2, ""}, Case{1000, 40000, 2, 3, ""},
+          Case{70000, 60000, 3, 3,
+               "The page kept changing its size during the capture: changed "
+               "to 60000"}}) {
         SCOPED_TRACE(test.height);
         FakeView view(10, test.height, {10, 30000});
         view.changes = test.changes;

@@ -60,11 +60,10 @@ std::string Sections(int count, int height, const std::string& style, bool inner
         const std::string colour = std::to_string((40 + 5 * i) % 256) + "," +
                                    std::to_string((200 + 3 * i) % 256) + "," +
                                    std::to_string((i * 37) % 256);
-        const std::string fill = "height: " + std::to_string(height) +
-                                 "px; background: rgb(" + colour + ")";
+        const std::string fill =
+            "height: " + std::to_string(height) + "px; background: rgb(" + colour + ")";
         out += "<section data-check='" + colour + "' style='" + style +
-               (inner ? "'><div style='" + fill + "'></div>" : "; " + fill + "'>") +
-               "</section>";
+               (inner ? "'><div style='" + fill + "'></div>" : "; " + fill + "'>") + "</section>";
     }
     return out;
 }
@@ -126,10 +125,9 @@ std::vector<PageCase> Pages() {
         {"pulled-up",
          "<div data-check='20,120,60' style='margin-top: -50px; height: 5499px; "
          "background: rgb(20,120,60)'></div>"},
-        {"pulled-up-tall",
-         std::string(kRowsScript) +
-             "<div id=rows data-check=rows style='margin-top: -50px'></div>"
-             "<script>fillRows(rows, 40000)</script>"},
+        {"pulled-up-tall", std::string(kRowsScript) +
+                               "<div id=rows data-check=rows style='margin-top: -50px'></div>"
+                               "<script>fillRows(rows, 40000)</script>"},
         {"snap",
          "<style>html { scroll-snap-type: y mandatory; } section { scroll-snap-align: start; }"
          "</style>" +
@@ -226,8 +224,7 @@ std::string Differences(const Bitmap24& picture, const std::vector<int>& marks, 
             const auto near = [tolerance](std::uint8_t a, std::uint8_t b) {
                 return std::abs(int(a) - int(b)) <= tolerance;
             };
-            if (covered[i] &&
-                !std::equal(row + 3 * x, row + 3 * x + 3, &expected[3 * i], near) &&
+            if (covered[i] && !std::equal(row + 3 * x, row + 3 * x + 3, &expected[3 * i], near) &&
                 wrong++ == 0) {
                 first << " first at (" << x << ", " << y << "): rgb(" << int(row[3 * x + 2]) << ","
                       << int(row[3 * x + 1]) << "," << int(row[3 * x]) << ") instead of rgb("
@@ -240,7 +237,6 @@ std::string Differences(const Bitmap24& picture, const std::vector<int>& marks, 
 }
 
 TEST(RealPages, AreCapturedAsThePersonSeesThemScrollingFromTopToBottom) {
-    CaptureHarness harness;
     TempFolder folder;
     Bitmap24 box(200, 100);
     box.Fill(30, 200, 10);
@@ -254,13 +250,15 @@ TEST(RealPages, AreCapturedAsThePersonSeesThemScrollingFromTopToBottom) {
     WriteJpegFile(big, folder.File("big.jpg"), 90);
     big.Fill(40, 90, 160);
     WriteJpegFile(big, folder.File("big2.jpg"), 90);
-    ASSERT_EQ(std::system(("gst-launch-1.0 -q videotestsrc num-buffers=60 pattern=blue ! "
-                           "video/x-raw,width=320,height=240,framerate=30/1 ! vp8enc ! "
-                           "webmmux ! filesink location=" +
+    // Made before the browser starts, and within a minute whatever happens.
+    ASSERT_EQ(std::system(("timeout 60 gst-launch-1.0 -q videotestsrc num-buffers=60 "
+                           "pattern=blue ! video/x-raw,width=320,height=240,framerate=30/1 ! "
+                           "vp8enc ! webmmux ! filesink location=" +
                            folder.File("blue.webm"))
                               .c_str()),
               0)
         << "gst-launch-1.0 (gstreamer1.0-tools) makes the test video";
+    CaptureHarness harness;
     WriteText(folder.File("frame.html"),
               "<body style='margin: 0; background: rgb(40,50,60)'></body>");
     TestServer server(folder.Path());

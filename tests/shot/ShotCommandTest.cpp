@@ -520,7 +520,8 @@ TEST_F(ShotCommand, APageStillMovingOrStillGrowingIsCapturedAsItIsWithAWarning) 
         RunShot({"--settle", "300", folder_.File("moving.html"), folder_.File("moving.png"),
                  folder_.File("feed.html"), folder_.File("feed.png")});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_TRUE(Contains(result.err, "moving.html: the page was still moving after --settle 300 ms"))
+    EXPECT_TRUE(
+        Contains(result.err, "moving.html: the page was still moving after --settle 300 ms"))
         << result.err;
     EXPECT_TRUE(Contains(result.err, "feed.html: the page was brought into view only down to"))
         << result.err;
