@@ -32,8 +32,8 @@ inline constexpr int kRevealCap = 100000;
 //   view, marks of scripts that load content then) is brought into view from top to bottom, a
 //   frame at each step, down to cap, within a part of budget; then it goes back where it was.
 //   A page with nothing of the kind is not scrolled, so a simple page costs no time here.
-// - Content that loads as it comes into view is asked for now, since a view painted off the
-//   screen never scrolls to it; then fonts, images, the images the style uses where it is painted
+// - Style sheets still loading are waited for. Content that loads as it comes into view is asked
+//   for now, since a view painted off the screen never scrolls to it; then fonts, images, the images the style uses where it is painted
 //   (backgrounds, border images, list images, image-set choices, pseudo-elements the style
 //   sheets give images), posters and SVG images, loaded and decoded.
 // - A playing video is shown by a canvas holding its frame, standing in its place.
@@ -140,6 +140,10 @@ const scan = () => {
   }
   for (const video of document.querySelectorAll('video[poster]')) urls.add(video.poster);
 };
+// Style sheets still on their way (one a script added after load, say) come first: what they ask
+// for is read from the style.
+await within(Promise.all(Array.from(document.querySelectorAll('link[rel~="stylesheet" i]'),
+    (link) => link.sheet || link.disabled ? null : loaded(link))));
 scan();
 changes.takeRecords();
 
@@ -264,7 +268,8 @@ return [late ? 0 : 1, moving ? 1 : 0, cut, grew ? 1 : 0];
 )js";
 
 // Run in every page at its start, in the page's own world: a canvas drawn with WebGL keeps its
-// picture after it has been shown, as the engine otherwise paints it blank into a capture.
+// picture once it has been read. Readying reads every canvas to tell whether it still changes,
+// and without this a WebGL canvas drawn once would then be painted blank into the capture.
 inline constexpr const char* kKeepWebGlPictureScript = R"js((() => {
   const getContext = HTMLCanvasElement.prototype.getContext;
   HTMLCanvasElement.prototype.getContext = function (type, options) {

@@ -474,6 +474,13 @@ TEST_F(ShotCommand, RealPagesComeOutAsABrowserShowsThem) {
          "<!DOCTYPE html><style>body{margin:0;background:rgb(10,120,200)}</style>"
          "<div style=\"height:3000px\"></div>",
          3000},
+        // A canvas drawn once with WebGL, which does not ask to keep its drawing buffer.
+        {"webgl.html",
+         "<!DOCTYPE html><body style=\"margin:0\"><div style=\"height:100px\"></div>"
+         "<canvas id=gl width=1280 height=1900 style=\"display:block\"></canvas><script>"
+         "const context = gl.getContext('webgl'); context.clearColor(10 / 255, 120 / 255, "
+         "200 / 255, 1); context.clear(context.COLOR_BUFFER_BIT);</script>",
+         2000},
     };
     std::vector<std::string> arguments;
     for (const Case& item : cases) {
