@@ -260,7 +260,9 @@ for (let frames = 1; ; ++frames) {
   await nextFrame();
   const now = canvasState();
   if (now !== canvases) { changedAt = performance.now(); canvases = now; }
-  if (frames >= 2 && (changedAt < 0 || performance.now() - changedAt >= quiet)) break;
+  // Two frames at least, so what the page draws after load has been painted, even with no rest.
+  if (frames < 2) continue;
+  if (changedAt < 0 || performance.now() - changedAt >= quiet) break;
   if (performance.now() >= restEnd) { moving = true; break; }
 }
 changes.disconnect();
