@@ -30,7 +30,8 @@ inline constexpr int kRevealCap = 100000;
 //   sections under content-visibility: auto are drawn, whether in view or not.
 // - A page with something hidden that scrolling may show (sections that appear as they come into
 //   view, marks of scripts that load content then) is brought into view from top to bottom, a
-//   frame at each step, down to cap, within a part of budget; then it goes back where it was.
+//   frame at each step, down to cap, within a part of budget; then it goes back where it was,
+//   and the page hears of no scrolling until the capture ends, so it does not hide them again.
 //   A page with nothing of the kind is not scrolled, so a simple page costs no time here.
 // - Style sheets still loading are waited for. Content that loads as it comes into view is asked
 //   for now, since a view painted off the screen never scrolls to it; then fonts, images, the images the style uses where it is painted
@@ -167,6 +168,13 @@ if ((hidden || byScript) && area.scrollHeight > area.clientHeight) {
       break;
     }
   }
+  // Time for scroll handlers that the page calls only every so often.
+  await new Promise((done) => setTimeout(done, 150));
+  // From here until the capture ends the page hears of no more scrolling, so what it has shown
+  // stays shown as the view goes back and the capture scrolls it.
+  const unheard = (event) => event.stopImmediatePropagation();
+  window.addEventListener('scroll', unheard, true);
+  saved.push(() => window.removeEventListener('scroll', unheard, true));
   window.scrollTo({left: startX, top: startY, behavior: 'instant'});
   await frameDrawn();
   scan();

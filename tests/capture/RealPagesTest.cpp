@@ -145,6 +145,16 @@ std::vector<PageCase> Pages() {
              "    entry.target.classList.add('shown'); seen.unobserve(entry.target); } });"
              "for (const section of document.querySelectorAll('section')) seen.observe(section);"
              "</script>"},
+        // Scroll events show what is above the view's bottom and hide the rest again, as
+        // animate-on-scroll libraries do.
+        {"revealed-by-scrolling",
+         "<style>section { opacity: 0; transition: opacity 0.4s; } section.shown { opacity: 1; }"
+         "</style>" +
+             Sections(20, 400, "") +
+             "<script>addEventListener('scroll', () => {"
+             "  for (const section of document.querySelectorAll('section'))"
+             "    section.classList.toggle('shown', section.offsetTop < scrollY + innerHeight);"
+             "});</script>"},
         // A style sheet a script adds once the page has loaded, so the load waits neither for it
         // nor for the backgrounds it gives.
         {"style-images",
