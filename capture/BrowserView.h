@@ -2,8 +2,16 @@
 
 #include "capture/CapturePlan.h"
 #include "imaging/Bitmap24.h"
+#include "imaging/Error.h"
 
 namespace pagrovix {
+
+// The page is no longer the size it was measured at (it changed in between): a capture measures
+// it again and starts over.
+class PageChanged : public Error {
+public:
+    using Error::Error;
+};
 
 // The engine-specific steps of a capture. The view keeps the size the person sees it at: the
 // page is laid out as they see it, and painted whole or view by view. Every call that waits for
@@ -26,11 +34,11 @@ public:
     virtual void Hide() = 0;
     // The whole document's scroll size and the view's document area, as laid out now.
     virtual PageGeometry MeasurePage() = 0;
-    // Scrolls the document so that (x, y) is the view's top-left corner; an error when the page
-    // stops elsewhere.
+    // Scrolls the document so that (x, y) is the view's top-left corner; PageChanged when the
+    // page stops elsewhere.
     virtual void ScrollTo(int x, int y) = 0;
     // Paints the whole document as it shows scrolled to the top into picture, which is already
-    // scale * W x scale * H.
+    // scale * W x scale * H; PageChanged when the engine paints another size.
     virtual void PaintDocument(Bitmap24& picture, int scale) = 0;
     // Before painting view by view: sticky elements are put where they are at the top of the page,
     // so they do not follow the view down.

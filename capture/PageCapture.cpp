@@ -78,6 +78,7 @@ void PageCapture::Finish() {
 
 bool PageCapture::RunSteps(Bitmap24& page) {
     bool failed = false;
+    fixedHidden_ = false;
     callbacks_.setBusy(true);
     {
         BusyOff busyOff(callbacks_.setBusy);
@@ -110,6 +111,23 @@ void PageCapture::CapturePage(Bitmap24& page) {
     view_.MakeReady();
     view_.Stop();
     view_.Hide();
+    // A page that changes its size between measuring and painting (a script, a late style) is
+    // measured again and captured as it is then; only one that never holds still fails.
+    constexpr int kAttempts = 3;
+    for (int attempt = 1;; ++attempt) {
+        try {
+            CaptureAsMeasured(page);
+            return;
+        } catch (const PageChanged& changed) {
+            if (attempt == kAttempts) {
+                throw Error(std::string("The page kept changing its size during the capture: ") +
+                            changed.what());
+            }
+        }
+    }
+}
+
+void PageCapture::CaptureAsMeasured(Bitmap24& page) {
     const PageGeometry geometry = view_.MeasurePage();
     const CapturePlan plan = PlanCapture(geometry);
     const ViewSize painted = plan.wholeDocument ? ViewSize{plan.pictureWidth, plan.pictureHeight}
@@ -131,8 +149,9 @@ void PageCapture::CapturePage(Bitmap24& page) {
         const Tile& tile = plan.tiles[i];
         view_.ScrollTo(tile.scrollX, tile.scrollY);
         view_.PaintTile(page, tile, plan.scale);
-        if (i == 0) {
+        if (i == 0 && !fixedHidden_) {
             view_.HideFixedElements();
+            fixedHidden_ = true;
         }
     }
 }

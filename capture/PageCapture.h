@@ -47,11 +47,15 @@ public:
 private:
     bool RunSteps(Bitmap24& page);
     void CapturePage(Bitmap24& page);
+    void CaptureAsMeasured(Bitmap24& page);
     void Finish();
 
     BrowserView& view_;
     Callbacks callbacks_;
     bool running_ = false;
+    // Fixed elements are hidden once the first view has shown them; a page painted again after
+    // changing its size is painted without them.
+    bool fixedHidden_ = false;
     std::vector<std::function<void()>> whenFinished_;
 };
 

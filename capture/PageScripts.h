@@ -9,29 +9,48 @@ namespace pagrovix {
 // and what they keep between calls is out of the page's reach.
 inline constexpr const char* kScriptWorld = "pagrovix-capture";
 
-// The document's scroll size, the larger of the body's and the root element's (with a doctype the
-// body's alone misses its own margins and whatever lies outside it), then the view's document
-// area (less its scroll bars).
+// The document's scrolling area, as the engine paints it, then the view's document area (less
+// its scroll bars). The scrolling element is the root with a doctype and the body without one;
+// either way its scroll size is the whole area the view scrolls over, margins and what lies
+// outside the body included, and content pulled above the top left out, as the engine leaves it.
 inline constexpr const char* kMeasureScript = R"js((() => {
   const root = document.documentElement;
   if (!root) return null;
-  const body = document.body;
   const area = document.scrollingElement || root;
-  return [Math.max(root.scrollWidth, body ? body.scrollWidth : 0),
-          Math.max(root.scrollHeight, body ? body.scrollHeight : 0),
-          area.clientWidth, area.clientHeight];
+  return [area.scrollWidth, area.scrollHeight, area.clientWidth, area.clientHeight];
 })())js";
 
-// The body of an async function of budget (milliseconds): the page is made ready for its picture
-// within that time, and whatever has not arrived by then is left out. Content that loads as it
-// comes into view is asked for now, since a view painted off the screen never scrolls to it;
-// then fonts, images and their decoding, and two animation frames, so that what the page draws
-// after load has been painted. Gives [1] when everything was ready, [0] when the time ran out.
+// How far down the page the readying brings it into view at most, in CSS pixels: a page that
+// keeps growing as it is scrolled (an endless feed) is followed no further.
+inline constexpr int kRevealCap = 100000;
+
+// The body of an async function of budget and rest (milliseconds) and cap (pixels): the page is
+// made ready for its picture, and whatever has not arrived in time is left out.
+// - Scroll snapping is switched off for the capture, so the view stops where it is sent, and
+//   sections under content-visibility: auto are drawn, whether in view or not.
+// - A page with something hidden that scrolling may show (sections that appear as they come into
+//   view, marks of scripts that load content then) is brought into view from top to bottom, a
+//   frame at each step, down to cap, within a part of budget; then it goes back where it was,
+//   and the page hears of no scrolling until the capture ends, so it does not hide them again.
+//   A page with nothing of the kind is not scrolled, so a simple page costs no time here.
+// - Style sheets still loading are waited for. Content that loads as it comes into view is asked
+//   for now, since a view painted off the screen never scrolls to it; then fonts, images, the images the style uses where it is painted
+//   (backgrounds, border images, list images, image-set choices, pseudo-elements the style
+//   sheets give images), posters and SVG images, loaded and decoded.
+// - A playing video is shown by a canvas holding its frame, standing in its place.
+// - Then, within rest, the page comes to rest: finite animations and transitions are taken to
+//   their end, and it waits until neither the document nor a canvas has changed for a short
+//   while; infinite animations are not waited for.
+// Everything changed is kept in pagrovixSaved for kRestoreStylesScript. Gives [ready, moving,
+// cut, grew]: ready 1 when everything arrived within budget; moving 1 when the page still
+// changed after rest; cut the row where bringing the page into view stopped short of its end,
+// or -1; grew 1 when the page had grown as it was scrolled by then.
 inline constexpr const char* kReadyScript = R"js(
-const end = performance.now() + budget;
+const start = performance.now();
+const end = start + budget;
 let late = false;
-const within = (promise) => new Promise((done) => {
-  const left = end - performance.now();
+const within = (promise, until = end) => new Promise((done) => {
+  const left = until - performance.now();
   if (left <= 0) { late = true; done(); return; }
   const timer = setTimeout(() => { late = true; done(); }, left);
   Promise.resolve(promise).catch(() => {}).then(() => { clearTimeout(timer); done(); });
@@ -40,6 +59,128 @@ const loaded = (element) => new Promise((done) => {
   element.addEventListener('load', done, {once: true});
   element.addEventListener('error', done, {once: true});
 });
+const nextFrame = () => new Promise((done) => requestAnimationFrame(() => done()));
+// Once a frame has been drawn, and with it what the page checks of the view at each frame.
+const frameDrawn = () => new Promise((done) => requestAnimationFrame(() => setTimeout(done, 0)));
+const saved = globalThis.pagrovixSaved || (globalThis.pagrovixSaved = []);
+const setStyle = (element, name, value) => {
+  saved.push([element, name, element.style.getPropertyValue(name),
+              element.style.getPropertyPriority(name)]);
+  element.style.setProperty(name, value, 'important');
+};
+// What the page changes tells whether it is at rest; the capture's own changes are taken out.
+let changedAt = -1;
+const changes = new MutationObserver(() => { changedAt = performance.now(); });
+changes.observe(document, {subtree: true, childList: true, attributes: true,
+                           characterData: true});
+const root = document.documentElement;
+const area = document.scrollingElement || root;
+for (const element of [root, document.body]) {
+  if (element && getComputedStyle(element).scrollSnapType !== 'none') {
+    setStyle(element, 'scroll-snap-type', 'none');
+  }
+}
+
+const urls = new Set();
+let hidden = false;
+const urlPattern = /url\(\s*(?:"((?:[^"\\]|\\.)*)"|'((?:[^'\\]|\\.)*)'|([^)\s]*))\s*\)/g;
+const imageProperties = ['background-image', 'border-image-source', 'list-style-image'];
+const collect = (style) => {
+  for (const name of imageProperties) {
+    const value = style.getPropertyValue(name);
+    if (!value || !value.includes('url(')) continue;
+    for (const match of value.matchAll(urlPattern)) {
+      const url = match[1] ?? match[2] ?? match[3];
+      if (url) urls.add(url);
+    }
+  }
+};
+// Each element's own style, read once; a pseudo-element's only for the elements a rule of the
+// page's style sheets gives one with an image, as reading them all would cost thrice the time.
+const pseudoRules = (rules, out) => {
+  for (const rule of rules) {
+    if (rule.cssRules && !rule.selectorText) pseudoRules(rule.cssRules, out);
+    else if (rule.selectorText && /::?(before|after)/i.test(rule.selectorText) &&
+             rule.style.cssText.includes('url(')) out.push(rule.selectorText);
+  }
+  return out;
+};
+const scan = () => {
+  for (const element of document.querySelectorAll('body, body *')) {
+    const style = getComputedStyle(element);
+    if (style.display === 'none') continue;
+    if (style.contentVisibility === 'auto') setStyle(element, 'content-visibility', 'visible');
+    // A section waiting to be shown in the flow, not a small mark, nor a button or a dialog
+    // placed over the page until it is hovered or opened.
+    if (!hidden && (style.opacity === '0' || style.visibility === 'hidden') &&
+        (style.position === 'static' || style.position === 'relative')) {
+      const box = element.getBoundingClientRect();
+      hidden = box.width >= 40 && box.height >= 40;
+    }
+    collect(style);
+  }
+  for (const sheet of document.styleSheets) {
+    let selectors = [];
+    try { selectors = pseudoRules(sheet.cssRules, []); } catch (error) {}
+    for (const selector of selectors) {
+      for (const part of selector.split(',')) {
+        const pseudo = (part.match(/::?(before|after)/i) || [])[0];
+        if (!pseudo) continue;
+        try {
+          const owner = part.replace(/::?(before|after)/ig, '') || '*';
+          for (const element of document.querySelectorAll(owner)) {
+            collect(getComputedStyle(element, pseudo));
+          }
+        } catch (error) {}
+      }
+    }
+  }
+  for (const image of document.querySelectorAll('image')) {
+    const href = image.href && image.href.baseVal;
+    if (href) urls.add(new URL(href, document.baseURI).href);
+  }
+  for (const video of document.querySelectorAll('video[poster]')) urls.add(video.poster);
+};
+// Style sheets still on their way (one a script added after load, say) come first: what they ask
+// for is read from the style.
+await within(Promise.all(Array.from(document.querySelectorAll('link[rel~="stylesheet" i]'),
+    (link) => link.sheet || link.disabled ? null : loaded(link))));
+scan();
+changes.takeRecords();
+
+let cut = -1;
+let grew = false;
+// Marks of the scripts that load or show content as it comes into view.
+const byScript = document.querySelector(
+    '[data-src], [data-srcset], [data-bg], [data-lazy], [data-aos], [class*="lazy"]');
+if ((hidden || byScript) && area.scrollHeight > area.clientHeight) {
+  const startX = scrollX, startY = scrollY;
+  const until = start + budget * 0.6;
+  const step = Math.max(1, area.clientHeight);
+  const startHeight = area.scrollHeight;
+  for (let y = 0; ; y = Math.min(y + step, area.scrollHeight - area.clientHeight)) {
+    window.scrollTo({left: startX, top: y, behavior: 'instant'});
+    await frameDrawn();
+    if (y >= area.scrollHeight - area.clientHeight) break;
+    if (y >= cap || performance.now() >= until) {
+      cut = y + area.clientHeight;
+      grew = area.scrollHeight > startHeight;
+      break;
+    }
+  }
+  // Time for scroll handlers that the page calls only every so often.
+  await new Promise((done) => setTimeout(done, 150));
+  // From here until the capture ends the page hears of no more scrolling, so what it has shown
+  // stays shown as the view goes back and the capture scrolls it.
+  const unheard = (event) => event.stopImmediatePropagation();
+  window.addEventListener('scroll', unheard, true);
+  saved.push(() => window.removeEventListener('scroll', unheard, true));
+  window.scrollTo({left: startX, top: startY, behavior: 'instant'});
+  await frameDrawn();
+  scan();
+  changes.takeRecords();
+}
+
 const waits = [];
 // A frame whose page has arrived gives no second load event: only one still showing its first
 // empty document is waited for (a frame from another site has arrived once it is out of reach).
@@ -56,13 +197,98 @@ for (const image of document.images) {
   if (image.loading === 'lazy') image.loading = 'eager';
   if (!image.complete) waits.push(loaded(image));
 }
+changes.takeRecords();
 if (document.fonts) waits.push(document.fonts.ready);
+// Asked for again, the style's images come from the same cache the page's style fills.
+const styleImages = Array.from(urls, (url) => {
+  const image = new Image();
+  image.src = url;
+  return image;
+});
 await within(Promise.all(waits));
-await within(Promise.all(Array.from(document.images, (image) =>
-    image.complete && image.naturalWidth ? image.decode().catch(() => {}) : null)));
-await within(new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(done))));
-return [late ? 0 : 1];
+await within(Promise.all([...document.images, ...styleImages].map((image) =>
+    image.complete && image.naturalWidth ? image.decode().catch(() => {}) :
+    image.complete ? null : loaded(image).then(() => image.decode()).catch(() => {}))));
+
+for (const video of document.querySelectorAll('video')) {
+  if (video.readyState < 2 || !video.videoWidth || !video.videoHeight) continue;
+  const style = getComputedStyle(video);
+  if (style.display === 'none') continue;
+  const still = document.createElement('canvas');
+  still.width = video.videoWidth;
+  still.height = video.videoHeight;
+  try {
+    still.getContext('2d').drawImage(video, 0, 0, still.width, still.height);
+  } catch (error) {
+    continue;
+  }
+  for (const name of style) still.style.setProperty(name, style.getPropertyValue(name));
+  still.style.setProperty('transition', 'none');
+  still.style.setProperty('animation', 'none');
+  video.parentNode.insertBefore(still, video);
+  setStyle(video, 'display', 'none');
+  saved.push(() => still.remove());
+}
+changes.takeRecords();
+
+// A canvas is compared by a small copy of it; one the page has tainted cannot be read, and
+// counts as unchanged.
+const sample = document.createElement('canvas');
+sample.width = sample.height = 64;
+const sampler = sample.getContext('2d', {willReadFrequently: true});
+const canvasState = () => Array.from(document.querySelectorAll('canvas'), (canvas) => {
+  if (!canvas.width || !canvas.height) return 0;
+  try {
+    sampler.clearRect(0, 0, 64, 64);
+    sampler.drawImage(canvas, 0, 0, 64, 64);
+    let hash = 0;
+    for (const word of new Uint32Array(sampler.getImageData(0, 0, 64, 64).data.buffer)) {
+      hash = (Math.imul(hash, 31) + word) | 0;
+    }
+    return hash;
+  } catch (error) {
+    return 0;
+  }
+}).join();
+const finishFinite = () => {
+  if (!document.getAnimations) return;
+  for (const animation of document.getAnimations()) {
+    const timing = animation.effect && animation.effect.getComputedTiming();
+    if (timing && Number.isFinite(timing.endTime) && animation.playState === 'running') {
+      try { animation.finish(); } catch (error) {}
+    }
+  }
+};
+const quiet = 100;
+const restEnd = performance.now() + rest;
+let moving = false;
+let canvases = canvasState();
+for (let frames = 1; ; ++frames) {
+  finishFinite();
+  await nextFrame();
+  const now = canvasState();
+  if (now !== canvases) { changedAt = performance.now(); canvases = now; }
+  // Two frames at least, so what the page draws after load has been painted, even with no rest.
+  if (frames < 2) continue;
+  if (changedAt < 0 || performance.now() - changedAt >= quiet) break;
+  if (performance.now() >= restEnd) { moving = true; break; }
+}
+changes.disconnect();
+return [late ? 0 : 1, moving ? 1 : 0, cut, grew ? 1 : 0];
 )js";
+
+// Run in every page at its start, in the page's own world: a canvas drawn with WebGL keeps its
+// picture once it has been read. Readying reads every canvas to tell whether it still changes,
+// and without this a WebGL canvas drawn once would then be painted blank into the capture.
+inline constexpr const char* kKeepWebGlPictureScript = R"js((() => {
+  const getContext = HTMLCanvasElement.prototype.getContext;
+  HTMLCanvasElement.prototype.getContext = function (type, options) {
+    if (/^(webgl2?|experimental-webgl)$/i.test(String(type))) {
+      options = Object.assign({}, options, {preserveDrawingBuffer: true});
+    }
+    return getContext.call(this, type, options);
+  };
+})();)js";
 
 // Sticky elements go where they are at the top of the page (in the flow: the place is kept for
 // them, so nothing else moves); the page's own value is kept for kRestoreStylesScript.
@@ -97,11 +323,14 @@ inline constexpr const char* kHideFixedScript = R"js((() => {
   return [count];
 })())js";
 
-// Gives the page back every style the capture changed, newest first, and scrolls to the top.
+// Gives the page back every style the capture changed and takes out what it added, newest
+// first, and scrolls to the top.
 inline constexpr const char* kRestoreStylesScript = R"js((() => {
   const saved = globalThis.pagrovixSaved || [];
   while (saved.length) {
-    const [element, name, value, priority] = saved.pop();
+    const entry = saved.pop();
+    if (typeof entry === 'function') { entry(); continue; }
+    const [element, name, value, priority] = entry;
     if (value) element.style.setProperty(name, value, priority);
     else element.style.removeProperty(name);
   }

@@ -51,10 +51,20 @@ WebKitBrowserView::WebKitBrowserView(wxWebView* view, wxWindow* panel, TimeLimit
     g_object_ref(engine_);
     terminatedHandler_ = g_signal_connect(engine_, "web-process-terminated",
                                           G_CALLBACK(WebKitSignals::ProcessTerminated), this);
+    keepWebGlPicture_ =
+        webkit_user_script_new(kKeepWebGlPictureScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                               WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+    webkit_user_content_manager_add_script(
+        webkit_web_view_get_user_content_manager(WEBKIT_WEB_VIEW(engine_)),
+        static_cast<WebKitUserScript*>(keepWebGlPicture_));
 }
 
 WebKitBrowserView::~WebKitBrowserView() {
     g_signal_handler_disconnect(engine_, terminatedHandler_);
+    webkit_user_content_manager_remove_script(
+        webkit_web_view_get_user_content_manager(WEBKIT_WEB_VIEW(engine_)),
+        static_cast<WebKitUserScript*>(keepWebGlPicture_));
+    webkit_user_script_unref(static_cast<WebKitUserScript*>(keepWebGlPicture_));
     g_object_unref(engine_);
     if (refusing_) {
         view_->Unbind(wxEVT_WEBVIEW_NAVIGATING, &WebKitBrowserView::OnNavigating, this);
@@ -88,10 +98,23 @@ void WebKitBrowserView::MakeReady() {
     GVariantDict arguments;
     g_variant_dict_init(&arguments, nullptr);
     g_variant_dict_insert(&arguments, "budget", "d", double(limits_.ready.count()));
-    // The script keeps to its budget; the wait allows a little for the answer to come back. A
+    g_variant_dict_insert(&arguments, "rest", "d", double(limits_.rest.count()));
+    g_variant_dict_insert(&arguments, "cap", "d", double(kRevealCap));
+    // The script keeps to its budgets; the wait allows a little for the answer to come back. A
     // page too busy to answer at all is caught by the next question.
-    AsyncNumbers(kReadyScript, g_variant_dict_end(&arguments),
-                 limits_.ready + std::chrono::milliseconds(500));
+    readiness_ = {};
+    const auto answer = AsyncNumbers(kReadyScript, g_variant_dict_end(&arguments),
+                                     limits_.ready + limits_.rest + std::chrono::milliseconds(500));
+    // What the script changed is given back by Restore, even when its answer came too late.
+    stylesChanged_ = true;
+    if (answer && answer->size() == 4) {
+        readiness_.complete = (*answer)[0] != 0;
+        readiness_.moving = (*answer)[1] != 0;
+        readiness_.cut = int(std::lround((*answer)[2]));
+        readiness_.grew = (*answer)[3] != 0;
+    } else {
+        readiness_.complete = false;
+    }
 }
 
 void WebKitBrowserView::Hide() {
@@ -194,15 +217,21 @@ void WebKitBrowserView::ScrollTo(int x, int y) {
         throw Error("The page could not be scrolled.");
     }
     if (position[0] != x || position[1] != y) {
-        throw Error("The page could not be scrolled to " + std::to_string(x) + ", " +
-                    std::to_string(y) + ": it stopped at " +
-                    std::to_string(std::lround(position[0])) + ", " +
-                    std::to_string(std::lround(position[1])) + ".");
+        throw PageChanged("The page could not be scrolled to " + std::to_string(x) + ", " +
+                          std::to_string(y) + ": it stopped at " +
+                          std::to_string(std::lround(position[0])) + ", " +
+                          std::to_string(std::lround(position[1])) + ".");
     }
 }
 
 void WebKitBrowserView::PaintDocument(Bitmap24& picture, int) {
     Paint(WEBKIT_SNAPSHOT_REGION_FULL_DOCUMENT, [&](const PaintedPixels& painted) {
+        if (painted.width != picture.Width() || painted.height != picture.Height()) {
+            throw PageChanged("The browser painted " + std::to_string(painted.width) + " x " +
+                              std::to_string(painted.height) + " pixels instead of " +
+                              std::to_string(picture.Width()) + " x " +
+                              std::to_string(picture.Height()) + ".");
+        }
         CopyPaintedArea(painted, 0, 0, picture.Width(), picture.Height(), picture, 0, 0);
     });
 }

@@ -26,8 +26,12 @@ public:
     struct TimeLimits {
         std::chrono::milliseconds script{10000};
         std::chrono::milliseconds paint{60000};
-        // The page's moment to get ready: lazy content, fonts, images, a painted frame.
+        // The page's moment to get ready: content brought into view, lazy content, fonts,
+        // images, the style's images.
         std::chrono::milliseconds ready{2000};
+        // The longest wait, after that, for the page to come to rest (animations ended, drawing
+        // quiet); a page still moving then is captured as it is.
+        std::chrono::milliseconds rest{2000};
         std::chrono::milliseconds restore{3000};
     };
 
@@ -48,6 +52,15 @@ public:
     void PaintTile(Bitmap24& picture, const Tile& tile, int scale) override;
     void Restore() noexcept override;
 
+    // What the last MakeReady found.
+    struct Readiness {
+        bool complete = true;  // everything arrived within the ready time
+        bool moving = false;   // the page still changed when the rest time was over
+        int cut = -1;          // the row where bringing the page into view stopped short, or -1
+        bool grew = false;     // by then, the page had grown as it was scrolled
+    };
+    const Readiness& LastReadiness() const { return readiness_; }
+
 private:
     // The numbers of the array the script gives; empty when it gives null.
     std::vector<double> Numbers(const std::string& script, std::chrono::milliseconds limit);
@@ -64,11 +77,13 @@ private:
     wxWindow* panel_;
     TimeLimits limits_;
     void* engine_;  // the WebKitWebView behind view_
+    void* keepWebGlPicture_ = nullptr;  // the WebKitUserScript added to every page it loads
     unsigned long terminatedHandler_ = 0;
     bool engineEnded_ = false;
     bool outOfMemory_ = false;
     bool refusing_ = false;  // navigations, from Stop until Restore
     bool stylesChanged_ = false;
+    Readiness readiness_;
 };
 
 }  // namespace pagrovix

@@ -151,12 +151,12 @@ ShotArguments ParseShotArguments(const std::vector<std::string>& arguments) {
             (name == "--quiet" ? options.quiet : options.skipExisting) = true;
             continue;
         }
-        const bool takesValue = name == "--width" || name == "--height" || name == "--timeout" ||
-                                name == "--delay" || name == "--quality" || name == "--level" ||
-                                name == "--crop" || name == "--list" || name == "--output-dir" ||
-                                name == "--format" || name == "--jobs" || name == "--shard" ||
-                                name == "--scale" || name == "--hide" || name == "--style" ||
-                                name == "--script" || name == "--wait-for" || name == "--selector";
+        const bool takesValue =
+            name == "--width" || name == "--height" || name == "--timeout" || name == "--delay" ||
+            name == "--settle" || name == "--quality" || name == "--level" || name == "--crop" ||
+            name == "--list" || name == "--output-dir" || name == "--format" || name == "--jobs" ||
+            name == "--shard" || name == "--scale" || name == "--hide" || name == "--style" ||
+            name == "--script" || name == "--wait-for" || name == "--selector";
         if (!takesValue) {
             throw UsageError("unknown option \"" + argument + "\"");
         }
@@ -176,6 +176,8 @@ ShotArguments ParseShotArguments(const std::vector<std::string>& arguments) {
             options.timeoutSeconds = ParseBounded(name, value, 1, 86400);
         } else if (name == "--delay") {
             options.delayMilliseconds = ParseBounded(name, value, 0, 3600000);
+        } else if (name == "--settle") {
+            options.settleMilliseconds = ParseBounded(name, value, 0, 60000);
         } else if (name == "--quality") {
             options.jpegQuality = ParseBounded(name, value, 0, 100);
             options.qualityGiven = true;
@@ -266,6 +268,9 @@ std::string ShotHelpText() {
            "                     that has loaded is captured, with a warning\n"
            "  --delay MS         extra wait after loading (and after --script and\n"
            "                     --wait-for), for pages that draw late (0)\n"
+           "  --settle MS        longest wait for the page to come to rest before the\n"
+           "                     capture: animations ended, drawing quiet (2000); a page\n"
+           "                     still moving then is captured as it is, with a warning\n"
            "  --quality Q        JPEG quality, 0 to 100 (80); WebP files are lossless\n"
            "                     unless Q is given\n"
            "  --level L          PNG compression level, 0 to 9 (6)\n"

@@ -46,6 +46,8 @@ struct ShotOptions {
     int viewHeight = 800;
     int timeoutSeconds = 30;
     int delayMilliseconds = 0;
+    // The longest wait for each page to come to rest before its capture.
+    int settleMilliseconds = 2000;
     int jpegQuality = 80;
     // A WebP file is lossless unless a quality was asked for.
     bool qualityGiven = false;

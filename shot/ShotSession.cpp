@@ -14,6 +14,7 @@
 
 #include "capture/CaptureLimits.h"
 #include "capture/PageCapture.h"
+#include "capture/PageScripts.h"
 #include "capture/WebKitBrowserView.h"
 #include "imaging/Error.h"
 #include "imaging/ImageFormat.h"
@@ -112,7 +113,9 @@ struct ShotSession::Slot {
         // Ahead of the loader, which must not see the loads it takes over as failures.
         OpenLocalHtmlFilesAsHtml(static_cast<WebKitWebView*>(view->GetNativeBackend()));
         loader = std::make_unique<PageLoader>(view);
-        browser = std::make_unique<WebKitBrowserView>(view, panel);
+        WebKitBrowserView::TimeLimits limits;
+        limits.rest = std::chrono::milliseconds(options.settleMilliseconds);
+        browser = std::make_unique<WebKitBrowserView>(view, panel, limits);
         window->Show();
     }
     ~Slot() {
@@ -296,6 +299,23 @@ bool ShotSession::CaptureSlot(Slot& slot, WriteQueue& writes) {
             PageCapture capture(progress, std::move(callbacks));
             Bitmap24 page;
             if (capture.Run(page)) {
+                const WebKitBrowserView::Readiness& readiness = slot.browser->LastReadiness();
+                if (readiness.cut >= 0) {
+                    reporter_.Warning(
+                        job.address,
+                        "the page was brought into view only down to " +
+                            std::to_string(readiness.cut) + " pixels" +
+                            (readiness.grew ? ": it kept growing as it was scrolled (at most " +
+                                                  std::to_string(kRevealCap) + " pixels are)"
+                                            : ", as scrolling through it took too long") +
+                            "; content that appears only when scrolled to may be missing "
+                            "below");
+                }
+                if (readiness.moving) {
+                    reporter_.Warning(job.address, "the page was still moving after --settle " +
+                                                       std::to_string(options_.settleMilliseconds) +
+                                                       " ms; it was captured as it was then");
+                }
                 if (part) {
                     CheckCropMemory(*part);
                     page = CropPicture(page, *part);

@@ -1,5 +1,6 @@
 // Capture time and peak memory on the real engine, for row pages 1280 wide and 1000, 10000, 32763
-// and 70000 rows tall and for documentation pages that Debian installs; for pages that fit one
+// and 70000 rows tall, for pages of behaviours that readying deals with, and for documentation
+// pages that Debian installs; for pages that fit one
 // band, the time against one snapshot of the whole document by the engine itself, the fastest the
 // engine can deliver such a picture.
 // Needs an X display (bench/run-all.sh starts one).
@@ -14,6 +15,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <gtk/gtk.h>
@@ -106,6 +108,49 @@ void WriteRowPage(const std::string& path, int width, int height) {
          << "</script></body></html>\n";
 }
 
+// Pages that pull content above the body, snap, draw sections only in view, reveal them when
+// scrolled to, and animate a chart after load: what readying does for each shows in its time.
+std::vector<std::pair<std::string, std::string>> BehaviourPages() {
+    const std::string head =
+        "<!DOCTYPE html><html><head><style>html, body { margin: 0; }</style></head><body>";
+    std::string sections;
+    for (int i = 0; i < 40; ++i) {
+        sections += "<section style='height: 1000px; background: rgb(" + std::to_string(i * 6) +
+                    ",120,200)'><div style='height: 100%'></div></section>";
+    }
+    return {
+        {"pulled up",
+         head + "<div id=rows style='margin-top: -50px'></div><script>"
+                "for (let y = 0; y < 40000; ++y) { const row = document.createElement('div');"
+                "  row.style.height = '1px'; row.style.background = 'rgb(' + (y & 255) + ',' +"
+                "  ((y >> 8) & 255) + ',128)'; rows.appendChild(row); }</script>"},
+        {"snap", head +
+                     "<style>html { scroll-snap-type: y mandatory; } section {"
+                     " scroll-snap-align: start; }</style>" +
+                     sections},
+        {"cont.-visib.", head +
+                             "<style>section { content-visibility: auto;"
+                             " contain-intrinsic-size: auto 1000px; }</style>" +
+                             sections},
+        {"revealed",
+         head +
+             "<style>section { opacity: 0; transition: opacity 0.6s; }"
+             " section.shown { opacity: 1; }</style>" +
+             sections.substr(0, sections.size() / 4) +
+             "<script>const seen = new IntersectionObserver((entries) => {"
+             " for (const entry of entries) if (entry.isIntersecting) {"
+             " entry.target.classList.add('shown'); seen.unobserve(entry.target); } });"
+             "for (const s of document.querySelectorAll('section')) seen.observe(s);</script>"},
+        {"growing bar", head +
+                            "<canvas id=chart width=1000 height=300></canvas><script>"
+                            "const bar = chart.getContext('2d'); const begun = performance.now();"
+                            "function draw(now) { const part = Math.min(1, (now - begun) / 1000);"
+                            " bar.fillRect(0, 0, 92 + 908 * part, 300);"
+                            " if (part < 1) requestAnimationFrame(draw); }"
+                            "requestAnimationFrame(draw);</script>"},
+    };
+}
+
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
@@ -169,6 +214,11 @@ int main(int argc, char** argv) {
         const std::string path = folder + "/rows-" + std::to_string(height) + ".html";
         WriteRowPage(path, 1280, height);
         pages.push_back({"1280 x " + std::to_string(height), "file://" + path});
+    }
+    for (const auto& [name, html] : BehaviourPages()) {
+        const std::string path = folder + "/behaviour-" + std::to_string(pages.size()) + ".html";
+        std::ofstream(path) << html;
+        pages.push_back({name, "file://" + path});
     }
     // Real pages, when their packages are installed (bench/run-all.sh installs them).
     for (const auto& [name, path] :

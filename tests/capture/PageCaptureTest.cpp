@@ -41,6 +41,17 @@ public:
     std::vector<std::string> log;
     std::function<void(const std::string& step)> onStep;
     std::optional<std::string> failAt;
+    // The page takes this height at the next paint or scroll, as many times as given.
+    int changes = 0;
+    int changedHeight = 0;
+
+    void ChangeSize() {
+        if (changes > 0) {
+            --changes;
+            page.document.height = changedHeight;
+            throw PageChanged("changed to " + std::to_string(changedHeight));
+        }
+    }
 
     void Step(const std::string& step) {
         log.push_back(step);
@@ -66,6 +77,9 @@ public:
     }
     void ScrollTo(int x, int y) override {
         Step("scroll " + std::to_string(x) + "," + std::to_string(y));
+        if (y > 0) {
+            ChangeSize();
+        }
         if (x < 0 || y < 0 || x > std::max(0, page.document.width - page.view.width) ||
             y > std::max(0, page.document.height - page.view.height)) {
             throw Error("clamped");
@@ -85,6 +99,7 @@ public:
     }
     void PaintDocument(Bitmap24& picture, int scale) override {
         Step("paint document");
+        ChangeSize();
         EXPECT_TRUE(hidden);
         EXPECT_EQ(scrollX + scrollY, 0);
         EXPECT_EQ(scale, page.scale);
@@ -238,6 +253,38 @@ TEST(PageCaptureSteps, TallPageIsPaintedViewByViewWithTheLastViewAtTheBottom) {
                                       "scroll 0,30000", "paint 0,30000 10x30000", "scroll 0,40000",
                                       "paint 0,60000 10x10000", "restore", "idle", "busy", "idle"));
     EXPECT_EQ(outcome.savedHeight, 70000);
+}
+
+// A page that changes its size between measuring and painting is measured again and captured as
+// it is then, whichever way it is painted; one that never holds still fails with the reason.
+TEST(PageCaptureSteps, APageThatChangesItsSizeIsMeasuredAgain) {
+    struct Case {
+        int height, changedHeight, changes;
+        int measures;
+        std::string error;
+    };
+    for (const Case& test :
+         {Case{1000, 950, 1, 2, ""}, Case{70000, 69950, 1, 2, ""}, Case{1000, 40000, 2, 3, ""},
+          Case{70000, 60000, 3, 3,
+               "The page kept changing its size during the capture: changed "
+               "to 60000"}}) {
+        SCOPED_TRACE(test.height);
+        FakeView view(10, test.height, {10, 30000});
+        view.changes = test.changes;
+        view.changedHeight = test.changedHeight;
+        Outcome outcome;
+        PageCapture capture(view, outcome.Callbacks(view));
+        Bitmap24 page;
+        EXPECT_EQ(capture.Run(page), test.error.empty());
+        EXPECT_EQ(std::count(view.log.begin(), view.log.end(), "measure"), test.measures);
+        if (test.error.empty()) {
+            EXPECT_THAT(outcome.errors, ElementsAre());
+            EXPECT_EQ(page.Height(), test.changedHeight);
+            EXPECT_TRUE(IsWholePage(page));
+        } else {
+            EXPECT_THAT(outcome.errors, ElementsAre(test.error));
+        }
+    }
 }
 
 TEST(PageCaptureFailures, AnEngineErrorIsShownWithTheViewHiddenThenTheViewIsRestored) {

@@ -486,6 +486,13 @@ TEST_F(ShotCommand, RealPagesComeOutAsABrowserShowsThem) {
          "<!DOCTYPE html><style>body{margin:0;background:rgb(10,120,200)}</style>"
          "<div style=\"height:3000px\"></div>",
          3000},
+        // A canvas drawn once with WebGL, which does not ask to keep its drawing buffer.
+        {"webgl.html",
+         "<!DOCTYPE html><body style=\"margin:0\"><div style=\"height:100px\"></div>"
+         "<canvas id=gl width=1280 height=1900 style=\"display:block\"></canvas><script>"
+         "const context = gl.getContext('webgl'); context.clearColor(10 / 255, 120 / 255, "
+         "200 / 255, 1); context.clear(context.COLOR_BUFFER_BIT);</script>",
+         2000},
     };
     std::vector<std::string> arguments;
     for (const Case& item : cases) {
@@ -514,6 +521,34 @@ TEST_F(ShotCommand, DelayGivesPagesThatDrawLateTheirTime) {
         RunShot({"--delay", "2000", folder_.File("late.html"), folder_.File("late.png")});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_TRUE(IsFilled(ReadPngFile(folder_.File("late.png")), 0, 0, 1280, 500, {0, 0, 200}));
+}
+
+TEST_F(ShotCommand, APageStillMovingOrStillGrowingIsCapturedAsItIsWithAWarning) {
+    // A box that moves at every frame, and an endless feed that grows whenever it is scrolled
+    // near its end.
+    WriteText(folder_.File("moving.html"),
+              "<!DOCTYPE html><body style='margin:0'><div id=box style='height:900px'></div>"
+              "<script>function move(now) { box.style.marginLeft = (now % 100) + 'px';"
+              " requestAnimationFrame(move); } requestAnimationFrame(move);</script>");
+    WriteText(folder_.File("feed.html"),
+              "<!DOCTYPE html><body style='margin:0'><div style='opacity:0;height:200px'></div>"
+              "<div id=feed style='height:3000px'></div><script>addEventListener('scroll', () =>"
+              " { if (scrollY + innerHeight > feed.offsetHeight - 1000)"
+              " feed.style.height = (feed.offsetHeight + 3000) + 'px'; });</script>");
+    const CommandResult result =
+        RunShot({"--settle", "300", folder_.File("moving.html"), folder_.File("moving.png"),
+                 folder_.File("feed.html"), folder_.File("feed.png")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(
+        Contains(result.err, "moving.html: the page was still moving after --settle 300 ms"))
+        << result.err;
+    EXPECT_TRUE(Contains(result.err, "feed.html: the page was brought into view only down to"))
+        << result.err;
+    EXPECT_TRUE(Contains(result.err, "pixels: it kept growing as it was scrolled (at most 100000"))
+        << result.err;
+    EXPECT_FALSE(Contains(result.err, "feed.html: the page was still moving")) << result.err;
+    EXPECT_GE(ReadPngFile(folder_.File("feed.png")).Height(), 6000);
+    ExpectNothingLeft(result);
 }
 
 // Whether picture is a row page of width x height CSS pixels painted at two device pixels per

@@ -194,6 +194,8 @@ TEST(ShotArguments, HelpNamesEveryOptionAndTheDefaults) {
                              "--timeout S",
                              "(30)",
                              "--delay MS",
+                             "--settle MS",
+                             "(2000)",
                              "--quality Q",
                              "(80)",
                              "--level L",
