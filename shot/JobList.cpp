@@ -58,10 +58,37 @@ std::vector<std::string> SplitListLine(std::string_view line) {
     return fields;
 }
 
+std::string ReadListText(std::istream& in, const std::string& listName) {
+    std::string text;
+    std::size_t lineStart = 0;
+    int lineNumber = 1;
+    char buffer[16 * 1024];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        const std::size_t chunkStart = text.size();
+        text.append(buffer, std::size_t(in.gcount()));
+        for (std::size_t i = chunkStart; i < text.size(); ++i) {
+            if (text[i] == '\n') {
+                lineStart = i + 1;
+                ++lineNumber;
+            }
+        }
+        if (text.size() - lineStart > kLongestListLine) {
+            throw UsageError("--list \"" + listName + "\" line " + std::to_string(lineNumber) +
+                             " is longer than " + std::to_string(kLongestListLine) +
+                             " bytes: is it a list of pages?");
+        }
+    }
+    return text;
+}
+
 std::vector<ShotJob> ReadJobList(std::string_view text, const std::string& listName,
                                  bool namedOutputs) {
     std::vector<ShotJob> jobs;
     int number = 0;
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.starts_with(kByteOrderMark)) {
+        text.remove_prefix(kByteOrderMark.size());
+    }
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         const std::string_view line = text.substr(0, end);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -77,6 +78,29 @@ TEST(JobList, EachLineIsAJobAndABadOneNamesItsLineNumber) {
     const std::vector<ShotJob> paired = ReadJobList(text, "-", false);
     EXPECT_EQ(paired[1].address, "- line 5");
     EXPECT_NE(paired[1].problem.find("no OUTPUT for \"b.html\""), std::string::npos);
+}
+
+TEST(JobList, ListsSavedOnOtherSystemsReadAsTheyShowAndNoLineIsEndless) {
+    // A byte-order mark and CRLF line ends, as some editors save text.
+    const std::vector<ShotJob> jobs =
+        ReadJobList("\xEF\xBB\xBF" "first.html \"first.png\"\r\nsecond.html second.png\r\n", "l", false);
+    ASSERT_EQ(jobs.size(), 2u);
+    EXPECT_EQ(Addresses(jobs), (std::vector<std::string>{"first.html", "second.html"}));
+    EXPECT_EQ(Outputs(jobs), (std::vector<std::string>{"first.png", "second.png"}));
+    EXPECT_EQ(jobs[0].problem, "");
+
+    std::istringstream fine("a.html a.png\n" + std::string(kLongestListLine, 'x') + "\n");
+    EXPECT_EQ(ReadListText(fine, "l").size(), 13 + kLongestListLine + 1);
+    std::istringstream endless("a.html a.png\nb.html b.png\n" +
+                               std::string(kLongestListLine + 1, '\0'));
+    try {
+        ReadListText(endless, "zero");
+        ADD_FAILURE() << "an endless line was read";
+    } catch (const UsageError& error) {
+        EXPECT_NE(std::string(error.what()).find("--list \"zero\" line 3 is longer than 65536"),
+                  std::string::npos)
+            << error.what();
+    }
 }
 
 TEST(JobList, FileNamesComeFromHostAndPathMadeSafe) {
