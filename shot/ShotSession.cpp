@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <new>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #include <glib.h>
@@ -83,7 +84,14 @@ void WritePicture(const Bitmap24& picture, const ShotJob& job, const ShotOptions
     } else if (job.format == ImageFormat::Webp && !options.qualityGiven) {
         setting = kWebpLossless;
     }
-    WriteImageFile(picture, job.output, job.format, setting);
+    try {
+        WriteImageFile(picture, job.output, job.format, setting);
+    } catch (const WriteError& error) {
+        // The writers' own text names neither the file nor the reason, and an unattended run
+        // must say both ("No space left on device").
+        throw Error("Cannot write the file \"" + job.output + "\": " +
+                    std::error_code(error.SystemError(), std::generic_category()).message());
+    }
 }
 
 }  // namespace

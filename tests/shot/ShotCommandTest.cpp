@@ -222,14 +222,18 @@ TEST_F(ShotCommand, OneFailingPairDoesNotStopTheOthers) {
     const std::string refused = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/";
     const std::string blocked = "http://127.0.0.1:1/";
     const std::string missing = server.Url("missing.html");
+    // A full disk, made small: the device refuses every byte.
+    std::filesystem::create_symlink("/dev/full", folder_.File("full.png"));
     const CommandResult result =
         RunShot({good, folder_.File("a.png"), refused, folder_.File("b.png"), missing,
                  folder_.File("c.png"), good, folder_.File("no/such/folder/d.png"), blocked,
-                 folder_.File("e.png"), good, folder_.File("f.bmp")});
+                 folder_.File("e.png"), good, folder_.File("full.png"), good,
+                 folder_.File("f.bmp")});
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("a.png")), 1280, 900));
     EXPECT_TRUE(IsRowPage(ReadBmpFile(folder_.File("f.bmp")), 1280, 900));
-    EXPECT_EQ(folder_.Names(), (std::vector<std::string>{"a.png", "f.bmp", "good.html"}));
+    EXPECT_EQ(folder_.Names(),
+              (std::vector<std::string>{"a.png", "f.bmp", "full.png", "good.html"}));
     // Each error names the address and the reason.
     EXPECT_TRUE(Contains(result.err,
                          "pagrovix-shot: " + refused + ": Cannot load the page: Could not connect"))
@@ -245,6 +249,10 @@ TEST_F(ShotCommand, OneFailingPairDoesNotStopTheOthers) {
         << result.err;
     EXPECT_TRUE(Contains(result.err, "pagrovix-shot: " + good + ": Cannot create file \"" +
                                          folder_.File("no/such/folder/d.png") + "\"."))
+        << result.err;
+    EXPECT_TRUE(Contains(result.err, "pagrovix-shot: " + good + ": Cannot write the file \"" +
+                                         folder_.File("full.png") +
+                                         "\": No space left on device"))
         << result.err;
     ExpectNothingLeft(result);
 }
