@@ -1,6 +1,7 @@
 #include "shot/JobList.h"
 
 #include <filesystem>
+#include <map>
 #include <set>
 
 #include "imaging/Error.h"
@@ -99,6 +100,8 @@ std::vector<ShotJob> ReadJobList(std::string_view text, const std::string& listN
             continue;
         }
         ShotJob job;
+        const std::string origin = listName + " line " + std::to_string(number);
+        job.origin = origin;
         try {
             std::vector<std::string> fields = SplitListLine(line);
             if (fields.size() > 2) {
@@ -124,7 +127,8 @@ std::vector<ShotJob> ReadJobList(std::string_view text, const std::string& listN
             }
         } catch (const Error& error) {
             job = {};
-            job.address = listName + " line " + std::to_string(number);
+            job.address = origin;
+            job.origin = origin;
             job.problem = error.what();
         }
         jobs.push_back(std::move(job));
@@ -176,20 +180,57 @@ std::string NameForAddress(std::string_view address) {
     return name.empty() ? "page" : name;
 }
 
+namespace {
+
+// One spelling for one file, as far as the names tell: "./a.png", "a.png" and "x/../a.png" are
+// the same file.
+std::string SameFileKey(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return (error ? std::filesystem::path(path) : absolute).lexically_normal().string();
+}
+
+}  // namespace
+
 void NameOutputs(std::vector<ShotJob>& jobs, const std::string& folder, ImageFormat format) {
     const std::string extension = FormatExtension(format);
+    // Names the person gave are theirs: a made name steps around every one of them.
     std::set<std::string> taken;
+    for (const ShotJob& job : jobs) {
+        if (job.problem.empty() && !job.output.empty()) {
+            taken.insert(SameFileKey(job.output));
+        }
+    }
     for (ShotJob& job : jobs) {
         if (!job.problem.empty() || !job.output.empty()) {
             continue;
         }
         const std::string base = NameForAddress(job.address);
-        std::string name = base + extension;
-        for (int number = 2; !taken.insert(name).second; ++number) {
-            name = base + "-" + std::to_string(number) + extension;
+        std::string output = (std::filesystem::path(folder) / (base + extension)).string();
+        for (int number = 2; !taken.insert(SameFileKey(output)).second; ++number) {
+            output = (std::filesystem::path(folder) /
+                      (base + "-" + std::to_string(number) + extension))
+                         .string();
         }
-        job.output = (std::filesystem::path(folder) / name).string();
+        job.output = std::move(output);
         job.format = format;
+        job.namedByProgram = true;
+    }
+}
+
+void CheckOutputsDistinct(const std::vector<ShotJob>& jobs) {
+    std::map<std::string, const ShotJob*> owners;
+    for (const ShotJob& job : jobs) {
+        if (!job.problem.empty() || job.output.empty()) {
+            continue;
+        }
+        const auto [owner, added] = owners.emplace(SameFileKey(job.output), &job);
+        if (!added) {
+            throw UsageError("\"" + job.output + "\" is the OUTPUT of " +
+                             owner->second->origin + " (" + owner->second->address + ") and of " +
+                             job.origin + " (" + job.address +
+                             "): one file cannot hold both pictures");
+        }
     }
 }
 
@@ -222,6 +263,8 @@ std::vector<ShotJob> PlanJobs(const ShotOptions& options, std::string_view listT
     if (options.outputDir) {
         NameOutputs(jobs, *options.outputDir, options.namedFormat);
     }
+    // Over the whole run, before the shard is taken: shards run apart and could not tell.
+    CheckOutputsDistinct(jobs);
     if (options.shard) {
         jobs = KeepShard(std::move(jobs), *options.shard);
     }

@@ -43,6 +43,9 @@ std::string NameForAddress(std::string_view address);
 // sharded run names every page as the whole run would.
 void NameOutputs(std::vector<ShotJob>& jobs, const std::string& folder, ImageFormat format);
 
+// Throws UsageError naming both jobs when two jobs of the run write one file.
+void CheckOutputsDistinct(const std::vector<ShotJob>& jobs);
+
 // The jobs of shard index (1 to count): the index-th, then every count-th after it.
 std::vector<ShotJob> KeepShard(std::vector<ShotJob> jobs, const Shard& shard);
 

@@ -64,6 +64,14 @@ void CheckCropMemory(const CropRect& rect) {
 
 // Runs on the writers' threads: reads only the picture, the job and the options.
 void WritePicture(const Bitmap24& picture, const ShotJob& job, const ShotOptions& options) {
+    // A link where the program means to put a file of its own was put there by someone else;
+    // following it would replace whatever it points at, outside the folder.
+    std::error_code linkError;
+    if (job.namedByProgram && std::filesystem::is_symlink(job.output, linkError)) {
+        throw Error("\"" + job.output +
+                    "\" is a symbolic link: files named by --output-dir are never written "
+                    "through one. Remove the link to capture this page.");
+    }
     if (job.format == ImageFormat::Jpeg &&
         (picture.Width() > kJpegLargestSide || picture.Height() > kJpegLargestSide)) {
         throw Error("The picture is " + std::to_string(picture.Width()) + " x " +

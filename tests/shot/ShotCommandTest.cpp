@@ -887,6 +887,42 @@ TEST_F(ShotList, OutputFolderNamesFilesAfterAddressesAndResumes) {
     ExpectNothingLeft(second);
 }
 
+TEST_F(ShotList, NoTwoJobsShareAFileAndPlantedLinksAreNeverFollowed) {
+    const std::string a = Page("a.html", 800);
+    const std::string b = Page("b.html", 900);
+    const CommandResult twice = RunShot({a, folder_.File("x.png"), b, folder_.File("./x.png")});
+    EXPECT_EQ(twice.status, 2);
+    EXPECT_TRUE(Contains(twice.err, "is the OUTPUT of the command line (" + a +
+                                        ") and of the command line (" + b + ")"))
+        << twice.err;
+    EXPECT_FALSE(Exists(folder_.File("x.png")));
+
+    // Where --output-dir will put a.html's and b.html's pictures, someone planted links: one to a
+    // file outside the folder, one to nowhere.
+    const std::string out = folder_.File("out");
+    std::filesystem::create_directory(out);
+    std::string prefix = folder_.Path().substr(1) + "_";
+    std::replace(prefix.begin(), prefix.end(), '/', '_');
+    WriteText(folder_.File("victim.conf"), "victim");
+    std::filesystem::create_symlink(folder_.File("victim.conf"), out + "/" + prefix + "a.html.png");
+    std::filesystem::create_symlink(folder_.File("nowhere.png"), out + "/" + prefix + "b.html.png");
+    for (const bool skipExisting : {false, true}) {
+        SCOPED_TRACE(skipExisting);
+        std::vector<std::string> arguments = {"--output-dir", out, a, b};
+        if (skipExisting) {
+            arguments.push_back("--skip-existing");
+        }
+        const CommandResult result = RunShot(arguments);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_TRUE(Contains(result.err, prefix + "b.html.png\" is a symbolic link"))
+            << result.err;
+        EXPECT_EQ(ReadBytes(folder_.File("victim.conf")),
+                  (Bytes{'v', 'i', 'c', 't', 'i', 'm'}));
+        EXPECT_FALSE(Exists(folder_.File("nowhere.png")));
+        ExpectNothingLeft(result);
+    }
+}
+
 TEST_F(ShotList, TwoShardsAtOnceWriteEveryFileOnce) {
     std::string text;
     for (int i = 0; i < 6; ++i) {
