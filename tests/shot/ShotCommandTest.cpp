@@ -887,6 +887,29 @@ TEST_F(ShotList, OutputFolderNamesFilesAfterAddressesAndResumes) {
     ExpectNothingLeft(second);
 }
 
+TEST_F(ShotList, APageThatNeverAnswersDoesNotSinkThePagesAfterIt) {
+    // Its script starts an endless loop once the page has loaded.
+    WriteText(folder_.File("busy.html"),
+              "<body style='height:3000px'><script>addEventListener('load', () => "
+              "setTimeout(() => { for (;;) {} }, 50));</script></body>");
+    const std::string first = Page("first.html", 800);
+    const std::string second = Page("second.html", 900);
+    const std::string list =
+        List("l.txt", folder_.File("busy.html") + " " + folder_.File("busy.png") + "\n" + first +
+                          " " + folder_.File("first.png") + "\n" + second + " " +
+                          folder_.File("second.png") + "\n");
+    const CommandResult result = RunShot({"--timeout", "3", "--jobs", "1", "--list", list});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.err, "pagrovix-shot: " + folder_.File("busy.html") + ": "))
+        << result.err;
+    ASSERT_TRUE(Exists(folder_.File("first.png"))) << result.err;
+    EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("first.png")), 1280, 800)) << result.err;
+    EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("second.png")), 1280, 900)) << result.err;
+    EXPECT_TRUE(Contains(result.err, "pagrovix-shot: 2 written, 1 failed, 0 skipped"))
+        << result.err;
+    ExpectNothingLeft(result);
+}
+
 TEST_F(ShotList, NoTwoJobsShareAFileAndPlantedLinksAreNeverFollowed) {
     const std::string a = Page("a.html", 800);
     const std::string b = Page("b.html", 900);
