@@ -12,4 +12,16 @@ public:
     explicit Error(const std::string& message) : std::runtime_error(message) {}
 };
 
+// A file's data could not be stored; the system's reason (an errno value, 0 when it gave none)
+// comes along for callers that name it.
+class WriteError : public Error {
+public:
+    WriteError(const std::string& message, int systemError)
+        : Error(message), systemError_(systemError) {}
+    int SystemError() const { return systemError_; }
+
+private:
+    int systemError_;
+};
+
 }  // namespace pagrovix

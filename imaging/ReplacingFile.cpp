@@ -153,7 +153,7 @@ void ReplacingFile::Write(const void* data, std::size_t size) {
             continue;
         }
         if (stored <= 0) {
-            throw Error("Stream write error");
+            throw WriteError("Stream write error", stored < 0 ? errno : ENOSPC);
         }
         bytes += stored;
         size -= std::size_t(stored);
@@ -175,7 +175,7 @@ void ReplacingFile::Write(std::span<iovec> pieces) {
             continue;
         }
         if (written <= 0) {
-            throw Error("Stream write error");
+            throw WriteError("Stream write error", written < 0 ? errno : ENOSPC);
         }
         for (auto stored = std::size_t(written); stored > 0;) {
             iovec& piece = pieces[next];
@@ -194,12 +194,12 @@ void ReplacingFile::Commit() {
     // Without the flush, a crash soon after the rename could leave an empty file where the old
     // one was.
     if (!tempPath_.empty() && fsync(fd_) != 0) {
-        throw Error("Stream write error");
+        throw WriteError("Stream write error", errno);
     }
     const int fd = fd_;
     fd_ = -1;
     if (close(fd) != 0 && errno != EINTR) {
-        throw Error("Stream write error");
+        throw WriteError("Stream write error", errno);
     }
     if (!tempPath_.empty()) {
         if (rename(tempPath_.c_str(), targetPath_.c_str()) != 0) {

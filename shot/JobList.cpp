@@ -1,6 +1,7 @@
 #include "shot/JobList.h"
 
 #include <filesystem>
+#include <map>
 #include <set>
 
 #include "imaging/Error.h"
@@ -58,10 +59,37 @@ std::vector<std::string> SplitListLine(std::string_view line) {
     return fields;
 }
 
+std::string ReadListText(std::istream& in, const std::string& listName) {
+    std::string text;
+    std::size_t lineStart = 0;
+    int lineNumber = 1;
+    char buffer[16 * 1024];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        const std::size_t chunkStart = text.size();
+        text.append(buffer, std::size_t(in.gcount()));
+        for (std::size_t i = chunkStart; i < text.size(); ++i) {
+            if (text[i] == '\n') {
+                lineStart = i + 1;
+                ++lineNumber;
+            }
+        }
+        if (text.size() - lineStart > kLongestListLine) {
+            throw UsageError("--list \"" + listName + "\" line " + std::to_string(lineNumber) +
+                             " is longer than " + std::to_string(kLongestListLine) +
+                             " bytes: is it a list of pages?");
+        }
+    }
+    return text;
+}
+
 std::vector<ShotJob> ReadJobList(std::string_view text, const std::string& listName,
                                  bool namedOutputs) {
     std::vector<ShotJob> jobs;
     int number = 0;
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.starts_with(kByteOrderMark)) {
+        text.remove_prefix(kByteOrderMark.size());
+    }
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         const std::string_view line = text.substr(0, end);
@@ -72,6 +100,8 @@ std::vector<ShotJob> ReadJobList(std::string_view text, const std::string& listN
             continue;
         }
         ShotJob job;
+        const std::string origin = listName + " line " + std::to_string(number);
+        job.origin = origin;
         try {
             std::vector<std::string> fields = SplitListLine(line);
             if (fields.size() > 2) {
@@ -97,7 +127,8 @@ std::vector<ShotJob> ReadJobList(std::string_view text, const std::string& listN
             }
         } catch (const Error& error) {
             job = {};
-            job.address = listName + " line " + std::to_string(number);
+            job.address = origin;
+            job.origin = origin;
             job.problem = error.what();
         }
         jobs.push_back(std::move(job));
@@ -149,20 +180,57 @@ std::string NameForAddress(std::string_view address) {
     return name.empty() ? "page" : name;
 }
 
+namespace {
+
+// One spelling for one file, as far as the names tell: "./a.png", "a.png" and "x/../a.png" are
+// the same file.
+std::string SameFileKey(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return (error ? std::filesystem::path(path) : absolute).lexically_normal().string();
+}
+
+}  // namespace
+
 void NameOutputs(std::vector<ShotJob>& jobs, const std::string& folder, ImageFormat format) {
     const std::string extension = FormatExtension(format);
+    // Names the person gave are theirs: a made name steps around every one of them.
     std::set<std::string> taken;
+    for (const ShotJob& job : jobs) {
+        if (job.problem.empty() && !job.output.empty()) {
+            taken.insert(SameFileKey(job.output));
+        }
+    }
     for (ShotJob& job : jobs) {
         if (!job.problem.empty() || !job.output.empty()) {
             continue;
         }
         const std::string base = NameForAddress(job.address);
-        std::string name = base + extension;
-        for (int number = 2; !taken.insert(name).second; ++number) {
-            name = base + "-" + std::to_string(number) + extension;
+        std::string output = (std::filesystem::path(folder) / (base + extension)).string();
+        for (int number = 2; !taken.insert(SameFileKey(output)).second; ++number) {
+            output = (std::filesystem::path(folder) /
+                      (base + "-" + std::to_string(number) + extension))
+                         .string();
         }
-        job.output = (std::filesystem::path(folder) / name).string();
+        job.output = std::move(output);
         job.format = format;
+        job.namedByProgram = true;
+    }
+}
+
+void CheckOutputsDistinct(const std::vector<ShotJob>& jobs) {
+    std::map<std::string, const ShotJob*> owners;
+    for (const ShotJob& job : jobs) {
+        if (!job.problem.empty() || job.output.empty()) {
+            continue;
+        }
+        const auto [owner, added] = owners.emplace(SameFileKey(job.output), &job);
+        if (!added) {
+            throw UsageError("\"" + job.output + "\" is the OUTPUT of " +
+                             owner->second->origin + " (" + owner->second->address + ") and of " +
+                             job.origin + " (" + job.address +
+                             "): one file cannot hold both pictures");
+        }
     }
 }
 
@@ -195,6 +263,8 @@ std::vector<ShotJob> PlanJobs(const ShotOptions& options, std::string_view listT
     if (options.outputDir) {
         NameOutputs(jobs, *options.outputDir, options.namedFormat);
     }
+    // Over the whole run, before the shard is taken: shards run apart and could not tell.
+    CheckOutputsDistinct(jobs);
     if (options.shard) {
         jobs = KeepShard(std::move(jobs), *options.shard);
     }

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -101,14 +100,14 @@ std::FILE* TakeErrorStream() {
 // read.
 std::string ReadList(const std::string& name) {
     if (name == "-") {
-        return std::string(std::istreambuf_iterator<char>(std::cin), {});
+        return ReadListText(std::cin, "-");
     }
     std::ifstream file(name, std::ios::binary);
     if (!file || std::filesystem::is_directory(name)) {
         throw UsageError("--list cannot read \"" + name +
                          "\": " + (file ? "it is a folder" : std::strerror(errno)));
     }
-    return std::string(std::istreambuf_iterator<char>(file), {});
+    return ReadListText(file, name);
 }
 
 int RunShots(const char* program, const ShotOptions& options, int skipped) {

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <string_view>
 #include <utility>
@@ -88,11 +89,21 @@ std::string ParseText(const std::string& option, const std::string& value) {
     return value;
 }
 
-void SetOnce(std::string& field, const std::string& option, const std::string& value) {
-    if (!field.empty()) {
+// Options that hold one value: a second one would silently replace the first.
+template <typename Field>
+void SetOnce(Field& field, const std::string& option, Field value) {
+    if (field != Field{}) {
         throw UsageError(option + " is given twice");
     }
-    field = ParseText(option, value);
+    field = std::move(value);
+}
+
+// A file or folder name.
+std::string ParseName(const std::string& option, const std::string& value) {
+    if (value.empty()) {
+        throw UsageError(option + " needs a file name, not an empty text");
+    }
+    return value;
 }
 
 // The view is painted S times as wide and tall, and the engine paints at most MaxViewSide.
@@ -109,19 +120,215 @@ void CheckScaledView(const ShotOptions& options) {
     }
 }
 
-}  // namespace
 
-ShotArguments ParseShotArguments(const std::vector<std::string>& arguments) {
-    for (const std::string& argument : arguments) {
+// One option of the command line: what it is called, what value it takes and what it does with
+// it, and its lines of --help. Adding an option is adding an entry to kOptions.
+struct OptionEntry {
+    const char* name;
+    const char* valueName;  // nullptr for an option that takes no value
+    const char* help;       // lines of --help after the name, '\n' between them
+    std::function<void(ShotOptions&, const std::string& name, const std::string& value)> apply;
+};
+
+// A whole number from low to high, stored in the member.
+auto Bounded(int ShotOptions::*field, long long low, long long high) {
+    return [=](ShotOptions& options, const std::string& name, const std::string& value) {
+        options.*field = ParseBounded(name, value, low, high);
+    };
+}
+
+// A text added to the list the member selects; the option may be repeated.
+auto Repeated(std::vector<std::string> PageReadiness::*field) {
+    return [=](ShotOptions& options, const std::string& name, const std::string& value) {
+        (options.readiness.*field).push_back(ParseText(name, value));
+    };
+}
+
+// A text the option may give only once.
+auto Once(std::string PageReadiness::*field) {
+    return [=](ShotOptions& options, const std::string& name, const std::string& value) {
+        SetOnce(options.readiness.*field, name, ParseText(name, value));
+    };
+}
+
+auto Switch(bool ShotOptions::*field) {
+    return [=](ShotOptions& options, const std::string&, const std::string&) {
+        options.*field = true;
+    };
+}
+
+// The sections of --help, each with its options in the order they are shown.
+struct OptionSection {
+    const char* title;
+    std::vector<OptionEntry> options;
+};
+
+const std::vector<OptionSection>& OptionSections() {
+    static const std::vector<OptionSection> sections = {
+        {"Options:",
+         {
+             {"--width", "N", "width of the browser view while the page lays out (1280)",
+              Bounded(&ShotOptions::viewWidth, 1, 32767)},
+             {"--height", "N", "height of the browser view while the page loads (800)",
+              Bounded(&ShotOptions::viewHeight, 1, 32767)},
+             {"--timeout", "S",
+              "seconds to wait for each page to load (30); then the part\n"
+              "that has loaded is captured, with a warning",
+              Bounded(&ShotOptions::timeoutSeconds, 1, 86400)},
+             {"--delay", "MS",
+              "extra wait after loading (and after --script and\n"
+              "--wait-for), for pages that draw late (0)",
+              Bounded(&ShotOptions::delayMilliseconds, 0, 3600000)},
+             {"--settle", "MS",
+              "longest wait for the page to come to rest before the\n"
+              "capture: animations ended, drawing quiet (2000); a page\n"
+              "still moving then is captured as it is, with a warning",
+              Bounded(&ShotOptions::settleMilliseconds, 0, 60000)},
+             {"--quality", "Q",
+              "JPEG quality, 0 to 100 (80); WebP files are lossless\n"
+              "unless Q is given",
+              [](ShotOptions& options, const std::string& name, const std::string& value) {
+                  options.jpegQuality = ParseBounded(name, value, 0, 100);
+                  options.qualityGiven = true;
+              }},
+             {"--level", "L", "PNG compression level, 0 to 9 (6)",
+              Bounded(&ShotOptions::pngLevel, 0, 9)},
+             {"--crop", "X0,Y0,X1,Y1",
+              "write only this rectangle (X1, Y1 exclusive), in CSS\n"
+              "pixels; a part outside the page is white. With --selector\n"
+              "it is counted from the element's top-left corner",
+              [](ShotOptions& options, const std::string&, const std::string& value) {
+                  options.crop = ParseCrop(value);
+              }},
+             {"--scale", "S",
+              "device pixels per CSS pixel, 1 to 4 (1): the page lays out\n"
+              "at --width and is painted S times as wide and tall, sharp,\n"
+              "as on a high-density screen",
+              Bounded(&ShotOptions::scale, 1, 4)},
+         }},
+        {"Many pages:",
+         {
+             {"--list", "FILE",
+              "more jobs, one a line: ADDRESS OUTPUT, or ADDRESS alone\n"
+              "with --output-dir; blank and # lines are skipped; a field\n"
+              "with blanks goes in \"double quotes\"; - reads standard\n"
+              "input. They run after those of the command line",
+              [](ShotOptions& options, const std::string& name, const std::string& value) {
+                  SetOnce(options.listFile, name, std::optional(ParseName(name, value)));
+              }},
+             {"--output-dir", "DIR",
+              "name files after their addresses in DIR (made if missing);\n"
+              "the command line then takes ADDRESSes without OUTPUT",
+              [](ShotOptions& options, const std::string& name, const std::string& value) {
+                  SetOnce(options.outputDir, name, std::optional(ParseName(name, value)));
+              }},
+             {"--format", "F",
+              "png, jpg, bmp or webp: the format of the files --output-dir\n"
+              "names (png)",
+              [](ShotOptions& options, const std::string&, const std::string& value) {
+                  const auto format = FormatForPath("." + value);
+                  if (!format) {
+                      throw UsageError("--format wants png, jpg, jpeg, bmp or webp, not \"" +
+                                       value + "\"");
+                  }
+                  options.namedFormat = *format;
+              }},
+             {"--skip-existing", nullptr, "leave out jobs whose OUTPUT exists, to resume a run",
+              Switch(&ShotOptions::skipExisting)},
+             {"--jobs", "N", "capture N pages at the same time, 1 to 64 (1)",
+              Bounded(&ShotOptions::parallelJobs, 1, 64)},
+             {"--shard", "K/N",
+              "run only jobs K, K+N, K+2N, ... of the whole list\n"
+              "(K from 1), for N machines sharing one list",
+              [](ShotOptions& options, const std::string&, const std::string& value) {
+                  options.shard = ParseShard(value);
+              }},
+         }},
+        {"Making the page ready, once it has loaded, in this order:",
+         {
+             {"--hide", "SELECTOR",
+              "hide the elements that match, keeping their place; may be\n"
+              "repeated",
+              Repeated(&PageReadiness::hide)},
+             {"--style", "CSS", "add a style sheet to the page; may be repeated",
+              Repeated(&PageReadiness::styles)},
+             {"--script", "JS",
+              "run a script in the page; it may use await; may be\n"
+              "repeated. An error fails that page",
+              Repeated(&PageReadiness::scripts)},
+             {"--wait-for", "EXPR",
+              "wait until the script expression is true, at most\n"
+              "--timeout seconds; else that page fails",
+              Once(&PageReadiness::waitFor)},
+             {"--selector", "SELECTOR", "capture only the box of the first element that matches",
+              Once(&PageReadiness::selector)},
+         }},
+        {"Other options:",
+         {
+             {"--quiet", nullptr, "no progress", Switch(&ShotOptions::quiet)},
+             // --help and --version are answered before anything else is read.
+             {"--help", nullptr, "this text", nullptr},
+             {"--version", nullptr, "the version", nullptr},
+         }},
+    };
+    return sections;
+}
+
+const OptionEntry* FindOption(const std::string& name) {
+    for (const OptionSection& section : OptionSections()) {
+        for (const OptionEntry& entry : section.options) {
+            if (name == entry.name) {
+                return &entry;
+            }
+        }
+    }
+    return nullptr;
+}
+
+// An argument split at its first '=' when it is an option: "--width=800" is "--width", "800".
+std::pair<std::string, std::optional<std::string>> SplitOption(const std::string& argument) {
+    const auto equals = argument.find('=');
+    if (equals == std::string::npos) {
+        return {argument, std::nullopt};
+    }
+    return {argument.substr(0, equals), argument.substr(equals + 1)};
+}
+
+bool IsOption(const std::string& argument) {
+    return argument.size() >= 2 && argument[0] == '-';
+}
+
+// --help and --version win over everything else on the line, mistakes included, but not where
+// they are the value of another option (--script --help runs a script called --help).
+std::optional<ShotCommand> AnsweredFirst(const std::vector<std::string>& arguments) {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
         if (argument == "--") {
             break;
         }
         if (argument == "--help" || argument == "-h") {
-            return {ShotCommand::Help, {}};
+            return ShotCommand::Help;
         }
         if (argument == "--version") {
-            return {ShotCommand::Version, {}};
+            return ShotCommand::Version;
         }
+        if (!IsOption(argument)) {
+            continue;
+        }
+        const auto [name, inlineValue] = SplitOption(argument);
+        const OptionEntry* entry = FindOption(name);
+        if (entry && entry->valueName && !inlineValue) {
+            ++i;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+ShotArguments ParseShotArguments(const std::vector<std::string>& arguments) {
+    if (const auto command = AnsweredFirst(arguments)) {
+        return {*command, {}};
     }
 
     ShotArguments result;
@@ -130,7 +337,7 @@ ShotArguments ParseShotArguments(const std::vector<std::string>& arguments) {
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+        if (optionsEnded || !IsOption(argument)) {
             positional.push_back(argument);
             continue;
         }
@@ -138,82 +345,24 @@ ShotArguments ParseShotArguments(const std::vector<std::string>& arguments) {
             optionsEnded = true;
             continue;
         }
-        std::string name = argument;
-        std::optional<std::string> inlineValue;
-        if (const auto equals = argument.find('='); equals != std::string::npos) {
-            name = argument.substr(0, equals);
-            inlineValue = argument.substr(equals + 1);
-        }
-        if (name == "--quiet" || name == "--skip-existing") {
-            if (inlineValue) {
-                throw UsageError(name + " takes no value");
-            }
-            (name == "--quiet" ? options.quiet : options.skipExisting) = true;
-            continue;
-        }
-        const bool takesValue =
-            name == "--width" || name == "--height" || name == "--timeout" || name == "--delay" ||
-            name == "--settle" || name == "--quality" || name == "--level" || name == "--crop" ||
-            name == "--list" || name == "--output-dir" || name == "--format" || name == "--jobs" ||
-            name == "--shard" || name == "--scale" || name == "--hide" || name == "--style" ||
-            name == "--script" || name == "--wait-for" || name == "--selector";
-        if (!takesValue) {
+        const auto [name, inlineValue] = SplitOption(argument);
+        const OptionEntry* entry = FindOption(name);
+        if (!entry || !entry->apply) {
             throw UsageError("unknown option \"" + argument + "\"");
         }
         std::string value;
-        if (inlineValue) {
+        if (!entry->valueName) {
+            if (inlineValue) {
+                throw UsageError(name + " takes no value");
+            }
+        } else if (inlineValue) {
             value = *inlineValue;
         } else if (i + 1 < arguments.size()) {
             value = arguments[++i];
         } else {
             throw UsageError(name + " needs a value");
         }
-        if (name == "--width") {
-            options.viewWidth = ParseBounded(name, value, 1, 32767);
-        } else if (name == "--height") {
-            options.viewHeight = ParseBounded(name, value, 1, 32767);
-        } else if (name == "--timeout") {
-            options.timeoutSeconds = ParseBounded(name, value, 1, 86400);
-        } else if (name == "--delay") {
-            options.delayMilliseconds = ParseBounded(name, value, 0, 3600000);
-        } else if (name == "--settle") {
-            options.settleMilliseconds = ParseBounded(name, value, 0, 60000);
-        } else if (name == "--quality") {
-            options.jpegQuality = ParseBounded(name, value, 0, 100);
-            options.qualityGiven = true;
-        } else if (name == "--level") {
-            options.pngLevel = ParseBounded(name, value, 0, 9);
-        } else if (name == "--list" || name == "--output-dir") {
-            if (value.empty()) {
-                throw UsageError(name + " needs a file name, not an empty text");
-            }
-            (name == "--list" ? options.listFile : options.outputDir) = value;
-        } else if (name == "--format") {
-            const auto format = FormatForPath("." + value);
-            if (!format) {
-                throw UsageError("--format wants png, jpg, jpeg, bmp or webp, not \"" + value +
-                                 "\"");
-            }
-            options.namedFormat = *format;
-        } else if (name == "--jobs") {
-            options.parallelJobs = ParseBounded(name, value, 1, 64);
-        } else if (name == "--shard") {
-            options.shard = ParseShard(value);
-        } else if (name == "--scale") {
-            options.scale = ParseBounded(name, value, 1, 4);
-        } else if (name == "--hide") {
-            options.readiness.hide.push_back(ParseText(name, value));
-        } else if (name == "--style") {
-            options.readiness.styles.push_back(ParseText(name, value));
-        } else if (name == "--script") {
-            options.readiness.scripts.push_back(ParseText(name, value));
-        } else if (name == "--wait-for") {
-            SetOnce(options.readiness.waitFor, name, value);
-        } else if (name == "--selector") {
-            SetOnce(options.readiness.selector, name, value);
-        } else {
-            options.crop = ParseCrop(value);
-        }
+        entry->apply(options, name, value);
     }
     CheckScaledView(options);
 
@@ -255,64 +404,39 @@ std::string ShotUsageText() {
 }
 
 std::string ShotHelpText() {
-    return "Usage: pagrovix-shot [OPTIONS] ADDRESS OUTPUT [ADDRESS OUTPUT ...]\n"
-           "       pagrovix-shot [OPTIONS] --output-dir DIR [ADDRESS ...]\n"
-           "       pagrovix-shot [OPTIONS] --list FILE [--output-dir DIR]\n"
-           "Takes a picture of each whole web page ADDRESS (an address or a local file) and\n"
-           "writes it to OUTPUT: .png, .jpg or .jpeg, .bmp or .webp, in any letter case.\n"
-           "\n"
-           "Options:\n"
-           "  --width N          width of the browser view while the page lays out (1280)\n"
-           "  --height N         height of the browser view while the page loads (800)\n"
-           "  --timeout S        seconds to wait for each page to load (30); then the part\n"
-           "                     that has loaded is captured, with a warning\n"
-           "  --delay MS         extra wait after loading (and after --script and\n"
-           "                     --wait-for), for pages that draw late (0)\n"
-           "  --settle MS        longest wait for the page to come to rest before the\n"
-           "                     capture: animations ended, drawing quiet (2000); a page\n"
-           "                     still moving then is captured as it is, with a warning\n"
-           "  --quality Q        JPEG quality, 0 to 100 (80); WebP files are lossless\n"
-           "                     unless Q is given\n"
-           "  --level L          PNG compression level, 0 to 9 (6)\n"
-           "  --crop X0,Y0,X1,Y1 write only this rectangle (X1, Y1 exclusive), in CSS\n"
-           "                     pixels; a part outside the page is white. With --selector\n"
-           "                     it is counted from the element's top-left corner\n"
-           "  --scale S          device pixels per CSS pixel, 1 to 4 (1): the page lays out\n"
-           "                     at --width and is painted S times as wide and tall, sharp,\n"
-           "                     as on a high-density screen\n"
-           "\n"
-           "Many pages:\n"
-           "  --list FILE        more jobs, one a line: ADDRESS OUTPUT, or ADDRESS alone\n"
-           "                     with --output-dir; blank and # lines are skipped; a field\n"
-           "                     with blanks goes in \"double quotes\"; - reads standard\n"
-           "                     input. They run after those of the command line\n"
-           "  --output-dir DIR   name files after their addresses in DIR (made if missing);\n"
-           "                     the command line then takes ADDRESSes without OUTPUT\n"
-           "  --format F         png, jpg, bmp or webp: the format of the files --output-dir\n"
-           "                     names (png)\n"
-           "  --skip-existing    leave out jobs whose OUTPUT exists, to resume a run\n"
-           "  --jobs N           capture N pages at the same time, 1 to 64 (1)\n"
-           "  --shard K/N        run only jobs K, K+N, K+2N, ... of the whole list\n"
-           "                     (K from 1), for N machines sharing one list\n"
-           "\n"
-           "Making the page ready, once it has loaded, in this order:\n"
-           "  --hide SELECTOR    hide the elements that match, keeping their place; may be\n"
-           "                     repeated\n"
-           "  --style CSS        add a style sheet to the page; may be repeated\n"
-           "  --script JS        run a script in the page; it may use await; may be\n"
-           "                     repeated. An error fails that page\n"
-           "  --wait-for EXPR    wait until the script expression is true, at most\n"
-           "                     --timeout seconds; else that page fails\n"
-           "  --selector SELECTOR\n"
-           "                     capture only the box of the first element that matches\n"
-           "\n"
-           "Other options:\n"
-           "  --quiet            no progress\n"
-           "  --help             this text\n"
-           "  --version          the version\n"
-           "\n"
-           "Exit status: 0 when every file was written (or skipped), 1 when a page, a file\n"
-           "or a line of the list failed, 2 for a wrong command line.\n";
+    std::string text =
+        "Usage: pagrovix-shot [OPTIONS] ADDRESS OUTPUT [ADDRESS OUTPUT ...]\n"
+        "       pagrovix-shot [OPTIONS] --output-dir DIR [ADDRESS ...]\n"
+        "       pagrovix-shot [OPTIONS] --list FILE [--output-dir DIR]\n"
+        "Takes a picture of each whole web page ADDRESS (an address or a local file) and\n"
+        "writes it to OUTPUT: .png, .jpg or .jpeg, .bmp or .webp, in any letter case.\n";
+    // The help of each option starts in this column, on the option's line when the name fits.
+    constexpr std::size_t kHelpColumn = 21;
+    for (const OptionSection& section : OptionSections()) {
+        text += "\n";
+        text += section.title;
+        text += "\n";
+        for (const OptionEntry& entry : section.options) {
+            std::string line = std::string("  ") + entry.name;
+            if (entry.valueName) {
+                line += std::string(" ") + entry.valueName;
+            }
+            line += line.size() < kHelpColumn ? std::string(kHelpColumn - line.size(), ' ')
+                                              : "\n" + std::string(kHelpColumn, ' ');
+            for (const char* help = entry.help; *help; ++help) {
+                line += *help;
+                if (*help == '\n') {
+                    line += std::string(kHelpColumn, ' ');
+                }
+            }
+            text += line + "\n";
+        }
+    }
+    text +=
+        "\n"
+        "Exit status: 0 when every file was written (or skipped), 1 when a page, a file\n"
+        "or a line of the list failed, 2 for a wrong command line.\n";
+    return text;
 }
 
 }  // namespace pagrovix

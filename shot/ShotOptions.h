@@ -24,6 +24,11 @@ struct ShotJob {
     ImageFormat format = ImageFormat::Png;
     // Not empty for a job that cannot run (a bad line of a list): why, for its error message.
     std::string problem;
+    // Where the job was given, for messages: "the command line" or "LIST line N".
+    std::string origin = "the command line";
+    // The output is a name the program made in --output-dir: it is never written through a
+    // symbolic link, which someone else may have planted there.
+    bool namedByProgram = false;
 };
 
 // --shard K/N: the K-th of N shares of the jobs, K from 1.

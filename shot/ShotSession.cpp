@@ -4,9 +4,11 @@
 #include <filesystem>
 #include <new>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #include <glib.h>
+#include <webkit2/webkit2.h>
 
 #include <wx/panel.h>
 #include <wx/popupwin.h>
@@ -64,6 +66,14 @@ void CheckCropMemory(const CropRect& rect) {
 
 // Runs on the writers' threads: reads only the picture, the job and the options.
 void WritePicture(const Bitmap24& picture, const ShotJob& job, const ShotOptions& options) {
+    // A link where the program means to put a file of its own was put there by someone else;
+    // following it would replace whatever it points at, outside the folder.
+    std::error_code linkError;
+    if (job.namedByProgram && std::filesystem::is_symlink(job.output, linkError)) {
+        throw Error("\"" + job.output +
+                    "\" is a symbolic link: files named by --output-dir are never written "
+                    "through one. Remove the link to capture this page.");
+    }
     if (job.format == ImageFormat::Jpeg &&
         (picture.Width() > kJpegLargestSide || picture.Height() > kJpegLargestSide)) {
         throw Error("The picture is " + std::to_string(picture.Width()) + " x " +
@@ -84,7 +94,14 @@ void WritePicture(const Bitmap24& picture, const ShotJob& job, const ShotOptions
     } else if (job.format == ImageFormat::Webp && !options.qualityGiven) {
         setting = kWebpLossless;
     }
-    WriteImageFile(picture, job.output, job.format, setting);
+    try {
+        WriteImageFile(picture, job.output, job.format, setting);
+    } catch (const WriteError& error) {
+        // The writers' own text names neither the file nor the reason, and an unattended run
+        // must say both ("No space left on device").
+        throw Error("Cannot write the file \"" + job.output + "\": " +
+                    std::error_code(error.SystemError(), std::generic_category()).message());
+    }
 }
 
 }  // namespace
@@ -122,6 +139,9 @@ struct ShotSession::Slot {
         readying.reset();
         browser.reset();
         loader.reset();
+        // A page process stuck in a script would go on taking a core long after its view is
+        // gone: it is ended with the view.
+        webkit_web_view_terminate_web_process(static_cast<WebKitWebView*>(view->GetNativeBackend()));
         window->Destroy();
     }
     Slot(const Slot&) = delete;
@@ -147,9 +167,21 @@ ShotSession::ShotSession(const ShotOptions& options, ShotReporter& reporter, int
         slots_.push_back(std::make_unique<Slot>(options_));
     }
     for (const auto& slot : slots_) {
-        slot->loader->WaitForStartPage(kStartPageLimit);
-        slot->readying = std::make_unique<PageReadying>(slot->view, options_);
+        ReadySlot(*slot);
     }
+}
+
+void ShotSession::ReadySlot(Slot& slot) {
+    slot.loader->WaitForStartPage(kStartPageLimit);
+    slot.readying = std::make_unique<PageReadying>(slot.view, options_);
+}
+
+void ShotSession::FailInSlot(std::unique_ptr<Slot>& slot, const std::string& reason) {
+    Fail(slot->job, reason);
+    // The page may still be running a script that never ends, or its process may have died:
+    // the next job starts in a fresh view with a page process of its own, never in this one.
+    slot = std::make_unique<Slot>(options_);
+    ReadySlot(*slot);
 }
 
 ShotSession::~ShotSession() = default;
@@ -215,7 +247,7 @@ bool ShotSession::StartJobs() {
 
 bool ShotSession::AdvanceLoads() {
     bool advanced = false;
-    for (const auto& slot : slots_) {
+    for (auto& slot : slots_) {
         if (slot->state != Slot::State::Loading || StopRequested()) {
             continue;
         }
@@ -238,8 +270,7 @@ bool ShotSession::AdvanceLoads() {
         try {
             slot->readying->Prepare();
         } catch (const std::exception& error) {
-            Fail(slot->job, error.what());
-            slot->state = Slot::State::Idle;
+            FailInSlot(slot, error.what());
             continue;
         }
         slot->state = Slot::State::Settling;
@@ -255,11 +286,11 @@ bool ShotSession::CaptureOne(WriteQueue& writes) {
         return false;
     }
     const auto now = std::chrono::steady_clock::now();
-    Slot* chosen = nullptr;
-    for (const auto& slot : slots_) {
+    std::unique_ptr<Slot>* chosen = nullptr;
+    for (auto& slot : slots_) {
         if (slot->state == Slot::State::Settling && slot->readyAt <= now &&
-            (!chosen || slot->job < chosen->job)) {
-            chosen = slot.get();
+            (!chosen || slot->job < (*chosen)->job)) {
+            chosen = &slot;
         }
     }
     if (!chosen) {
@@ -268,12 +299,15 @@ bool ShotSession::CaptureOne(WriteQueue& writes) {
     // Captures run one at a time, from here and never from inside another one's wait: each
     // waits for its engine by processing events, and a second capture started from there would
     // run inside the first.
-    CaptureSlot(*chosen, writes);
-    chosen->state = Slot::State::Idle;
+    if (const std::optional<std::string> error = CaptureSlot(**chosen, writes)) {
+        FailInSlot(*chosen, *error);
+    } else {
+        (*chosen)->state = Slot::State::Idle;
+    }
     return true;
 }
 
-bool ShotSession::CaptureSlot(Slot& slot, WriteQueue& writes) {
+std::optional<std::string> ShotSession::CaptureSlot(Slot& slot, WriteQueue& writes) {
     const ShotJob& job = options_.jobs[slot.job];
     const bool single = slots_.size() == 1;
     for (int attempt = 0;; ++attempt) {
@@ -324,7 +358,7 @@ bool ShotSession::CaptureSlot(Slot& slot, WriteQueue& writes) {
                     reporter_.Writing(job.output);
                 }
                 writes.Add(slot.job, std::move(page));
-                return true;
+                return std::nullopt;
             }
             if (error.empty()) {
                 error = "The page could not be captured.";
@@ -340,8 +374,7 @@ bool ShotSession::CaptureSlot(Slot& slot, WriteQueue& writes) {
             writes.WaitUntilDone();
             continue;
         }
-        Fail(slot.job, error);
-        return false;
+        return error;
     }
 }
 

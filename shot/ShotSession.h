@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,7 +37,10 @@ private:
     bool StartJobs();
     bool AdvanceLoads();
     bool CaptureOne(WriteQueue& writes);
-    bool CaptureSlot(Slot& slot, WriteQueue& writes);
+    // The reason when the capture failed.
+    std::optional<std::string> CaptureSlot(Slot& slot, WriteQueue& writes);
+    void ReadySlot(Slot& slot);
+    void FailInSlot(std::unique_ptr<Slot>& slot, const std::string& reason);
     void TakeWriteResults(WriteQueue& writes);
     void Stop(WriteQueue& writes);
     void Fail(std::size_t job, const std::string& reason);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -79,6 +80,29 @@ TEST(JobList, EachLineIsAJobAndABadOneNamesItsLineNumber) {
     EXPECT_NE(paired[1].problem.find("no OUTPUT for \"b.html\""), std::string::npos);
 }
 
+TEST(JobList, ListsSavedOnOtherSystemsReadAsTheyShowAndNoLineIsEndless) {
+    // A byte-order mark and CRLF line ends, as some editors save text.
+    const std::vector<ShotJob> jobs =
+        ReadJobList("\xEF\xBB\xBF" "first.html \"first.png\"\r\nsecond.html second.png\r\n", "l", false);
+    ASSERT_EQ(jobs.size(), 2u);
+    EXPECT_EQ(Addresses(jobs), (std::vector<std::string>{"first.html", "second.html"}));
+    EXPECT_EQ(Outputs(jobs), (std::vector<std::string>{"first.png", "second.png"}));
+    EXPECT_EQ(jobs[0].problem, "");
+
+    std::istringstream fine("a.html a.png\n" + std::string(kLongestListLine, 'x') + "\n");
+    EXPECT_EQ(ReadListText(fine, "l").size(), 13 + kLongestListLine + 1);
+    std::istringstream endless("a.html a.png\nb.html b.png\n" +
+                               std::string(kLongestListLine + 1, '\0'));
+    try {
+        ReadListText(endless, "zero");
+        ADD_FAILURE() << "an endless line was read";
+    } catch (const UsageError& error) {
+        EXPECT_NE(std::string(error.what()).find("--list \"zero\" line 3 is longer than 65536"),
+                  std::string::npos)
+            << error.what();
+    }
+}
+
 TEST(JobList, FileNamesComeFromHostAndPathMadeSafe) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"https://example.org/", "example.org"},
@@ -112,6 +136,33 @@ TEST(JobList, NamesTakeANumberWhenTheListHasThemAlready) {
               (std::vector<std::string>{"out/a.org.bmp", "out/a.org-2.bmp", "out/a.org-3.bmp",
                                         "out/a.org-2-2.bmp", "mine.png", "", "out/a.org-4.bmp"}));
     EXPECT_EQ(jobs[1].format, ImageFormat::Bmp);
+    EXPECT_TRUE(jobs[0].namedByProgram);
+    EXPECT_FALSE(jobs[4].namedByProgram);
+}
+
+TEST(JobList, EveryOutputOfTheRunIsOneJobsAlone) {
+    // A made name steps around a name the person gave, however it is spelt.
+    std::vector<ShotJob> jobs(3);
+    jobs[0].address = "b.org";
+    jobs[1].address = "x";
+    jobs[1].output = "./out/x/../b.org.png";
+    jobs[2].address = "b.org";
+    NameOutputs(jobs, "out", ImageFormat::Png);
+    EXPECT_EQ(Outputs(jobs), (std::vector<std::string>{"out/b.org-2.png", "./out/x/../b.org.png",
+                                                       "out/b.org-3.png"}));
+    EXPECT_NO_THROW(CheckOutputsDistinct(jobs));
+
+    // Two jobs the person pointed at one file: neither may silently lose its picture.
+    const std::vector<ShotJob> listed =
+        ReadJobList("a.html shot.png\nb.html other.png\nc.html ./shot.png\n", "l.txt", false);
+    try {
+        CheckOutputsDistinct(listed);
+        ADD_FAILURE() << "two jobs wrote one file";
+    } catch (const UsageError& error) {
+        EXPECT_STREQ(error.what(),
+                     "\"./shot.png\" is the OUTPUT of l.txt line 1 (a.html) and of l.txt line 3 "
+                     "(c.html): one file cannot hold both pictures");
+    }
 }
 
 TEST(JobList, ShardsTakeTurnsAndTogetherHoldEveryJobOnce) {

@@ -222,14 +222,18 @@ TEST_F(ShotCommand, OneFailingPairDoesNotStopTheOthers) {
     const std::string refused = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/";
     const std::string blocked = "http://127.0.0.1:1/";
     const std::string missing = server.Url("missing.html");
+    // A full disk, made small: the device refuses every byte.
+    std::filesystem::create_symlink("/dev/full", folder_.File("full.png"));
     const CommandResult result =
         RunShot({good, folder_.File("a.png"), refused, folder_.File("b.png"), missing,
                  folder_.File("c.png"), good, folder_.File("no/such/folder/d.png"), blocked,
-                 folder_.File("e.png"), good, folder_.File("f.bmp")});
+                 folder_.File("e.png"), good, folder_.File("full.png"), good,
+                 folder_.File("f.bmp")});
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("a.png")), 1280, 900));
     EXPECT_TRUE(IsRowPage(ReadBmpFile(folder_.File("f.bmp")), 1280, 900));
-    EXPECT_EQ(folder_.Names(), (std::vector<std::string>{"a.png", "f.bmp", "good.html"}));
+    EXPECT_EQ(folder_.Names(),
+              (std::vector<std::string>{"a.png", "f.bmp", "full.png", "good.html"}));
     // Each error names the address and the reason.
     EXPECT_TRUE(Contains(result.err,
                          "pagrovix-shot: " + refused + ": Cannot load the page: Could not connect"))
@@ -245,6 +249,10 @@ TEST_F(ShotCommand, OneFailingPairDoesNotStopTheOthers) {
         << result.err;
     EXPECT_TRUE(Contains(result.err, "pagrovix-shot: " + good + ": Cannot create file \"" +
                                          folder_.File("no/such/folder/d.png") + "\"."))
+        << result.err;
+    EXPECT_TRUE(Contains(result.err, "pagrovix-shot: " + good + ": Cannot write the file \"" +
+                                         folder_.File("full.png") +
+                                         "\": No space left on device"))
         << result.err;
     ExpectNothingLeft(result);
 }
@@ -912,6 +920,65 @@ TEST_F(ShotList, OutputFolderNamesFilesAfterAddressesAndResumes) {
     EXPECT_TRUE(IsRowPage(ReadBmpFile(files[1]), 1280, 800));
     EXPECT_EQ(ReadBytes(files[2]), (Bytes{'k', 'e', 'p', 't'}));
     ExpectNothingLeft(second);
+}
+
+TEST_F(ShotList, APageThatNeverAnswersDoesNotSinkThePagesAfterIt) {
+    // Its script starts an endless loop once the page has loaded.
+    WriteText(folder_.File("busy.html"),
+              "<body style='height:3000px'><script>addEventListener('load', () => "
+              "setTimeout(() => { for (;;) {} }, 50));</script></body>");
+    const std::string first = Page("first.html", 800);
+    const std::string second = Page("second.html", 900);
+    const std::string list =
+        List("l.txt", folder_.File("busy.html") + " " + folder_.File("busy.png") + "\n" + first +
+                          " " + folder_.File("first.png") + "\n" + second + " " +
+                          folder_.File("second.png") + "\n");
+    const CommandResult result = RunShot({"--timeout", "3", "--jobs", "1", "--list", list});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.err, "pagrovix-shot: " + folder_.File("busy.html") + ": "))
+        << result.err;
+    ASSERT_TRUE(Exists(folder_.File("first.png"))) << result.err;
+    EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("first.png")), 1280, 800)) << result.err;
+    EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("second.png")), 1280, 900)) << result.err;
+    EXPECT_TRUE(Contains(result.err, "pagrovix-shot: 2 written, 1 failed, 0 skipped"))
+        << result.err;
+    ExpectNothingLeft(result);
+}
+
+TEST_F(ShotList, NoTwoJobsShareAFileAndPlantedLinksAreNeverFollowed) {
+    const std::string a = Page("a.html", 800);
+    const std::string b = Page("b.html", 900);
+    const CommandResult twice = RunShot({a, folder_.File("x.png"), b, folder_.File("./x.png")});
+    EXPECT_EQ(twice.status, 2);
+    EXPECT_TRUE(Contains(twice.err, "is the OUTPUT of the command line (" + a +
+                                        ") and of the command line (" + b + ")"))
+        << twice.err;
+    EXPECT_FALSE(Exists(folder_.File("x.png")));
+
+    // Where --output-dir will put a.html's and b.html's pictures, someone planted links: one to a
+    // file outside the folder, one to nowhere.
+    const std::string out = folder_.File("out");
+    std::filesystem::create_directory(out);
+    std::string prefix = folder_.Path().substr(1) + "_";
+    std::replace(prefix.begin(), prefix.end(), '/', '_');
+    WriteText(folder_.File("victim.conf"), "victim");
+    std::filesystem::create_symlink(folder_.File("victim.conf"), out + "/" + prefix + "a.html.png");
+    std::filesystem::create_symlink(folder_.File("nowhere.png"), out + "/" + prefix + "b.html.png");
+    for (const bool skipExisting : {false, true}) {
+        SCOPED_TRACE(skipExisting);
+        std::vector<std::string> arguments = {"--output-dir", out, a, b};
+        if (skipExisting) {
+            arguments.push_back("--skip-existing");
+        }
+        const CommandResult result = RunShot(arguments);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_TRUE(Contains(result.err, prefix + "b.html.png\" is a symbolic link"))
+            << result.err;
+        EXPECT_EQ(ReadBytes(folder_.File("victim.conf")),
+                  (Bytes{'v', 'i', 'c', 't', 'i', 'm'}));
+        EXPECT_FALSE(Exists(folder_.File("nowhere.png")));
+        ExpectNothingLeft(result);
+    }
 }
 
 TEST_F(ShotList, TwoShardsAtOnceWriteEveryFileOnce) {

@@ -183,6 +183,11 @@ TEST(ShotArguments, HelpAndVersionWinOverEverythingElse) {
     EXPECT_EQ(ParseShotArguments({"a", "--version"}).command, ShotCommand::Version);
     // After "--" they are addresses like any other text.
     EXPECT_EQ(ParseShotArguments({"--", "--help", "a.png"}).command, ShotCommand::Run);
+    // As the value of an option they are that value.
+    const ShotArguments script = ParseShotArguments({"--script", "--help", "a", "a.png"});
+    EXPECT_EQ(script.command, ShotCommand::Run);
+    EXPECT_EQ(script.options.readiness.scripts, std::vector<std::string>{"--help"});
+    EXPECT_EQ(ParseShotArguments({"--hide=x", "--version"}).command, ShotCommand::Version);
 }
 
 TEST(ShotArguments, HelpNamesEveryOptionAndTheDefaults) {
@@ -241,6 +246,9 @@ TEST(ShotArguments, ManyPageOptionsAndWhatTheyRefuse) {
     ExpectUsageError({"--list", "", "a", "a.png"}, "--list");
     ExpectUsageError({"--format", "gif", "--list", "l"}, "--format wants png, jpg, jpeg, bmp or webp");
     ExpectUsageError({"--skip-existing=1", "--list", "l"}, "--skip-existing takes no value");
+    // A second list or folder would silently replace the first.
+    ExpectUsageError({"--list", "a", "--list", "b"}, "--list is given twice");
+    ExpectUsageError({"--output-dir", "a", "--output-dir=b", "x"}, "--output-dir is given twice");
     for (const char* bad : {"0", "65", "x"}) {
         ExpectUsageError({"--jobs", bad, "--list", "l"}, "--jobs");
     }
