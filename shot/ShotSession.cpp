@@ -328,8 +328,11 @@ std::optional<std::string> ShotSession::CaptureSlot(Slot& slot, WriteQueue& writ
                 reporter_.Band(job.address, band, bandCount);
             }
         });
+        // Measured in the layout that is painted: readying turns lazy images eager and moves
+        // whatever lies below them.
+        std::optional<CropRect> part;
+        callbacks.measured = [&] { part = slot.readying->PartToWrite(); };
         try {
-            const std::optional<CropRect> part = slot.readying->PartToWrite();
             PageCapture capture(progress, std::move(callbacks));
             Bitmap24 page;
             if (capture.Run(page)) {

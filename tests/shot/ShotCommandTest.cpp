@@ -945,6 +945,25 @@ TEST_F(ShotList, APageThatNeverAnswersDoesNotSinkThePagesAfterIt) {
     ExpectNothingLeft(result);
 }
 
+TEST_F(ShotList, TheSelectorsBoxIsMeasuredInTheLayoutThatIsPainted) {
+    // A lazy image above the element takes its height only once readying has loaded it.
+    WriteText(folder_.File("red.svg"),
+              "<svg xmlns='http://www.w3.org/2000/svg' width='400' height='400'>"
+              "<rect width='400' height='400' fill='red'/></svg>");
+    WriteText(folder_.File("lazy.html"),
+              "<body style='margin:0'><div style='height:3000px'></div>"
+              "<img loading='lazy' src='red.svg' style='display:block'>"
+              "<div id='target' style='width:200px;height:100px;background:blue'></div>"
+              "<div style='height:3000px'></div></body>");
+    const CommandResult result =
+        RunShot({"--selector", "#target", folder_.File("lazy.html"), folder_.File("t.png")});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const Bitmap24 picture = ReadPngFile(folder_.File("t.png"));
+    ASSERT_EQ(picture.Width(), 200);
+    ASSERT_EQ(picture.Height(), 100);
+    EXPECT_TRUE(IsFilled(picture, 0, 0, 200, 100, {0, 0, 255}));
+}
+
 TEST_F(ShotList, NoTwoJobsShareAFileAndPlantedLinksAreNeverFollowed) {
     const std::string a = Page("a.html", 800);
     const std::string b = Page("b.html", 900);
