@@ -912,12 +912,38 @@ TEST_F(ShotList, OutputFolderNamesFilesAfterAddressesAndResumes) {
     std::filesystem::remove(files[1]);
     WriteText(files[2], "kept");
     std::vector<std::string> resume = arguments;
-    resume.push_back("--skip-existing");
+    resume.insert(resume.end(), {"--skip-existing", "--report", folder_.File("report.json")});
     const CommandResult second = RunShot(resume);
     EXPECT_EQ(second.status, 0) << second.err;
     EXPECT_TRUE(Contains(second.err, "pagrovix-shot: 1 written, 0 failed, 3 skipped"))
         << second.err;
     EXPECT_TRUE(IsRowPage(ReadBmpFile(files[1]), 1280, 800));
+
+    // The report: a line for each job, and the written file's digest as sha256sum gives it.
+    std::ifstream report(folder_.File("report.json"));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(report, line);) {
+        lines.push_back(line);
+    }
+    ASSERT_EQ(lines.size(), 4u);
+    const std::string written = lines.back();
+    std::string digest(64, ' ');
+    std::FILE* sum = popen(("sha256sum '" + files[1] + "'").c_str(), "r");
+    ASSERT_NE(sum, nullptr);
+    ASSERT_EQ(std::fread(digest.data(), 1, 64, sum), 64u);
+    pclose(sum);
+    for (const std::string& field :
+         {"\"address\":\"" + server.Url("a.html") + "\"",
+          "\"final_address\":\"" + server.Url("a.html") + "\"", std::string("\"http_status\":200"),
+          "\"output\":\"" + files[1] + "\"",
+          std::string("\"status\":\"written\",\"width\":1280,\"height\":800"),
+          "\"file_size\":" + std::to_string(std::filesystem::file_size(files[1])),
+          "\"sha256\":\"" + digest + "\"", std::string("\"attempts\":1,\"error\":null")}) {
+        EXPECT_TRUE(Contains(written, field)) << field << "\n" << written;
+    }
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_TRUE(Contains(lines[i], "\"status\":\"skipped\"")) << lines[i];
+    }
     EXPECT_EQ(ReadBytes(files[2]), (Bytes{'k', 'e', 'p', 't'}));
     ExpectNothingLeft(second);
 }
