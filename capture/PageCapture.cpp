@@ -129,6 +129,9 @@ void PageCapture::CapturePage(Bitmap24& page) {
 
 void PageCapture::CaptureAsMeasured(Bitmap24& page) {
     const PageGeometry geometry = view_.MeasurePage();
+    if (callbacks_.measured) {
+        callbacks_.measured();
+    }
     const CapturePlan plan = PlanCapture(geometry);
     const ViewSize painted = plan.wholeDocument ? ViewSize{plan.pictureWidth, plan.pictureHeight}
                                                 : ViewSize{geometry.view.width * plan.scale,

@@ -27,6 +27,9 @@ public:
         std::function<void(const Bitmap24& page)> saveTallPage;
         // Bytes of memory still available; the system's figure when left empty.
         std::function<std::uint64_t()> availableMemory;
+        // Runs each time the page has been readied and measured, just before it is painted: the
+        // layout then is the picture's, so boxes read here match it. May throw to fail.
+        std::function<void()> measured;
     };
 
     PageCapture(BrowserView& view, Callbacks callbacks);

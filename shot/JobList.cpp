@@ -243,13 +243,16 @@ std::vector<ShotJob> KeepShard(std::vector<ShotJob> jobs, const Shard& shard) {
     return kept;
 }
 
-int DropExisting(std::vector<ShotJob>& jobs) {
-    const auto before = jobs.size();
-    std::erase_if(jobs, [](const ShotJob& job) {
+std::vector<ShotJob> DropExisting(std::vector<ShotJob>& jobs) {
+    std::vector<ShotJob> kept;
+    std::vector<ShotJob> dropped;
+    for (ShotJob& job : jobs) {
         std::error_code error;
-        return job.problem.empty() && std::filesystem::exists(job.output, error);
-    });
-    return int(before - jobs.size());
+        const bool exists = job.problem.empty() && std::filesystem::exists(job.output, error);
+        (exists ? dropped : kept).push_back(std::move(job));
+    }
+    jobs = std::move(kept);
+    return dropped;
 }
 
 std::vector<ShotJob> PlanJobs(const ShotOptions& options, std::string_view listText) {

@@ -49,9 +49,9 @@ void CheckOutputsDistinct(const std::vector<ShotJob>& jobs);
 // The jobs of shard index (1 to count): the index-th, then every count-th after it.
 std::vector<ShotJob> KeepShard(std::vector<ShotJob> jobs, const Shard& shard);
 
-// Leaves out the jobs whose output file exists already; returns how many were left out. The
+// Leaves out the jobs whose output file exists already; returns those left out. The
 // writers put a file in place only once it is complete, so an existing file is a whole picture.
-int DropExisting(std::vector<ShotJob>& jobs);
+std::vector<ShotJob> DropExisting(std::vector<ShotJob>& jobs);
 
 // The whole run's jobs in order: those of the command line, then those of the list text (when
 // the options name a list), outputs named, the shard kept.

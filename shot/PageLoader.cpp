@@ -1,6 +1,7 @@
 #include "shot/PageLoader.h"
 
 #include <string_view>
+#include <utility>
 
 #include <webkit2/webkit2.h>
 #include <wx/app.h>
@@ -94,28 +95,33 @@ void PageLoader::Start(const std::string& url, std::chrono::milliseconds limit) 
     failed_ = false;
     processEnded_ = false;
     reason_.clear();
+    httpStatus_ = 0;
     view_->LoadURL(wxString::FromUTF8(url));
 }
 
 std::optional<PageLoader::Result> PageLoader::Poll() const {
+    const auto result = [this](Outcome outcome, std::string reason) {
+        const char* shown = webkit_web_view_get_uri(WEBKIT_WEB_VIEW(webView_));
+        return Result{outcome, std::move(reason), httpStatus_, shown ? shown : ""};
+    };
     if (failed_ || processEnded_) {
-        return Result{Outcome::Failed, reason_};
+        return result(Outcome::Failed, reason_);
     }
     if (finished_) {
-        return Result{Outcome::Loaded, {}};
+        return result(Outcome::Loaded, {});
     }
     if (StopRequested()) {
-        return Result{Outcome::Failed, "stopped"};
+        return result(Outcome::Failed, "stopped");
     }
     if (std::chrono::steady_clock::now() < deadline_) {
         return std::nullopt;
     }
     if (!committed_) {
         // The view still shows the page before: capturing it would be a wrong picture.
-        return Result{Outcome::Failed, "no answer came within " +
-                                           std::to_string(limit_.count() / 1000) + " seconds"};
+        return result(Outcome::Failed, "no answer came within " +
+                                           std::to_string(limit_.count() / 1000) + " seconds");
     }
-    return Result{Outcome::TimedOut, {}};
+    return result(Outcome::TimedOut, {});
 }
 
 void PageLoader::WaitForStartPage(std::chrono::milliseconds limit) {
@@ -144,6 +150,7 @@ void PageLoader::OnLoadChanged(int event) {
         WebKitURIResponse* response =
             resource ? webkit_web_resource_get_response(resource) : nullptr;
         const guint status = response ? webkit_uri_response_get_status_code(response) : 0;
+        httpStatus_ = int(status);
         const char* shown = webkit_web_view_get_uri(WEBKIT_WEB_VIEW(webView_));
         if (status >= 400 && status <= 599) {
             failed_ = true;

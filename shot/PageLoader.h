@@ -15,6 +15,8 @@ public:
     struct Result {
         Outcome outcome = Outcome::Loaded;
         std::string reason;  // why it failed, for Failed
+        int httpStatus = 0;  // the main resource's HTTP status; 0 for other schemes
+        std::string finalAddress;  // what the view shows, after redirects
     };
 
     explicit PageLoader(wxWebView* view);
@@ -51,6 +53,7 @@ private:
     bool failed_ = false;
     bool processEnded_ = false;
     std::string reason_;
+    int httpStatus_ = 0;
     std::string requested_;
     std::chrono::milliseconds limit_{0};
     std::chrono::steady_clock::time_point deadline_;

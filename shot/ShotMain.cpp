@@ -17,6 +17,7 @@
 #include <wx/log.h>
 
 #include "shot/JobList.h"
+#include "shot/JobRecord.h"
 #include "shot/PrivateDisplay.h"
 #include "shot/ShotOptions.h"
 #include "shot/ShotReporter.h"
@@ -29,7 +30,7 @@ namespace {
 
 class ShotApp : public wxApp {
 public:
-    ShotApp(const ShotOptions& options, ShotReporter& reporter, int skipped)
+    ShotApp(const ShotOptions& options, ShotReporter& reporter, const std::vector<ShotJob>& skipped)
         : options_(options), reporter_(reporter), skipped_(skipped) {}
 
     bool OnInit() override {
@@ -64,7 +65,7 @@ private:
 
     const ShotOptions& options_;
     ShotReporter& reporter_;
-    int skipped_;
+    const std::vector<ShotJob>& skipped_;
     int status_ = 1;
 };
 
@@ -110,11 +111,20 @@ std::string ReadList(const std::string& name) {
     return ReadListText(file, name);
 }
 
-int RunShots(const char* program, const ShotOptions& options, int skipped) {
+int RunShots(const char* program, const ShotOptions& options, const std::vector<ShotJob>& skipped) {
     std::FILE* errors = TakeErrorStream();
     if (options.jobs.empty()) {
         // Everything was there already: no browser needs to start.
-        ShotReporter(errors, !options.quiet && isatty(fileno(errors))).Summary(0, {}, skipped);
+        try {
+            if (options.reportFile) {
+                ReportFile(*options.reportFile).AddSkipped(skipped);
+            }
+        } catch (const std::exception& error) {
+            std::fprintf(errors, "pagrovix-shot: %s\n", error.what());
+            return 1;
+        }
+        ShotReporter(errors, !options.quiet && isatty(fileno(errors)))
+            .Summary(0, {}, int(skipped.size()));
         return 0;
     }
     if (options.outputDir) {
@@ -166,7 +176,7 @@ int RunShots(const char* program, const ShotOptions& options, int skipped) {
 int main(int argc, char** argv) {
     using namespace pagrovix;
     ShotArguments arguments;
-    int skipped = 0;
+    std::vector<ShotJob> skipped;
     try {
         arguments = ParseShotArguments(std::vector<std::string>(argv + 1, argv + argc));
         if (arguments.command == ShotCommand::Run) {

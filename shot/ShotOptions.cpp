@@ -233,6 +233,12 @@ const std::vector<OptionSection>& OptionSections() {
                   }
                   options.namedFormat = *format;
               }},
+             {"--report", "FILE",
+              "write one JSON line for each job as it ends (- for\n"
+              "standard output): address, status, file, size, SHA-256, times",
+              [](ShotOptions& options, const std::string& name, const std::string& value) {
+                  SetOnce(options.reportFile, name, std::optional(ParseName(name, value)));
+              }},
              {"--skip-existing", nullptr, "leave out jobs whose OUTPUT exists, to resume a run",
               Switch(&ShotOptions::skipExisting)},
              {"--jobs", "N", "capture N pages at the same time, 1 to 64 (1)",

@@ -71,6 +71,8 @@ struct ShotOptions {
     std::optional<std::string> outputDir;
     ImageFormat namedFormat = ImageFormat::Png;
     bool skipExisting = false;
+    // --report: one JSON line for each job as it ends, "-" for standard output.
+    std::optional<std::string> reportFile;
     int parallelJobs = 1;
     std::optional<Shard> shard;
 };

@@ -104,6 +104,10 @@ void WritePicture(const Bitmap24& picture, const ShotJob& job, const ShotOptions
     }
 }
 
+double Seconds(std::chrono::steady_clock::duration duration) {
+    return std::chrono::duration<double>(duration).count();
+}
+
 }  // namespace
 
 // One browser view, off the screen, with what loads and captures pages in it.
@@ -156,10 +160,25 @@ struct ShotSession::Slot {
     State state = State::Idle;
     std::size_t job = 0;
     std::chrono::steady_clock::time_point readyAt;
+    // When the job's present step (loading, readying) began, for its record.
+    std::chrono::steady_clock::time_point stepStart;
 };
 
-ShotSession::ShotSession(const ShotOptions& options, ShotReporter& reporter, int skipped)
-    : options_(options), reporter_(reporter), skipped_(skipped) {
+ShotSession::ShotSession(const ShotOptions& options, ShotReporter& reporter,
+                         const std::vector<ShotJob>& skipped)
+    : options_(options),
+      reporter_(reporter),
+      skipped_(int(skipped.size())),
+      records_(options.jobs.size()),
+      queuedAt_(options.jobs.size()) {
+    if (options_.reportFile) {
+        report_ = std::make_unique<ReportFile>(*options_.reportFile);
+        report_->AddSkipped(skipped);
+    }
+    for (std::size_t i = 0; i < records_.size(); ++i) {
+        records_[i].address = options_.jobs[i].address;
+        records_[i].output = options_.jobs[i].output;
+    }
     // Each view has a web process of its own, so N pages load and lay out side by side.
     const std::size_t count = std::max<std::size_t>(
         1, std::min(std::size_t(options_.parallelJobs), options_.jobs.size()));
@@ -237,6 +256,8 @@ bool ShotSession::StartJobs() {
             }
             slot->job = job;
             slot->state = Slot::State::Loading;
+            slot->stepStart = std::chrono::steady_clock::now();
+            records_[job].attempts = 1;
             slot->loader->Start(MakeUrl(shot.address, CurrentFolder()),
                                 std::chrono::seconds(options_.timeoutSeconds));
             started = true;
@@ -257,6 +278,15 @@ bool ShotSession::AdvanceLoads() {
         }
         advanced = true;
         const ShotJob& job = options_.jobs[slot->job];
+        JobRecord& record = records_[slot->job];
+        const auto loadedAt = std::chrono::steady_clock::now();
+        record.loadingSeconds = Seconds(loadedAt - slot->stepStart);
+        record.httpStatus = loaded->httpStatus;
+        if (loaded->outcome != PageLoader::Outcome::Failed) {
+            record.finalAddress = loaded->finalAddress;
+            record.loadedAt = UtcNow();
+        }
+        slot->stepStart = loadedAt;
         if (loaded->outcome == PageLoader::Outcome::Failed) {
             Fail(slot->job, "Cannot load the page: " + loaded->reason);
             slot->state = Slot::State::Idle;
@@ -310,7 +340,11 @@ bool ShotSession::CaptureOne(WriteQueue& writes) {
 std::optional<std::string> ShotSession::CaptureSlot(Slot& slot, WriteQueue& writes) {
     const ShotJob& job = options_.jobs[slot.job];
     const bool single = slots_.size() == 1;
+    JobRecord& record = records_[slot.job];
+    const auto captureStart = std::chrono::steady_clock::now();
+    record.readyingSeconds = Seconds(captureStart - slot.stepStart);
     for (int attempt = 0;; ++attempt) {
+        record.attempts = attempt + 1;
         bool askedWhileWriting = false;
         std::string error;
         PageCapture::Callbacks callbacks;
@@ -328,8 +362,11 @@ std::optional<std::string> ShotSession::CaptureSlot(Slot& slot, WriteQueue& writ
                 reporter_.Band(job.address, band, bandCount);
             }
         });
+        // Measured in the layout that is painted: readying turns lazy images eager and moves
+        // whatever lies below them.
+        std::optional<CropRect> part;
+        callbacks.measured = [&] { part = slot.readying->PartToWrite(); };
         try {
-            const std::optional<CropRect> part = slot.readying->PartToWrite();
             PageCapture capture(progress, std::move(callbacks));
             Bitmap24 page;
             if (capture.Run(page)) {
@@ -357,6 +394,11 @@ std::optional<std::string> ShotSession::CaptureSlot(Slot& slot, WriteQueue& writ
                 if (single) {
                     reporter_.Writing(job.output);
                 }
+                record.width = page.Width();
+                record.height = page.Height();
+                const auto now = std::chrono::steady_clock::now();
+                record.capturingSeconds = Seconds(now - captureStart);
+                queuedAt_[slot.job] = now;
                 writes.Add(slot.job, std::move(page));
                 return std::nullopt;
             }
@@ -382,6 +424,16 @@ void ShotSession::TakeWriteResults(WriteQueue& writes) {
     for (const WriteQueue::Result& result : writes.TakeResults()) {
         if (result.error.empty()) {
             ++written_;
+            JobRecord& record = records_[result.job];
+            record.writingSeconds =
+                Seconds(std::chrono::steady_clock::now() - queuedAt_[result.job]);
+            if (report_) {
+                const std::string& output = options_.jobs[result.job].output;
+                std::error_code error;
+                record.fileSize = std::filesystem::file_size(output, error);
+                record.sha256 = FileSha256(output);
+            }
+            Record(result.job);
             ReportProgress();
         } else {
             Fail(result.job, result.error);
@@ -408,7 +460,15 @@ void ShotSession::Fail(std::size_t job, const std::string& reason) {
     const std::string& address = options_.jobs[job].address;
     reporter_.Failure(address, reason);
     failures_.emplace_back(address, reason);
+    records_[job].error = reason;
+    Record(job);
     ReportProgress();
+}
+
+void ShotSession::Record(std::size_t job) {
+    if (report_) {
+        report_->Add(records_[job]);
+    }
 }
 
 void ShotSession::ReportProgress() {

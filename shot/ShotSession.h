@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imaging/Bitmap24.h"
+#include "shot/JobRecord.h"
 #include "shot/ShotOptions.h"
 #include "shot/ShotReporter.h"
 
@@ -21,8 +22,9 @@ class WriteQueue;
 // running wx GUI.
 class ShotSession {
 public:
-    // skipped: jobs left out before the run (--skip-existing), for the summary.
-    ShotSession(const ShotOptions& options, ShotReporter& reporter, int skipped = 0);
+    // skipped: jobs left out before the run (--skip-existing), for the summary and the report.
+    ShotSession(const ShotOptions& options, ShotReporter& reporter,
+                const std::vector<ShotJob>& skipped = {});
     ~ShotSession();
     ShotSession(const ShotSession&) = delete;
     ShotSession& operator=(const ShotSession&) = delete;
@@ -54,6 +56,12 @@ private:
     int written_ = 0;
     int skipped_ = 0;
     std::vector<std::pair<std::string, std::string>> failures_;
+    // What became of each job so far, for --report.
+    std::vector<JobRecord> records_;
+    std::unique_ptr<ReportFile> report_;
+    // When each job's picture went to the writers.
+    std::vector<std::chrono::steady_clock::time_point> queuedAt_;
+    void Record(std::size_t job);
     std::chrono::steady_clock::time_point started_;
 };
 

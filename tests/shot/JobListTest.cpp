@@ -211,7 +211,7 @@ TEST(JobList, ExistingOutputsAreLeftOut) {
     jobs[1].output = (folder / "todo.png").string();
     jobs[2].output = (folder / "done.png").string();
     jobs[2].problem = "bad line";  // still reported
-    EXPECT_EQ(DropExisting(jobs), 1);
+    EXPECT_EQ(DropExisting(jobs).size(), 1u);
     ASSERT_EQ(jobs.size(), 2u);
     EXPECT_EQ(jobs[0].output, (folder / "todo.png").string());
     std::filesystem::remove_all(folder);

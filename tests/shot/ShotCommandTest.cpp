@@ -912,12 +912,38 @@ TEST_F(ShotList, OutputFolderNamesFilesAfterAddressesAndResumes) {
     std::filesystem::remove(files[1]);
     WriteText(files[2], "kept");
     std::vector<std::string> resume = arguments;
-    resume.push_back("--skip-existing");
+    resume.insert(resume.end(), {"--skip-existing", "--report", folder_.File("report.json")});
     const CommandResult second = RunShot(resume);
     EXPECT_EQ(second.status, 0) << second.err;
     EXPECT_TRUE(Contains(second.err, "pagrovix-shot: 1 written, 0 failed, 3 skipped"))
         << second.err;
     EXPECT_TRUE(IsRowPage(ReadBmpFile(files[1]), 1280, 800));
+
+    // The report: a line for each job, and the written file's digest as sha256sum gives it.
+    std::ifstream report(folder_.File("report.json"));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(report, line);) {
+        lines.push_back(line);
+    }
+    ASSERT_EQ(lines.size(), 4u);
+    const std::string written = lines.back();
+    std::string digest(64, ' ');
+    std::FILE* sum = popen(("sha256sum '" + files[1] + "'").c_str(), "r");
+    ASSERT_NE(sum, nullptr);
+    ASSERT_EQ(std::fread(digest.data(), 1, 64, sum), 64u);
+    pclose(sum);
+    for (const std::string& field :
+         {"\"address\":\"" + server.Url("a.html") + "\"",
+          "\"final_address\":\"" + server.Url("a.html") + "\"", std::string("\"http_status\":200"),
+          "\"output\":\"" + files[1] + "\"",
+          std::string("\"status\":\"written\",\"width\":1280,\"height\":800"),
+          "\"file_size\":" + std::to_string(std::filesystem::file_size(files[1])),
+          "\"sha256\":\"" + digest + "\"", std::string("\"attempts\":1,\"error\":null")}) {
+        EXPECT_TRUE(Contains(written, field)) << field << "\n" << written;
+    }
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_TRUE(Contains(lines[i], "\"status\":\"skipped\"")) << lines[i];
+    }
     EXPECT_EQ(ReadBytes(files[2]), (Bytes{'k', 'e', 'p', 't'}));
     ExpectNothingLeft(second);
 }
@@ -943,6 +969,25 @@ TEST_F(ShotList, APageThatNeverAnswersDoesNotSinkThePagesAfterIt) {
     EXPECT_TRUE(Contains(result.err, "pagrovix-shot: 2 written, 1 failed, 0 skipped"))
         << result.err;
     ExpectNothingLeft(result);
+}
+
+TEST_F(ShotList, TheSelectorsBoxIsMeasuredInTheLayoutThatIsPainted) {
+    // A lazy image above the element takes its height only once readying has loaded it.
+    WriteText(folder_.File("red.svg"),
+              "<svg xmlns='http://www.w3.org/2000/svg' width='400' height='400'>"
+              "<rect width='400' height='400' fill='red'/></svg>");
+    WriteText(folder_.File("lazy.html"),
+              "<body style='margin:0'><div style='height:3000px'></div>"
+              "<img loading='lazy' src='red.svg' style='display:block'>"
+              "<div id='target' style='width:200px;height:100px;background:blue'></div>"
+              "<div style='height:3000px'></div></body>");
+    const CommandResult result =
+        RunShot({"--selector", "#target", folder_.File("lazy.html"), folder_.File("t.png")});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const Bitmap24 picture = ReadPngFile(folder_.File("t.png"));
+    ASSERT_EQ(picture.Width(), 200);
+    ASSERT_EQ(picture.Height(), 100);
+    EXPECT_TRUE(IsFilled(picture, 0, 0, 200, 100, {0, 0, 255}));
 }
 
 TEST_F(ShotList, NoTwoJobsShareAFileAndPlantedLinksAreNeverFollowed) {
