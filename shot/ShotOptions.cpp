@@ -81,6 +81,21 @@ Shard ParseShard(const std::string& text) {
     return {int(*index), int(*count)};
 }
 
+SplitRows ParseSplit(const std::string& text) {
+    const std::string wanted =
+        "--split wants ROWS or ROWS:OVERLAP, whole numbers with 1 <= ROWS <= 1000000 and "
+        "0 <= OVERLAP < ROWS";
+    const auto colon = text.find(':');
+    const auto rows = ParseInteger(std::string_view(text).substr(0, colon));
+    const auto overlap = colon == std::string::npos
+                             ? std::optional<long long>(0)
+                             : ParseInteger(std::string_view(text).substr(colon + 1));
+    if (!rows || !overlap || *rows < 1 || *rows > 1000000 || *overlap < 0 || *overlap >= *rows) {
+        throw UsageError(wanted + ", not \"" + text + "\"");
+    }
+    return {int(*rows), int(*overlap)};
+}
+
 // A selector, style sheet, script or expression: some text that is not only blanks.
 std::string ParseText(const std::string& option, const std::string& value) {
     if (value.find_first_not_of(" \t\n\r\f\v") == std::string::npos) {
@@ -199,6 +214,13 @@ const std::vector<OptionSection>& OptionSections() {
               "it is counted from the element's top-left corner",
               [](ShotOptions& options, const std::string&, const std::string& value) {
                   options.crop = ParseCrop(value);
+              }},
+             {"--split", "ROWS[:OVERLAP]",
+              "write a picture taller than ROWS as NAME-1.EXT, NAME-2.EXT,\n"
+              "..., each at most ROWS rows, neighbours sharing OVERLAP\n"
+              "rows (0)",
+              [](ShotOptions& options, const std::string&, const std::string& value) {
+                  options.split = ParseSplit(value);
               }},
              {"--scale", "S",
               "device pixels per CSS pixel, 1 to 4 (1): the page lays out\n"

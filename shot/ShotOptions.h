@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "imaging/Error.h"
-#include "shot/CropRect.h"
 #include "imaging/ImageFormat.h"
+#include "shot/CropRect.h"
+#include "shot/SplitParts.h"
 
 namespace pagrovix {
 
@@ -59,6 +60,7 @@ struct ShotOptions {
     // zlib's own default: level 9 costs several times the time for files a few per cent smaller.
     int pngLevel = 6;
     std::optional<CropRect> crop;
+    std::optional<SplitRows> split;
     // Device pixels per CSS pixel: the page lays out at viewWidth CSS pixels, and the picture is
     // this many times as wide and tall.
     int scale = 1;

@@ -64,13 +64,14 @@ void CheckCropMemory(const CropRect& rect) {
     }
 }
 
-// Runs on the writers' threads: reads only the picture, the job and the options.
-void WritePicture(const Bitmap24& picture, const ShotJob& job, const ShotOptions& options) {
+// Writes one file of a job: the whole picture, or one part of it.
+void WriteFile(const Bitmap24& picture, const std::string& path, const ShotJob& job,
+               const ShotOptions& options) {
     // A link where the program means to put a file of its own was put there by someone else;
     // following it would replace whatever it points at, outside the folder.
     std::error_code linkError;
-    if (job.namedByProgram && std::filesystem::is_symlink(job.output, linkError)) {
-        throw Error("\"" + job.output +
+    if (job.namedByProgram && std::filesystem::is_symlink(path, linkError)) {
+        throw Error("\"" + path +
                     "\" is a symbolic link: files named by --output-dir are never written "
                     "through one. Remove the link to capture this page.");
     }
@@ -95,12 +96,38 @@ void WritePicture(const Bitmap24& picture, const ShotJob& job, const ShotOptions
         setting = kWebpLossless;
     }
     try {
-        WriteImageFile(picture, job.output, job.format, setting);
+        WriteImageFile(picture, path, job.format, setting);
     } catch (const WriteError& error) {
         // The writers' own text names neither the file nor the reason, and an unattended run
         // must say both ("No space left on device").
-        throw Error("Cannot write the file \"" + job.output + "\": " +
+        throw Error("Cannot write the file \"" + path + "\": " +
                     std::error_code(error.SystemError(), std::generic_category()).message());
+    }
+}
+
+// The files a job's picture of this height goes to: its output, or its parts with --split.
+std::vector<std::string> OutputFiles(const ShotJob& job, const ShotOptions& options, int height) {
+    if (!options.split || height <= options.split->rows) {
+        return {job.output};
+    }
+    std::vector<std::string> files;
+    for (std::size_t i = 0; i < PlanParts(height, *options.split).size(); ++i) {
+        files.push_back(PartPath(job.output, int(i) + 1));
+    }
+    return files;
+}
+
+// Runs on the writers' threads: reads only the picture, the job and the options.
+void WritePicture(const Bitmap24& picture, const ShotJob& job, const ShotOptions& options) {
+    if (!options.split || picture.Height() <= options.split->rows) {
+        WriteFile(picture, job.output, job, options);
+        return;
+    }
+    const std::vector<PartRows> parts = PlanParts(picture.Height(), *options.split);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const Bitmap24 part =
+            CropPicture(picture, {0, parts[i].top, picture.Width(), parts[i].bottom});
+        WriteFile(part, PartPath(job.output, int(i) + 1), job, options);
     }
 }
 
@@ -428,10 +455,18 @@ void ShotSession::TakeWriteResults(WriteQueue& writes) {
             record.writingSeconds =
                 Seconds(std::chrono::steady_clock::now() - queuedAt_[result.job]);
             if (report_) {
-                const std::string& output = options_.jobs[result.job].output;
-                std::error_code error;
-                record.fileSize = std::filesystem::file_size(output, error);
-                record.sha256 = FileSha256(output);
+                const std::vector<std::string> files =
+                    OutputFiles(options_.jobs[result.job], options_, record.height);
+                for (const std::string& file : files) {
+                    std::error_code error;
+                    const std::uint64_t size = std::filesystem::file_size(file, error);
+                    record.fileSize += error ? 0 : size;
+                    if (files.size() == 1) {
+                        record.sha256 = FileSha256(file);
+                    } else {
+                        record.parts.push_back({file, size, FileSha256(file)});
+                    }
+                }
             }
             Record(result.job);
             ReportProgress();

@@ -127,6 +127,28 @@ TEST_F(ShotCommand, RowPagesComeOutExactAcrossEveryBandBoundaryInEveryFormat) {
     }
 }
 
+TEST_F(ShotCommand, SplitPartsHoldEveryRowOnceApartFromTheirSharedOverlap) {
+    const std::string page = Page("rows1000.html", 1000, 64);
+    const CommandResult result =
+        RunShot({"--width", "64", "--split", "300:50", page, folder_.File("p.png")});
+    ASSERT_EQ(result.status, 0) << result.err;
+    // Parts start every 250 rows; the last one ends with the page.
+    const int tops[] = {0, 250, 500, 750};
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        const Bitmap24 part = ReadPngFile(folder_.File("p-" + std::to_string(i + 1) + ".png"));
+        ASSERT_EQ(part.Width(), 64);
+        ASSERT_EQ(part.Height(), i < 3 ? 300 : 250);
+        for (int y = 0; y < part.Height(); ++y) {
+            const Rgb colour = RowColour(tops[i] + y);
+            ASSERT_TRUE(IsFilled(part, 1, y, 62, 1, colour)) << "row " << y;
+        }
+    }
+    EXPECT_FALSE(Exists(folder_.File("p.png")));
+    EXPECT_FALSE(Exists(folder_.File("p-5.png")));
+    ExpectNothingLeft(result);
+}
+
 TEST_F(ShotCommand, JpegTakesPagesUpTo65500RowsAndRefusesTallerOnesClearly) {
     const std::string page65500 = Page("rows65500.html", 65500);
     const CommandResult result = RunShot({"--quality", "95", page65500, folder_.File("a.jpg")});
