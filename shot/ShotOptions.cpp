@@ -291,6 +291,22 @@ const std::vector<OptionSection>& OptionSections() {
              {"--selector", "SELECTOR", "capture only the box of the first element that matches",
               Once(&PageReadiness::selector)},
          }},
+        {"The look and the browser:",
+         {
+             {"--color-scheme", "SCHEME",
+              "light or dark: what prefers-color-scheme reports to pages,\n"
+              "and the colours of the browser's own controls (the desktop's)",
+              [](ShotOptions& options, const std::string& name, const std::string& value) {
+                  if (value != "light" && value != "dark") {
+                      throw UsageError(name + " wants light or dark, not \"" + value + "\"");
+                  }
+                  options.colorScheme = value;
+              }},
+             {"--user-agent", "TEXT", "what the browser says it is to servers and scripts",
+              [](ShotOptions& options, const std::string& name, const std::string& value) {
+                  options.userAgent = ParseText(name, value);
+              }},
+         }},
         {"Other options:",
          {
              {"--quiet", nullptr, "no progress", Switch(&ShotOptions::quiet)},

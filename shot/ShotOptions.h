@@ -73,6 +73,10 @@ struct ShotOptions {
     std::optional<std::string> outputDir;
     ImageFormat namedFormat = ImageFormat::Png;
     bool skipExisting = false;
+    // --user-agent: what the engine tells servers and scripts it is; empty for its own.
+    std::string userAgent;
+    // --color-scheme: what prefers-color-scheme reports; empty for the desktop's own.
+    std::string colorScheme;
     // --report: one JSON line for each job as it ends, "-" for standard output.
     std::optional<std::string> reportFile;
     int parallelJobs = 1;

@@ -157,6 +157,11 @@ struct ShotSession::Slot {
             throw Error("The browser engine could not be started.");
         }
         MakeUnattended(view);
+        if (!options.userAgent.empty()) {
+            WebKitWebView* engine = static_cast<WebKitWebView*>(view->GetNativeBackend());
+            webkit_settings_set_user_agent(webkit_web_view_get_settings(engine),
+                                           options.userAgent.c_str());
+        }
         HideScrollBars(view);
         // Ahead of the loader, which must not see the loads it takes over as failures.
         OpenLocalHtmlFilesAsHtml(static_cast<WebKitWebView*>(view->GetNativeBackend()));
@@ -198,6 +203,23 @@ ShotSession::ShotSession(const ShotOptions& options, ShotReporter& reporter,
       skipped_(int(skipped.size())),
       records_(options.jobs.size()),
       queuedAt_(options.jobs.size()) {
+    if (!options_.colorScheme.empty()) {
+        // The engine tells pages the scheme of the toolkit's theme, and paints its own controls
+        // in it: a dark variant of the theme where the person asked for dark.
+        const bool dark = options_.colorScheme == "dark";
+        GtkSettings* settings = gtk_settings_get_default();
+        g_object_set(settings, "gtk-application-prefer-dark-theme", dark ? TRUE : FALSE, nullptr);
+        if (!dark) {
+            gchar* theme = nullptr;
+            g_object_get(settings, "gtk-theme-name", &theme, nullptr);
+            const std::string name = theme ? theme : "";
+            g_free(theme);
+            if (name.size() > 5 && name.ends_with("-dark")) {
+                g_object_set(settings, "gtk-theme-name", name.substr(0, name.size() - 5).c_str(),
+                             nullptr);
+            }
+        }
+    }
     if (options_.reportFile) {
         report_ = std::make_unique<ReportFile>(*options_.reportFile);
         report_->AddSkipped(skipped);

@@ -149,6 +149,32 @@ TEST_F(ShotCommand, SplitPartsHoldEveryRowOnceApartFromTheirSharedOverlap) {
     ExpectNothingLeft(result);
 }
 
+TEST_F(ShotCommand, TheColourSchemeAndUserAgentReachThePage) {
+    // Black only in the dark scheme; the box green only for the user agent given.
+    WriteText(folder_.File("look.html"),
+              "<style>body{margin:0;height:900px;background:#fff}"
+              "@media (prefers-color-scheme: dark){body{background:#000}}</style>"
+              "<div id='ua' style='width:100px;height:100px;background:red'></div><script>"
+              "if (navigator.userAgent === 'PagrovixTest/1.0') "
+              "document.getElementById('ua').style.background = 'rgb(0,255,0)';</script>");
+    const std::string page = folder_.File("look.html");
+    const CommandResult result =
+        RunShot({"--color-scheme", "dark", "--user-agent", "PagrovixTest/1.0", page,
+                 folder_.File("dark.png"), page, folder_.File("again.png")});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const CommandResult light =
+        RunShot({"--color-scheme", "light", page, folder_.File("light.png")});
+    ASSERT_EQ(light.status, 0) << light.err;
+    for (const char* name : {"dark.png", "again.png"}) {
+        const Bitmap24 picture = ReadPngFile(folder_.File(name));
+        EXPECT_TRUE(IsFilled(picture, 200, 0, 100, 800, {0, 0, 0})) << name;
+        EXPECT_TRUE(IsFilled(picture, 0, 0, 100, 100, {0, 255, 0})) << name;
+    }
+    const Bitmap24 picture = ReadPngFile(folder_.File("light.png"));
+    EXPECT_TRUE(IsFilled(picture, 200, 0, 100, 800, {255, 255, 255}));
+    EXPECT_TRUE(IsFilled(picture, 0, 0, 100, 100, {255, 0, 0}));
+}
+
 TEST_F(ShotCommand, JpegTakesPagesUpTo65500RowsAndRefusesTallerOnesClearly) {
     const std::string page65500 = Page("rows65500.html", 65500);
     const CommandResult result = RunShot({"--quality", "95", page65500, folder_.File("a.jpg")});
