@@ -302,6 +302,18 @@ const std::vector<OptionSection>& OptionSections() {
                   }
                   options.colorScheme = value;
               }},
+             {"--cookies", "FILE",
+              "start every job with the cookies of FILE (cookies.txt, the\n"
+              "Netscape format curl and wget use) and no others",
+              [](ShotOptions& options, const std::string& name, const std::string& value) {
+                  SetOnce(options.cookieFile, name, std::optional(ParseName(name, value)));
+              }},
+             {"--save-cookies", "FILE",
+              "write the cookies as they stand after the run to FILE\n"
+              "(mode 0600), for a later --cookies",
+              [](ShotOptions& options, const std::string& name, const std::string& value) {
+                  SetOnce(options.saveCookieFile, name, std::optional(ParseName(name, value)));
+              }},
              {"--user-agent", "TEXT", "what the browser says it is to servers and scripts",
               [](ShotOptions& options, const std::string& name, const std::string& value) {
                   options.userAgent = ParseText(name, value);

@@ -6,6 +6,7 @@
 
 #include "imaging/Error.h"
 #include "imaging/ImageFormat.h"
+#include "shot/CookieFile.h"
 #include "shot/CropRect.h"
 #include "shot/SplitParts.h"
 
@@ -73,6 +74,12 @@ struct ShotOptions {
     std::optional<std::string> outputDir;
     ImageFormat namedFormat = ImageFormat::Png;
     bool skipExisting = false;
+    // --cookies: every job starts with the cookies of this file; --save-cookies: the jar as it
+    // stands after the run is written there.
+    std::optional<std::string> cookieFile;
+    std::optional<std::string> saveCookieFile;
+    // The cookies of --cookies, read by the caller.
+    std::vector<CookieEntry> cookies;
     // --user-agent: what the engine tells servers and scripts it is; empty for its own.
     std::string userAgent;
     // --color-scheme: what prefers-color-scheme reports; empty for the desktop's own.

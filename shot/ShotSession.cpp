@@ -131,6 +131,107 @@ void WritePicture(const Bitmap24& picture, const ShotJob& job, const ShotOptions
     }
 }
 
+// Runs the main loop until an answer of the engine sets done.
+void WaitForEngine(const bool& done) {
+    while (!done) {
+        g_main_context_iteration(nullptr, TRUE);
+    }
+}
+
+SoupCookie* ToSoupCookie(const CookieEntry& entry) {
+    std::string domain = entry.domain;
+    if (entry.includeSubdomains && !domain.starts_with('.')) {
+        domain.insert(0, ".");
+    }
+    SoupCookie* cookie = soup_cookie_new(entry.name.c_str(), entry.value.c_str(), domain.c_str(),
+                                         entry.path.c_str(), -1);
+    if (entry.expires > 0) {
+        SoupDate* expires = soup_date_new_from_time_t(time_t(entry.expires));
+        soup_cookie_set_expires(cookie, expires);
+        soup_date_free(expires);
+    }
+    soup_cookie_set_secure(cookie, entry.secure);
+    soup_cookie_set_http_only(cookie, entry.httpOnly);
+    return cookie;
+}
+
+CookieEntry FromSoupCookie(SoupCookie* cookie) {
+    CookieEntry entry;
+    entry.domain = soup_cookie_get_domain(cookie);
+    entry.includeSubdomains = entry.domain.starts_with('.');
+    entry.path = soup_cookie_get_path(cookie);
+    entry.secure = soup_cookie_get_secure(cookie);
+    SoupDate* expires = soup_cookie_get_expires(cookie);
+    entry.expires = expires ? std::int64_t(soup_date_to_time_t(expires)) : 0;
+    entry.name = soup_cookie_get_name(cookie);
+    entry.value = soup_cookie_get_value(cookie);
+    entry.httpOnly = soup_cookie_get_http_only(cookie);
+    return entry;
+}
+
+WebKitCookieManager* CookieManager(wxWebView* view) {
+    WebKitWebView* engine = static_cast<WebKitWebView*>(view->GetNativeBackend());
+    return webkit_website_data_manager_get_cookie_manager(
+        webkit_web_view_get_website_data_manager(engine));
+}
+
+// Puts exactly these cookies in the engine's jar: whatever earlier jobs left there is gone.
+void ReplaceCookies(wxWebView* view, const std::vector<CookieEntry>& cookies) {
+    GList* list = nullptr;
+    for (auto it = cookies.rbegin(); it != cookies.rend(); ++it) {
+        list = g_list_prepend(list, ToSoupCookie(*it));
+    }
+    struct Answer {
+        bool done = false;
+        GError* error = nullptr;
+    } answer;
+    webkit_cookie_manager_replace_cookies(
+        CookieManager(view), list, nullptr,
+        [](GObject* manager, GAsyncResult* result, gpointer data) {
+            auto* answer = static_cast<Answer*>(data);
+            webkit_cookie_manager_replace_cookies_finish(WEBKIT_COOKIE_MANAGER(manager), result,
+                                                         &answer->error);
+            answer->done = true;
+        },
+        &answer);
+    WaitForEngine(answer.done);
+    g_list_free_full(list, reinterpret_cast<GDestroyNotify>(soup_cookie_free));
+    if (answer.error) {
+        const std::string message = answer.error->message;
+        g_error_free(answer.error);
+        throw Error("The cookies could not be given to the browser: " + message);
+    }
+}
+
+std::vector<CookieEntry> AllCookies(wxWebView* view) {
+    struct Answer {
+        bool done = false;
+        GList* cookies = nullptr;
+        GError* error = nullptr;
+    } answer;
+    webkit_cookie_manager_get_all_cookies(
+        CookieManager(view), nullptr,
+        [](GObject* manager, GAsyncResult* result, gpointer data) {
+            auto* answer = static_cast<Answer*>(data);
+            answer->cookies = webkit_cookie_manager_get_all_cookies_finish(
+                WEBKIT_COOKIE_MANAGER(manager), result, &answer->error);
+            answer->done = true;
+        },
+        &answer);
+    WaitForEngine(answer.done);
+    if (answer.error) {
+        const std::string message = answer.error->message;
+        g_error_free(answer.error);
+        throw Error("The cookies could not be read from the browser: " + message);
+    }
+    std::vector<CookieEntry> cookies;
+    for (GList* item = answer.cookies; item; item = item->next) {
+        cookies.push_back(FromSoupCookie(static_cast<SoupCookie*>(item->data)));
+    }
+    g_list_free_full(answer.cookies, reinterpret_cast<GDestroyNotify>(soup_cookie_free));
+    return cookies;
+}
+
 double Seconds(std::chrono::steady_clock::duration duration) {
     return std::chrono::duration<double>(duration).count();
 }
@@ -286,6 +387,15 @@ int ShotSession::Run() {
             PageLoader::ProcessEventsFor(std::chrono::milliseconds(1));
         }
     }
+    if (options_.saveCookieFile && !slots_.empty()) {
+        try {
+            WritePrivateFile(*options_.saveCookieFile,
+                             CookieFileText(AllCookies(slots_.front()->view)));
+        } catch (const std::exception& error) {
+            failures_.emplace_back("--save-cookies", error.what());
+            reporter_.Failure("--save-cookies", error.what());
+        }
+    }
     Done();
     return failures_.empty() ? 0 : 1;
 }
@@ -302,6 +412,11 @@ bool ShotSession::StartJobs() {
             }
             if (slots_.size() == 1) {
                 reporter_.Loading(shot.address);
+            }
+            if (options_.cookieFile) {
+                // Each job starts from the file's cookies and nothing else: a sign-in one page
+                // made does not reach the next.
+                ReplaceCookies(slot->view, options_.cookies);
             }
             slot->job = job;
             slot->state = Slot::State::Loading;

@@ -175,6 +175,50 @@ TEST_F(ShotCommand, TheColourSchemeAndUserAgentReachThePage) {
     EXPECT_TRUE(IsFilled(picture, 0, 0, 100, 100, {255, 0, 0}));
 }
 
+TEST_F(ShotCommand, CookiesComeFromTheFileForEveryJobAndASignInIsSavedForTheNextRun) {
+    TestServer server(folder_.Path());
+    // Green only with the cookie named in the page's address.
+    WriteText(folder_.File("cookie.html"),
+              "<body style='margin:0;height:900px;background:red'><script>"
+              "const want = location.hash.slice(1);"
+              "if (document.cookie.split('; ').includes(want))"
+              "  document.body.style.background = 'rgb(0,255,0)';"
+              "document.cookie = 'left=behind; max-age=3600';</script></body>");
+    const std::string host = "127.0.0.1";
+    WriteText(folder_.File("jar.txt"),
+              "# from a browser\n" + host + "\tFALSE\t/\tFALSE\t0\tsession\tok\n");
+    const std::string page = server.Url("cookie.html");
+    const CommandResult given =
+        RunShot({"--cookies", folder_.File("jar.txt"), page + "#session=ok", folder_.File("a.png"),
+                 page + "#left=behind", folder_.File("b.png")});
+    EXPECT_EQ(given.status, 0) << given.err;
+    const Bitmap24 a = ReadPngFile(folder_.File("a.png"));
+    EXPECT_TRUE(IsFilled(a, 0, 0, 100, 100, {0, 255, 0}));
+    // What the first page set does not reach the second.
+    const Bitmap24 b = ReadPngFile(folder_.File("b.png"));
+    EXPECT_TRUE(IsFilled(b, 0, 0, 100, 100, {255, 0, 0}));
+
+    // A sign-in made by a script, saved, and used by a later run.
+    const CommandResult signIn =
+        RunShot({"--script", "document.cookie = 'token=abc; max-age=3600'", "--save-cookies",
+                 folder_.File("saved.txt"), page, folder_.File("c.png")});
+    EXPECT_EQ(signIn.status, 0) << signIn.err;
+    EXPECT_EQ(std::filesystem::status(folder_.File("saved.txt")).permissions() &
+                  std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    const CommandResult reused = RunShot(
+        {"--cookies", folder_.File("saved.txt"), page + "#token=abc", folder_.File("d.png")});
+    EXPECT_EQ(reused.status, 0) << reused.err;
+    EXPECT_TRUE(IsFilled(ReadPngFile(folder_.File("d.png")), 0, 0, 100, 100, {0, 255, 0}));
+
+    WriteText(folder_.File("bad.txt"), "# ok\n" + host + "\tFALSE\t/\n");
+    const CommandResult bad =
+        RunShot({"--cookies", folder_.File("bad.txt"), page, folder_.File("e.png")});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_TRUE(Contains(bad.err, "--cookies \"" + folder_.File("bad.txt") + "\" line 2: "))
+        << bad.err;
+}
+
 TEST_F(ShotCommand, JpegTakesPagesUpTo65500RowsAndRefusesTallerOnesClearly) {
     const std::string page65500 = Page("rows65500.html", 65500);
     const CommandResult result = RunShot({"--quality", "95", page65500, folder_.File("a.jpg")});
