@@ -44,9 +44,18 @@ std::string RecordLine(const JobRecord& record) {
           {"readying", Rounded(record.readyingSeconds)},
           {"capturing", Rounded(record.capturingSeconds)},
           {"writing", Rounded(record.writingSeconds)}}},
+        {"parts", nullptr},
         {"attempts", record.attempts},
         {"error", record.error ? nlohmann::ordered_json(*record.error) : nullptr},
     };
+    if (written && !record.parts.empty()) {
+        nlohmann::ordered_json parts = nlohmann::ordered_json::array();
+        for (const JobRecord::Part& part : record.parts) {
+            parts.push_back(
+                {{"output", part.output}, {"file_size", part.fileSize}, {"sha256", part.sha256}});
+        }
+        line["parts"] = std::move(parts);
+    }
     // Addresses and file names need not be UTF-8: bytes that are not become U+FFFD rather than
     // ending the run.
     return line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);

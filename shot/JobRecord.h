@@ -26,6 +26,14 @@ struct JobRecord {
     double readyingSeconds = 0;
     double capturingSeconds = 0;
     double writingSeconds = 0;
+    // With --split, the files of a picture taller than its rows; file_size is then theirs
+    // together and sha256 stays empty.
+    struct Part {
+        std::string output;
+        std::uint64_t fileSize = 0;
+        std::string sha256;
+    };
+    std::vector<Part> parts;
     int attempts = 0;
     bool skipped = false;
     std::optional<std::string> error;  // why the job failed

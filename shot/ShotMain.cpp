@@ -182,6 +182,15 @@ int main(int argc, char** argv) {
         if (arguments.command == ShotCommand::Run) {
             ShotOptions& options = arguments.options;
             options.jobs = PlanJobs(options, options.listFile ? ReadList(*options.listFile) : "");
+            if (options.cookieFile) {
+                std::ifstream file(*options.cookieFile, std::ios::binary);
+                if (!file) {
+                    throw UsageError("--cookies cannot read \"" + *options.cookieFile +
+                                     "\": " + std::strerror(errno));
+                }
+                options.cookies =
+                    ReadCookieFile(ReadListText(file, *options.cookieFile), *options.cookieFile);
+            }
             if (options.skipExisting) {
                 skipped = DropExisting(options.jobs);
             }

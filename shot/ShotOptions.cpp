@@ -81,6 +81,21 @@ Shard ParseShard(const std::string& text) {
     return {int(*index), int(*count)};
 }
 
+SplitRows ParseSplit(const std::string& text) {
+    const std::string wanted =
+        "--split wants ROWS or ROWS:OVERLAP, whole numbers with 1 <= ROWS <= 1000000 and "
+        "0 <= OVERLAP < ROWS";
+    const auto colon = text.find(':');
+    const auto rows = ParseInteger(std::string_view(text).substr(0, colon));
+    const auto overlap = colon == std::string::npos
+                             ? std::optional<long long>(0)
+                             : ParseInteger(std::string_view(text).substr(colon + 1));
+    if (!rows || !overlap || *rows < 1 || *rows > 1000000 || *overlap < 0 || *overlap >= *rows) {
+        throw UsageError(wanted + ", not \"" + text + "\"");
+    }
+    return {int(*rows), int(*overlap)};
+}
+
 // A selector, style sheet, script or expression: some text that is not only blanks.
 std::string ParseText(const std::string& option, const std::string& value) {
     if (value.find_first_not_of(" \t\n\r\f\v") == std::string::npos) {
@@ -200,6 +215,13 @@ const std::vector<OptionSection>& OptionSections() {
               [](ShotOptions& options, const std::string&, const std::string& value) {
                   options.crop = ParseCrop(value);
               }},
+             {"--split", "ROWS[:OVERLAP]",
+              "write a picture taller than ROWS as NAME-1.EXT, NAME-2.EXT,\n"
+              "..., each at most ROWS rows, neighbours sharing OVERLAP\n"
+              "rows (0)",
+              [](ShotOptions& options, const std::string&, const std::string& value) {
+                  options.split = ParseSplit(value);
+              }},
              {"--scale", "S",
               "device pixels per CSS pixel, 1 to 4 (1): the page lays out\n"
               "at --width and is painted S times as wide and tall, sharp,\n"
@@ -268,6 +290,34 @@ const std::vector<OptionSection>& OptionSections() {
               Once(&PageReadiness::waitFor)},
              {"--selector", "SELECTOR", "capture only the box of the first element that matches",
               Once(&PageReadiness::selector)},
+         }},
+        {"The look and the browser:",
+         {
+             {"--color-scheme", "SCHEME",
+              "light or dark: what prefers-color-scheme reports to pages,\n"
+              "and the colours of the browser's own controls (the desktop's)",
+              [](ShotOptions& options, const std::string& name, const std::string& value) {
+                  if (value != "light" && value != "dark") {
+                      throw UsageError(name + " wants light or dark, not \"" + value + "\"");
+                  }
+                  options.colorScheme = value;
+              }},
+             {"--cookies", "FILE",
+              "start every job with the cookies of FILE (cookies.txt, the\n"
+              "Netscape format curl and wget use) and no others",
+              [](ShotOptions& options, const std::string& name, const std::string& value) {
+                  SetOnce(options.cookieFile, name, std::optional(ParseName(name, value)));
+              }},
+             {"--save-cookies", "FILE",
+              "write the cookies as they stand after the run to FILE\n"
+              "(mode 0600), for a later --cookies",
+              [](ShotOptions& options, const std::string& name, const std::string& value) {
+                  SetOnce(options.saveCookieFile, name, std::optional(ParseName(name, value)));
+              }},
+             {"--user-agent", "TEXT", "what the browser says it is to servers and scripts",
+              [](ShotOptions& options, const std::string& name, const std::string& value) {
+                  options.userAgent = ParseText(name, value);
+              }},
          }},
         {"Other options:",
          {

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "imaging/Error.h"
-#include "shot/CropRect.h"
 #include "imaging/ImageFormat.h"
+#include "shot/CookieFile.h"
+#include "shot/CropRect.h"
+#include "shot/SplitParts.h"
 
 namespace pagrovix {
 
@@ -59,6 +61,7 @@ struct ShotOptions {
     // zlib's own default: level 9 costs several times the time for files a few per cent smaller.
     int pngLevel = 6;
     std::optional<CropRect> crop;
+    std::optional<SplitRows> split;
     // Device pixels per CSS pixel: the page lays out at viewWidth CSS pixels, and the picture is
     // this many times as wide and tall.
     int scale = 1;
@@ -71,6 +74,16 @@ struct ShotOptions {
     std::optional<std::string> outputDir;
     ImageFormat namedFormat = ImageFormat::Png;
     bool skipExisting = false;
+    // --cookies: every job starts with the cookies of this file; --save-cookies: the jar as it
+    // stands after the run is written there.
+    std::optional<std::string> cookieFile;
+    std::optional<std::string> saveCookieFile;
+    // The cookies of --cookies, read by the caller.
+    std::vector<CookieEntry> cookies;
+    // --user-agent: what the engine tells servers and scripts it is; empty for its own.
+    std::string userAgent;
+    // --color-scheme: what prefers-color-scheme reports; empty for the desktop's own.
+    std::string colorScheme;
     // --report: one JSON line for each job as it ends, "-" for standard output.
     std::optional<std::string> reportFile;
     int parallelJobs = 1;

@@ -64,13 +64,14 @@ void CheckCropMemory(const CropRect& rect) {
     }
 }
 
-// Runs on the writers' threads: reads only the picture, the job and the options.
-void WritePicture(const Bitmap24& picture, const ShotJob& job, const ShotOptions& options) {
+// Writes one file of a job: the whole picture, or one part of it.
+void WriteFile(const Bitmap24& picture, const std::string& path, const ShotJob& job,
+               const ShotOptions& options) {
     // A link where the program means to put a file of its own was put there by someone else;
     // following it would replace whatever it points at, outside the folder.
     std::error_code linkError;
-    if (job.namedByProgram && std::filesystem::is_symlink(job.output, linkError)) {
-        throw Error("\"" + job.output +
+    if (job.namedByProgram && std::filesystem::is_symlink(path, linkError)) {
+        throw Error("\"" + path +
                     "\" is a symbolic link: files named by --output-dir are never written "
                     "through one. Remove the link to capture this page.");
     }
@@ -95,13 +96,140 @@ void WritePicture(const Bitmap24& picture, const ShotJob& job, const ShotOptions
         setting = kWebpLossless;
     }
     try {
-        WriteImageFile(picture, job.output, job.format, setting);
+        WriteImageFile(picture, path, job.format, setting);
     } catch (const WriteError& error) {
         // The writers' own text names neither the file nor the reason, and an unattended run
         // must say both ("No space left on device").
-        throw Error("Cannot write the file \"" + job.output + "\": " +
+        throw Error("Cannot write the file \"" + path + "\": " +
                     std::error_code(error.SystemError(), std::generic_category()).message());
     }
+}
+
+// The files a job's picture of this height goes to: its output, or its parts with --split.
+std::vector<std::string> OutputFiles(const ShotJob& job, const ShotOptions& options, int height) {
+    if (!options.split || height <= options.split->rows) {
+        return {job.output};
+    }
+    std::vector<std::string> files;
+    for (std::size_t i = 0; i < PlanParts(height, *options.split).size(); ++i) {
+        files.push_back(PartPath(job.output, int(i) + 1));
+    }
+    return files;
+}
+
+// Runs on the writers' threads: reads only the picture, the job and the options.
+void WritePicture(const Bitmap24& picture, const ShotJob& job, const ShotOptions& options) {
+    if (!options.split || picture.Height() <= options.split->rows) {
+        WriteFile(picture, job.output, job, options);
+        return;
+    }
+    const std::vector<PartRows> parts = PlanParts(picture.Height(), *options.split);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const Bitmap24 part =
+            CropPicture(picture, {0, parts[i].top, picture.Width(), parts[i].bottom});
+        WriteFile(part, PartPath(job.output, int(i) + 1), job, options);
+    }
+}
+
+// Runs the main loop until an answer of the engine sets done.
+void WaitForEngine(const bool& done) {
+    while (!done) {
+        g_main_context_iteration(nullptr, TRUE);
+    }
+}
+
+SoupCookie* ToSoupCookie(const CookieEntry& entry) {
+    std::string domain = entry.domain;
+    if (entry.includeSubdomains && !domain.starts_with('.')) {
+        domain.insert(0, ".");
+    }
+    SoupCookie* cookie = soup_cookie_new(entry.name.c_str(), entry.value.c_str(), domain.c_str(),
+                                         entry.path.c_str(), -1);
+    if (entry.expires > 0) {
+        SoupDate* expires = soup_date_new_from_time_t(time_t(entry.expires));
+        soup_cookie_set_expires(cookie, expires);
+        soup_date_free(expires);
+    }
+    soup_cookie_set_secure(cookie, entry.secure);
+    soup_cookie_set_http_only(cookie, entry.httpOnly);
+    return cookie;
+}
+
+CookieEntry FromSoupCookie(SoupCookie* cookie) {
+    CookieEntry entry;
+    entry.domain = soup_cookie_get_domain(cookie);
+    entry.includeSubdomains = entry.domain.starts_with('.');
+    entry.path = soup_cookie_get_path(cookie);
+    entry.secure = soup_cookie_get_secure(cookie);
+    SoupDate* expires = soup_cookie_get_expires(cookie);
+    entry.expires = expires ? std::int64_t(soup_date_to_time_t(expires)) : 0;
+    entry.name = soup_cookie_get_name(cookie);
+    entry.value = soup_cookie_get_value(cookie);
+    entry.httpOnly = soup_cookie_get_http_only(cookie);
+    return entry;
+}
+
+WebKitCookieManager* CookieManager(wxWebView* view) {
+    WebKitWebView* engine = static_cast<WebKitWebView*>(view->GetNativeBackend());
+    return webkit_website_data_manager_get_cookie_manager(
+        webkit_web_view_get_website_data_manager(engine));
+}
+
+// Puts exactly these cookies in the engine's jar: whatever earlier jobs left there is gone.
+void ReplaceCookies(wxWebView* view, const std::vector<CookieEntry>& cookies) {
+    GList* list = nullptr;
+    for (auto it = cookies.rbegin(); it != cookies.rend(); ++it) {
+        list = g_list_prepend(list, ToSoupCookie(*it));
+    }
+    struct Answer {
+        bool done = false;
+        GError* error = nullptr;
+    } answer;
+    webkit_cookie_manager_replace_cookies(
+        CookieManager(view), list, nullptr,
+        [](GObject* manager, GAsyncResult* result, gpointer data) {
+            auto* answer = static_cast<Answer*>(data);
+            webkit_cookie_manager_replace_cookies_finish(WEBKIT_COOKIE_MANAGER(manager), result,
+                                                         &answer->error);
+            answer->done = true;
+        },
+        &answer);
+    WaitForEngine(answer.done);
+    g_list_free_full(list, reinterpret_cast<GDestroyNotify>(soup_cookie_free));
+    if (answer.error) {
+        const std::string message = answer.error->message;
+        g_error_free(answer.error);
+        throw Error("The cookies could not be given to the browser: " + message);
+    }
+}
+
+std::vector<CookieEntry> AllCookies(wxWebView* view) {
+    struct Answer {
+        bool done = false;
+        GList* cookies = nullptr;
+        GError* error = nullptr;
+    } answer;
+    webkit_cookie_manager_get_all_cookies(
+        CookieManager(view), nullptr,
+        [](GObject* manager, GAsyncResult* result, gpointer data) {
+            auto* answer = static_cast<Answer*>(data);
+            answer->cookies = webkit_cookie_manager_get_all_cookies_finish(
+                WEBKIT_COOKIE_MANAGER(manager), result, &answer->error);
+            answer->done = true;
+        },
+        &answer);
+    WaitForEngine(answer.done);
+    if (answer.error) {
+        const std::string message = answer.error->message;
+        g_error_free(answer.error);
+        throw Error("The cookies could not be read from the browser: " + message);
+    }
+    std::vector<CookieEntry> cookies;
+    for (GList* item = answer.cookies; item; item = item->next) {
+        cookies.push_back(FromSoupCookie(static_cast<SoupCookie*>(item->data)));
+    }
+    g_list_free_full(answer.cookies, reinterpret_cast<GDestroyNotify>(soup_cookie_free));
+    return cookies;
 }
 
 double Seconds(std::chrono::steady_clock::duration duration) {
@@ -130,6 +258,11 @@ struct ShotSession::Slot {
             throw Error("The browser engine could not be started.");
         }
         MakeUnattended(view);
+        if (!options.userAgent.empty()) {
+            WebKitWebView* engine = static_cast<WebKitWebView*>(view->GetNativeBackend());
+            webkit_settings_set_user_agent(webkit_web_view_get_settings(engine),
+                                           options.userAgent.c_str());
+        }
         HideScrollBars(view);
         // Ahead of the loader, which must not see the loads it takes over as failures.
         OpenLocalHtmlFilesAsHtml(static_cast<WebKitWebView*>(view->GetNativeBackend()));
@@ -171,6 +304,23 @@ ShotSession::ShotSession(const ShotOptions& options, ShotReporter& reporter,
       skipped_(int(skipped.size())),
       records_(options.jobs.size()),
       queuedAt_(options.jobs.size()) {
+    if (!options_.colorScheme.empty()) {
+        // The engine tells pages the scheme of the toolkit's theme, and paints its own controls
+        // in it: a dark variant of the theme where the person asked for dark.
+        const bool dark = options_.colorScheme == "dark";
+        GtkSettings* settings = gtk_settings_get_default();
+        g_object_set(settings, "gtk-application-prefer-dark-theme", dark ? TRUE : FALSE, nullptr);
+        if (!dark) {
+            gchar* theme = nullptr;
+            g_object_get(settings, "gtk-theme-name", &theme, nullptr);
+            const std::string name = theme ? theme : "";
+            g_free(theme);
+            if (name.size() > 5 && name.ends_with("-dark")) {
+                g_object_set(settings, "gtk-theme-name", name.substr(0, name.size() - 5).c_str(),
+                             nullptr);
+            }
+        }
+    }
     if (options_.reportFile) {
         report_ = std::make_unique<ReportFile>(*options_.reportFile);
         report_->AddSkipped(skipped);
@@ -237,6 +387,15 @@ int ShotSession::Run() {
             PageLoader::ProcessEventsFor(std::chrono::milliseconds(1));
         }
     }
+    if (options_.saveCookieFile && !slots_.empty()) {
+        try {
+            WritePrivateFile(*options_.saveCookieFile,
+                             CookieFileText(AllCookies(slots_.front()->view)));
+        } catch (const std::exception& error) {
+            failures_.emplace_back("--save-cookies", error.what());
+            reporter_.Failure("--save-cookies", error.what());
+        }
+    }
     Done();
     return failures_.empty() ? 0 : 1;
 }
@@ -253,6 +412,11 @@ bool ShotSession::StartJobs() {
             }
             if (slots_.size() == 1) {
                 reporter_.Loading(shot.address);
+            }
+            if (options_.cookieFile) {
+                // Each job starts from the file's cookies and nothing else: a sign-in one page
+                // made does not reach the next.
+                ReplaceCookies(slot->view, options_.cookies);
             }
             slot->job = job;
             slot->state = Slot::State::Loading;
@@ -428,10 +592,18 @@ void ShotSession::TakeWriteResults(WriteQueue& writes) {
             record.writingSeconds =
                 Seconds(std::chrono::steady_clock::now() - queuedAt_[result.job]);
             if (report_) {
-                const std::string& output = options_.jobs[result.job].output;
-                std::error_code error;
-                record.fileSize = std::filesystem::file_size(output, error);
-                record.sha256 = FileSha256(output);
+                const std::vector<std::string> files =
+                    OutputFiles(options_.jobs[result.job], options_, record.height);
+                for (const std::string& file : files) {
+                    std::error_code error;
+                    const std::uint64_t size = std::filesystem::file_size(file, error);
+                    record.fileSize += error ? 0 : size;
+                    if (files.size() == 1) {
+                        record.sha256 = FileSha256(file);
+                    } else {
+                        record.parts.push_back({file, size, FileSha256(file)});
+                    }
+                }
             }
             Record(result.job);
             ReportProgress();

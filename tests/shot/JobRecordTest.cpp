@@ -19,7 +19,7 @@ TEST(JobRecord, AFailedJobHasNoPictureFieldsAndKeepsItsReason) {
               "\"http_status\":503,\"output\":\"out.png\",\"status\":\"failed\",\"width\":null,"
               "\"height\":null,\"file_size\":null,\"sha256\":null,\"loaded_at\":null,"
               "\"seconds\":{\"loading\":1.235,\"readying\":0.0,\"capturing\":0.0,\"writing\":0.0},"
-              "\"attempts\":2,\"error\":\"Cannot load the page: \\\"quoted\\\"\"}");
+              "\"parts\":null,\"attempts\":2,\"error\":\"Cannot load the page: \\\"quoted\\\"\"}");
     EXPECT_EQ(UtcNow().size(), 24u);
 }
 

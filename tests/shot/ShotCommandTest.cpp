@@ -127,6 +127,98 @@ TEST_F(ShotCommand, RowPagesComeOutExactAcrossEveryBandBoundaryInEveryFormat) {
     }
 }
 
+TEST_F(ShotCommand, SplitPartsHoldEveryRowOnceApartFromTheirSharedOverlap) {
+    const std::string page = Page("rows1000.html", 1000, 64);
+    const CommandResult result =
+        RunShot({"--width", "64", "--split", "300:50", page, folder_.File("p.png")});
+    ASSERT_EQ(result.status, 0) << result.err;
+    // Parts start every 250 rows; the last one ends with the page.
+    const int tops[] = {0, 250, 500, 750};
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        const Bitmap24 part = ReadPngFile(folder_.File("p-" + std::to_string(i + 1) + ".png"));
+        ASSERT_EQ(part.Width(), 64);
+        ASSERT_EQ(part.Height(), i < 3 ? 300 : 250);
+        for (int y = 0; y < part.Height(); ++y) {
+            const Rgb colour = RowColour(tops[i] + y);
+            ASSERT_TRUE(IsFilled(part, 1, y, 62, 1, colour)) << "row " << y;
+        }
+    }
+    EXPECT_FALSE(Exists(folder_.File("p.png")));
+    EXPECT_FALSE(Exists(folder_.File("p-5.png")));
+    ExpectNothingLeft(result);
+}
+
+TEST_F(ShotCommand, TheColourSchemeAndUserAgentReachThePage) {
+    // Black only in the dark scheme; the box green only for the user agent given.
+    WriteText(folder_.File("look.html"),
+              "<style>body{margin:0;height:900px;background:#fff}"
+              "@media (prefers-color-scheme: dark){body{background:#000}}</style>"
+              "<div id='ua' style='width:100px;height:100px;background:red'></div><script>"
+              "if (navigator.userAgent === 'PagrovixTest/1.0') "
+              "document.getElementById('ua').style.background = 'rgb(0,255,0)';</script>");
+    const std::string page = folder_.File("look.html");
+    const CommandResult result =
+        RunShot({"--color-scheme", "dark", "--user-agent", "PagrovixTest/1.0", page,
+                 folder_.File("dark.png"), page, folder_.File("again.png")});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const CommandResult light =
+        RunShot({"--color-scheme", "light", page, folder_.File("light.png")});
+    ASSERT_EQ(light.status, 0) << light.err;
+    for (const char* name : {"dark.png", "again.png"}) {
+        const Bitmap24 picture = ReadPngFile(folder_.File(name));
+        EXPECT_TRUE(IsFilled(picture, 200, 0, 100, 800, {0, 0, 0})) << name;
+        EXPECT_TRUE(IsFilled(picture, 0, 0, 100, 100, {0, 255, 0})) << name;
+    }
+    const Bitmap24 picture = ReadPngFile(folder_.File("light.png"));
+    EXPECT_TRUE(IsFilled(picture, 200, 0, 100, 800, {255, 255, 255}));
+    EXPECT_TRUE(IsFilled(picture, 0, 0, 100, 100, {255, 0, 0}));
+}
+
+TEST_F(ShotCommand, CookiesComeFromTheFileForEveryJobAndASignInIsSavedForTheNextRun) {
+    TestServer server(folder_.Path());
+    // Green only with the cookie named in the page's address.
+    WriteText(folder_.File("cookie.html"),
+              "<body style='margin:0;height:900px;background:red'><script>"
+              "const want = location.hash.slice(1);"
+              "if (document.cookie.split('; ').includes(want))"
+              "  document.body.style.background = 'rgb(0,255,0)';"
+              "document.cookie = 'left=behind; max-age=3600';</script></body>");
+    const std::string host = "127.0.0.1";
+    WriteText(folder_.File("jar.txt"),
+              "# from a browser\n" + host + "\tFALSE\t/\tFALSE\t0\tsession\tok\n");
+    const std::string page = server.Url("cookie.html");
+    const CommandResult given =
+        RunShot({"--cookies", folder_.File("jar.txt"), page + "#session=ok", folder_.File("a.png"),
+                 page + "#left=behind", folder_.File("b.png")});
+    EXPECT_EQ(given.status, 0) << given.err;
+    const Bitmap24 a = ReadPngFile(folder_.File("a.png"));
+    EXPECT_TRUE(IsFilled(a, 0, 0, 100, 100, {0, 255, 0}));
+    // What the first page set does not reach the second.
+    const Bitmap24 b = ReadPngFile(folder_.File("b.png"));
+    EXPECT_TRUE(IsFilled(b, 0, 0, 100, 100, {255, 0, 0}));
+
+    // A sign-in made by a script, saved, and used by a later run.
+    const CommandResult signIn =
+        RunShot({"--script", "document.cookie = 'token=abc; max-age=3600'", "--save-cookies",
+                 folder_.File("saved.txt"), page, folder_.File("c.png")});
+    EXPECT_EQ(signIn.status, 0) << signIn.err;
+    EXPECT_EQ(std::filesystem::status(folder_.File("saved.txt")).permissions() &
+                  std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    const CommandResult reused = RunShot(
+        {"--cookies", folder_.File("saved.txt"), page + "#token=abc", folder_.File("d.png")});
+    EXPECT_EQ(reused.status, 0) << reused.err;
+    EXPECT_TRUE(IsFilled(ReadPngFile(folder_.File("d.png")), 0, 0, 100, 100, {0, 255, 0}));
+
+    WriteText(folder_.File("bad.txt"), "# ok\n" + host + "\tFALSE\t/\n");
+    const CommandResult bad =
+        RunShot({"--cookies", folder_.File("bad.txt"), page, folder_.File("e.png")});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_TRUE(Contains(bad.err, "--cookies \"" + folder_.File("bad.txt") + "\" line 2: "))
+        << bad.err;
+}
+
 TEST_F(ShotCommand, JpegTakesPagesUpTo65500RowsAndRefusesTallerOnesClearly) {
     const std::string page65500 = Page("rows65500.html", 65500);
     const CommandResult result = RunShot({"--quality", "95", page65500, folder_.File("a.jpg")});
