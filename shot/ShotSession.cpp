@@ -75,19 +75,27 @@ void WriteFile(const Bitmap24& picture, const std::string& path, const ShotJob& 
                     "\" is a symbolic link: files named by --output-dir are never written "
                     "through one. Remove the link to capture this page.");
     }
-    if (job.format == ImageFormat::Jpeg &&
-        (picture.Width() > kJpegLargestSide || picture.Height() > kJpegLargestSide)) {
-        throw Error("The picture is " + std::to_string(picture.Width()) + " x " +
-                    std::to_string(picture.Height()) +
-                    " pixels, but a JPEG file holds at most 65500 x 65500: write it as PNG "
-                    "or BMP, or choose a part with --crop.");
-    }
-    if (job.format == ImageFormat::Webp &&
-        (picture.Width() > kWebpLargestSide || picture.Height() > kWebpLargestSide)) {
-        throw Error("The picture is " + std::to_string(picture.Width()) + " x " +
-                    std::to_string(picture.Height()) +
-                    " pixels, but a WebP file holds at most 16383 x 16383: cut it into parts "
-                    "with --split, write it as PNG, or choose a part with --crop.");
+    // The formats that cannot hold every picture, with what to do instead.
+    struct SideLimit {
+        ImageFormat format;
+        int largest;
+        const char* name;
+        const char* instead;
+    };
+    static constexpr SideLimit kLimits[] = {
+        {ImageFormat::Jpeg, kJpegLargestSide, "JPEG",
+         "write it as PNG or BMP, or choose a part with --crop."},
+        {ImageFormat::Webp, kWebpLargestSide, "WebP",
+         "cut it into parts with --split, write it as PNG, or choose a part with --crop."},
+    };
+    for (const SideLimit& limit : kLimits) {
+        if (job.format == limit.format &&
+            (picture.Width() > limit.largest || picture.Height() > limit.largest)) {
+            const std::string largest = std::to_string(limit.largest);
+            throw Error("The picture is " + std::to_string(picture.Width()) + " x " +
+                        std::to_string(picture.Height()) + " pixels, but a " + limit.name +
+                        " file holds at most " + largest + " x " + largest + ": " + limit.instead);
+        }
     }
     int setting = options.jpegQuality;
     if (job.format == ImageFormat::Png) {
@@ -131,8 +139,9 @@ void WritePicture(const Bitmap24& picture, const ShotJob& job, const ShotOptions
     }
 }
 
-// Runs the main loop until an answer of the engine sets done.
-void WaitForEngine(const bool& done) {
+// Runs the main loop until an answer of the engine sets done. No time limit: the engine always
+// answers these calls, and the answer is written into the caller's frame.
+void RunUntilAnswered(const bool& done) {
     while (!done) {
         g_main_context_iteration(nullptr, TRUE);
     }
@@ -194,7 +203,7 @@ void ReplaceCookies(wxWebView* view, const std::vector<CookieEntry>& cookies) {
             answer->done = true;
         },
         &answer);
-    WaitForEngine(answer.done);
+    RunUntilAnswered(answer.done);
     g_list_free_full(list, reinterpret_cast<GDestroyNotify>(soup_cookie_free));
     if (answer.error) {
         const std::string message = answer.error->message;
@@ -218,7 +227,7 @@ std::vector<CookieEntry> AllCookies(wxWebView* view) {
             answer->done = true;
         },
         &answer);
-    WaitForEngine(answer.done);
+    RunUntilAnswered(answer.done);
     if (answer.error) {
         const std::string message = answer.error->message;
         g_error_free(answer.error);
@@ -232,7 +241,7 @@ std::vector<CookieEntry> AllCookies(wxWebView* view) {
     return cookies;
 }
 
-double Seconds(std::chrono::steady_clock::duration duration) {
+double SecondsOf(std::chrono::steady_clock::duration duration) {
     return std::chrono::duration<double>(duration).count();
 }
 
@@ -444,7 +453,7 @@ bool ShotSession::AdvanceLoads() {
         const ShotJob& job = options_.jobs[slot->job];
         JobRecord& record = records_[slot->job];
         const auto loadedAt = std::chrono::steady_clock::now();
-        record.loadingSeconds = Seconds(loadedAt - slot->stepStart);
+        record.loadingSeconds = SecondsOf(loadedAt - slot->stepStart);
         record.httpStatus = loaded->httpStatus;
         if (loaded->outcome != PageLoader::Outcome::Failed) {
             record.finalAddress = loaded->finalAddress;
@@ -506,7 +515,7 @@ std::optional<std::string> ShotSession::CaptureSlot(Slot& slot, WriteQueue& writ
     const bool single = slots_.size() == 1;
     JobRecord& record = records_[slot.job];
     const auto captureStart = std::chrono::steady_clock::now();
-    record.readyingSeconds = Seconds(captureStart - slot.stepStart);
+    record.readyingSeconds = SecondsOf(captureStart - slot.stepStart);
     for (int attempt = 0;; ++attempt) {
         record.attempts = attempt + 1;
         bool askedWhileWriting = false;
@@ -561,7 +570,7 @@ std::optional<std::string> ShotSession::CaptureSlot(Slot& slot, WriteQueue& writ
                 record.width = page.Width();
                 record.height = page.Height();
                 const auto now = std::chrono::steady_clock::now();
-                record.capturingSeconds = Seconds(now - captureStart);
+                record.capturingSeconds = SecondsOf(now - captureStart);
                 queuedAt_[slot.job] = now;
                 writes.Add(slot.job, std::move(page));
                 return std::nullopt;
@@ -590,7 +599,7 @@ void ShotSession::TakeWriteResults(WriteQueue& writes) {
             ++written_;
             JobRecord& record = records_[result.job];
             record.writingSeconds =
-                Seconds(std::chrono::steady_clock::now() - queuedAt_[result.job]);
+                SecondsOf(std::chrono::steady_clock::now() - queuedAt_[result.job]);
             if (report_) {
                 const std::vector<std::string> files =
                     OutputFiles(options_.jobs[result.job], options_, record.height);
