@@ -2,10 +2,16 @@
 
 #include <algorithm>
 #include <climits>
+#include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <optional>
 #include <span>
+#include <thread>
+#include <vector>
 
 #include "imaging/Error.h"
 #include "imaging/ImageWriters.h"
@@ -152,6 +158,193 @@ void WritePngFile(const Bitmap24& bitmap, const std::string& path, int level) {
     }
     idat.Finish();
 
+    std::uint8_t end[kChunkHead + kChunkTail];
+    WriteChunk(file, end, "IEND", 0);
+    file.Commit();
+}
+
+}  // namespace pagrovix
+
+namespace pagrovix {
+namespace {
+
+// Gives the IDAT chunks of a zlib stream handed in in pieces: a full chunk goes out at once.
+class IdatChunks {
+public:
+    explicit IdatChunks(ReplacingFile& file)
+        : file_(file),
+          frame_(std::make_unique<std::uint8_t[]>(kChunkHead + kIdatSize + kChunkTail)) {}
+
+    void Add(const std::uint8_t* data, std::size_t size) {
+        while (size > 0) {
+            const std::size_t part = std::min(size, kIdatSize - used_);
+            std::copy(data, data + part, frame_.get() + kChunkHead + used_);
+            used_ += part;
+            data += part;
+            size -= part;
+            if (used_ == kIdatSize) {
+                Flush();
+            }
+        }
+    }
+
+    void Flush() {
+        if (used_ > 0) {
+            WriteChunk(file_, frame_.get(), "IDAT", used_);
+            used_ = 0;
+        }
+    }
+
+private:
+    ReplacingFile& file_;
+    std::unique_ptr<std::uint8_t[]> frame_;
+    std::size_t used_ = 0;
+};
+
+// One band of rows deflated on its own: raw deflate primed with the 32 KiB of filtered rows before
+// it, ending on a byte boundary (a sync flush) so that bands join into one stream, as pigz does.
+struct DeflatedBand {
+    std::vector<std::uint8_t> bytes;
+    uLong adler = 1;
+    std::size_t length = 0;  // of the filtered rows
+};
+
+DeflatedBand DeflateBand(const Bitmap24& bitmap, int first, int end, int level, bool last) {
+    const std::size_t rowSize = 1 + bitmap.Stride();
+    constexpr std::size_t kWindow = 32 * 1024;
+    const int primingRows = int(std::min<std::size_t>(first, (kWindow + rowSize - 1) / rowSize));
+    std::vector<std::uint8_t> filtered(rowSize * std::size_t(end - first + primingRows));
+    for (int y = first - primingRows; y < end; ++y) {
+        FilterRowSub(bitmap.Row(y),
+                     filtered.data() + rowSize * std::size_t(y - first + primingRows));
+    }
+    const std::size_t primed = rowSize * std::size_t(primingRows);
+    DeflatedBand band;
+    band.length = filtered.size() - primed;
+
+    z_stream stream{};
+    if (deflateInit2(&stream, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+        throw std::bad_alloc();
+    }
+    const std::unique_ptr<z_stream, int (*)(z_stream*)> owner(&stream, deflateEnd);
+    if (primed > 0) {
+        const std::size_t dictionary = std::min(primed, kWindow);
+        deflateSetDictionary(&stream, filtered.data() + primed - dictionary, uInt(dictionary));
+    }
+    band.bytes.resize(deflateBound(&stream, uLong(band.length)) + 16);
+    stream.next_in = filtered.data() + primed;
+    stream.avail_in = uInt(band.length);
+    stream.next_out = band.bytes.data();
+    stream.avail_out = uInt(band.bytes.size());
+    const int result = deflate(&stream, last ? Z_FINISH : Z_SYNC_FLUSH);
+    if (result != (last ? Z_STREAM_END : Z_OK) || stream.avail_in != 0) {
+        throw Error("PNG compression error");
+    }
+    band.bytes.resize(band.bytes.size() - stream.avail_out);
+    band.adler = adler32(1, filtered.data() + primed, uInt(band.length));
+    return band;
+}
+
+}  // namespace
+
+void WritePngFileOnCores(const Bitmap24& bitmap, const std::string& path, int level, int cores) {
+    // Bands of about a megabyte: enough work to share, small enough to keep every core busy.
+    const std::size_t rowSize = 1 + bitmap.Stride();
+    const int bandRows = int(std::max<std::size_t>(1, (1 << 20) / rowSize));
+    const int bands = bitmap.Empty() ? 0 : (bitmap.Height() + bandRows - 1) / bandRows;
+    if (cores < 2 || bands < 2) {
+        WritePngFile(bitmap, path, level);
+        return;
+    }
+    level = std::clamp(level, 0, 9);
+    ReplacingFile file(path);
+    std::uint8_t start[8 + kChunkHead + 13 + kChunkTail] = {137, 80, 78, 71, 13, 10, 26, 10};
+    std::uint8_t* header = start + 8;
+    PutBe32(header + kChunkHead, std::uint32_t(bitmap.Width()));
+    PutBe32(header + kChunkHead + 4, std::uint32_t(bitmap.Height()));
+    header[kChunkHead + 8] = 8;
+    header[kChunkHead + 9] = 2;
+    file.Write(start, 8);
+    WriteChunk(file, header, "IHDR", 13);
+
+    // Workers take bands in order, at most a few ahead of the one being written, so the memory
+    // held is a few bands, not the whole compressed picture.
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::optional<DeflatedBand>> done(static_cast<std::size_t>(bands));
+    std::exception_ptr failure;
+    int next = 0;
+    int written = 0;
+    const int ahead = 2 * cores;
+    const auto work = [&] {
+        for (;;) {
+            int band = 0;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock,
+                             [&] { return next - written < ahead || failure || next >= bands; });
+                if (failure || next >= bands) {
+                    return;
+                }
+                band = next++;
+            }
+            try {
+                const int first = band * bandRows;
+                DeflatedBand result =
+                    DeflateBand(bitmap, first, std::min(bitmap.Height(), first + bandRows), level,
+                                band == bands - 1);
+                std::lock_guard lock(mutex);
+                done[std::size_t(band)] = std::move(result);
+            } catch (...) {
+                std::lock_guard lock(mutex);
+                failure = std::current_exception();
+            }
+            changed.notify_all();
+        }
+    };
+    std::vector<std::jthread> workers;
+    for (int i = 0; i < cores; ++i) {
+        workers.emplace_back(work);
+    }
+    IdatChunks idat(file);
+    const std::uint8_t zlibHeader[2] = {0x78, 0x9C};
+    idat.Add(zlibHeader, 2);
+    uLong adler = 1;
+    try {
+        for (; written < bands;) {
+            DeflatedBand band;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock,
+                             [&] { return failure || done[std::size_t(written)].has_value(); });
+                if (failure) {
+                    std::rethrow_exception(failure);
+                }
+                band = std::move(*done[std::size_t(written)]);
+                done[std::size_t(written)].reset();
+            }
+            idat.Add(band.bytes.data(), band.bytes.size());
+            adler = adler32_combine(adler, band.adler, z_off_t(band.length));
+            {
+                std::lock_guard lock(mutex);
+                ++written;
+            }
+            changed.notify_all();
+        }
+    } catch (...) {
+        {
+            std::lock_guard lock(mutex);
+            if (!failure) {
+                failure = std::current_exception();
+            }
+        }
+        changed.notify_all();
+        throw;
+    }
+    std::uint8_t trailer[4];
+    PutBe32(trailer, std::uint32_t(adler));
+    idat.Add(trailer, 4);
+    idat.Flush();
     std::uint8_t end[kChunkHead + kChunkTail];
     WriteChunk(file, end, "IEND", 0);
     file.Commit();

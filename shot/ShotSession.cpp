@@ -104,7 +104,13 @@ void WriteFile(const Bitmap24& picture, const std::string& path, const ShotJob& 
         setting = kWebpLossless;
     }
     try {
-        WriteImageFile(picture, path, job.format, setting);
+        if (job.format == ImageFormat::Png) {
+            // Deflate takes most of a tall page's writing: every core takes a share.
+            WritePngFileOnCores(picture, path, setting,
+                                int(std::max(1u, std::thread::hardware_concurrency())));
+        } else {
+            WriteImageFile(picture, path, job.format, setting);
+        }
     } catch (const WriteError& error) {
         // The writers' own text names neither the file nor the reason, and an unattended run
         // must say both ("No space left on device").

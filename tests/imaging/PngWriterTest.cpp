@@ -87,6 +87,28 @@ TEST(PngWriter, LibpngReadsBackEveryPixelAtEveryLevel) {
     }
 }
 
+TEST(PngWriter, BandsDeflatedOnSeveralCoresJoinIntoOneValidStream) {
+    test::ScratchFolder folder;
+    // One band, a band and a row, many bands of noise (no dictionary help), and a tall pattern.
+    const std::vector<std::pair<Bitmap24, int>> cases = [] {
+        std::vector<std::pair<Bitmap24, int>> made;
+        made.emplace_back(test::PatternBitmap(3, 2), 6);
+        made.emplace_back(test::PatternBitmap(1280, 274), 6);
+        made.emplace_back(test::NoiseBitmap(1000, 1500), 1);
+        made.emplace_back(test::PatternBitmap(640, 6000), 9);
+        made.emplace_back(test::PatternBitmap(640, 3000), 0);
+        return made;
+    }();
+    for (const auto& [bitmap, level] : cases) {
+        SCOPED_TRACE(std::to_string(bitmap.Height()) + " rows at level " + std::to_string(level));
+        for (const int cores : {2, 3}) {
+            const std::string path = folder.File("cores.png");
+            WritePngFileOnCores(bitmap, path, level, cores);
+            ExpectDecodesTo(path, bitmap);
+        }
+    }
+}
+
 TEST(PngWriter, HoldsOnlyHeaderImageDataAndEndChunks) {
     test::ScratchFolder folder;
     WritePngFile(test::PatternBitmap(300, 2), folder.File("shot.png"), 9);
