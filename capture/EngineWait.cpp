@@ -1,5 +1,6 @@
 #include "capture/EngineWait.h"
 
+#include <cstdio>
 #include <thread>
 
 #include <wx/evtloop.h>
@@ -14,6 +15,13 @@ void ProcessEngineEvents() {
         wxEventLoop temporary;
         temporary.YieldFor(kAllButInput);
     }
+}
+
+std::string SecondsText(std::chrono::milliseconds limit) {
+    const double seconds = double(limit.count()) / 1000.0;
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", seconds);
+    return std::string(text) + (seconds == 1.0 ? " second" : " seconds");
 }
 
 bool WaitForEngine(const std::function<bool()>& done, std::chrono::milliseconds limit) {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <functional>
+#include <string>
 
 namespace pagrovix {
 
@@ -12,5 +13,8 @@ bool WaitForEngine(const std::function<bool()>& done, std::chrono::milliseconds 
 
 // One round of the same: what is pending now, without the user's input.
 void ProcessEngineEvents();
+
+// A wait's length for messages: "1 second", "2.5 seconds".
+std::string SecondsText(std::chrono::milliseconds limit);
 
 }  // namespace pagrovix

@@ -20,13 +20,6 @@
 namespace pagrovix {
 namespace {
 
-std::string Seconds(std::chrono::milliseconds limit) {
-    const double seconds = double(limit.count()) / 1000.0;
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", seconds);
-    return std::string(text) + (seconds == 1.0 ? " second" : " seconds");
-}
-
 WebKitWebView* EngineOf(wxWebView* view) {
     return WEBKIT_WEB_VIEW(view->GetNativeBackend());
 }
@@ -173,7 +166,7 @@ std::vector<double> WebKitBrowserView::Numbers(const std::string& script,
     WaitForEngine([&] { return reply.Arrived() || engineEnded_; }, limit);
     ThrowIfEngineEnded();
     if (!reply.Arrived()) {
-        throw Error("The page did not answer within " + Seconds(limit) + ".");
+        throw Error("The page did not answer within " + SecondsText(limit) + ".");
     }
     GError* error = nullptr;
     JSCValue* value = webkit_web_view_evaluate_javascript_finish(engine, reply.Result(), &error);
@@ -263,7 +256,8 @@ void WebKitBrowserView::Paint(int region, const std::function<void(const Painted
     WaitForEngine([&] { return reply.Arrived() || engineEnded_; }, limits_.paint);
     ThrowIfEngineEnded();
     if (!reply.Arrived()) {
-        throw Error("The browser did not paint the page within " + Seconds(limits_.paint) + ".");
+        throw Error("The browser did not paint the page within " + SecondsText(limits_.paint) +
+                    ".");
     }
     GError* rawError = nullptr;
     std::unique_ptr<cairo_surface_t, SurfaceDestroy> surface(

@@ -9,6 +9,7 @@
 #include <webkit2/webkit2.h>
 #include <wx/webview.h>
 
+#include "capture/EngineWait.h"
 #include "capture/PageScripts.h"
 #include "capture/ScriptCall.h"
 #include "imaging/Error.h"
@@ -45,16 +46,12 @@ std::optional<ScriptAnswer> CallFunction(WebKitWebView* engine, const std::strin
 std::unique_ptr<JSCValue, ObjectUnref> OwnScript(WebKitWebView* engine, const std::string& body) {
     auto result = CallFunction(engine, body, kScriptWorld, kOwnScriptLimit);
     if (!result) {
-        throw Error("The page did not answer within 10 seconds.");
+        throw Error("The page did not answer within " + SecondsText(kOwnScriptLimit) + ".");
     }
     if (!result->value) {
         throw Error("The browser could not run a script on the page: " + result->error + ".");
     }
     return std::move(result->value);
-}
-
-std::string Seconds(int seconds) {
-    return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
 }
 
 std::string Quoted(const std::string& text) {
@@ -117,7 +114,8 @@ void PageReadying::RunScripts() {
         const auto result = CallFunction(WEBKIT_WEB_VIEW(engine_), scripts[i], nullptr,
                                          std::chrono::seconds(options_.timeoutSeconds));
         if (!result) {
-            throw Error(name + " did not finish within " + Seconds(options_.timeoutSeconds) + ".");
+            throw Error(name + " did not finish within " +
+                        SecondsText(std::chrono::seconds(options_.timeoutSeconds)) + ".");
         }
         if (!result->value) {
             throw Error(name + " failed: " + result->error);
@@ -149,7 +147,8 @@ void PageReadying::WaitForExpression() {
         }
         if (Clock::now() >= end) {
             throw Error("The --wait-for expression " + Quoted(expression) +
-                        " was not true within " + Seconds(options_.timeoutSeconds) +
+                        " was not true within " +
+                        SecondsText(std::chrono::seconds(options_.timeoutSeconds)) +
                         (lastError.empty() ? "." : "; last it failed: " + lastError));
         }
         PageLoader::ProcessEventsFor(kWaitForInterval);

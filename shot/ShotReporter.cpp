@@ -7,7 +7,7 @@ void ShotReporter::Loading(const std::string& address) {
 }
 
 void ShotReporter::Band(const std::string& address, int band, int bandCount) {
-    Status("Capturing " + address + ": band " + std::to_string(band) + " of " +
+    Status("Capturing " + address + ": part " + std::to_string(band) + " of " +
            std::to_string(bandCount));
 }
 

@@ -833,14 +833,14 @@ TEST_F(ShotCommand, ProgressShowsOnATerminalOnlyAndNotWhenQuiet) {
         RunShot({"--width", "64", "--height", "16400", tall, folder_.File("a.png")}, terminal);
     EXPECT_EQ(shown.status, 0) << shown.err;
     EXPECT_TRUE(Contains(shown.err, "Loading " + tall)) << shown.err;
-    EXPECT_TRUE(Contains(shown.err, "band 1 of 2")) << shown.err;
-    EXPECT_TRUE(Contains(shown.err, "band 2 of 2")) << shown.err;
+    EXPECT_TRUE(Contains(shown.err, "part 1 of 2")) << shown.err;
+    EXPECT_TRUE(Contains(shown.err, "part 2 of 2")) << shown.err;
     EXPECT_TRUE(Contains(shown.err, "Writing " + folder_.File("a.png"))) << shown.err;
 
     const CommandResult quiet = RunShot({"--quiet", page, folder_.File("b.png")}, terminal);
     EXPECT_EQ(quiet.status, 0) << quiet.err;
     EXPECT_FALSE(Contains(quiet.err, "Loading")) << quiet.err;
-    EXPECT_FALSE(Contains(quiet.err, "band")) << quiet.err;
+    EXPECT_FALSE(Contains(quiet.err, "part ")) << quiet.err;
 
     const CommandResult piped = RunShot({page, folder_.File("c.png")});
     EXPECT_EQ(piped.status, 0) << piped.err;

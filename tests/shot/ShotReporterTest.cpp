@@ -55,7 +55,7 @@ TEST(ShotReporter, ProgressIsOneLineThatMessagesFirstClear) {
     }
     EXPECT_EQ(capture.Text(),
               "\r\033[KLoading a.html ..."
-              "\r\033[KCapturing a.html: band 2 of 3"
+              "\r\033[KCapturing a.html: part 2 of 3"
               "\r\033[Kpagrovix-shot: a.html: broken\n"
               "\r\033[KWriting b.png ..."
               "\r\033[K");
