@@ -79,6 +79,7 @@ void PageCapture::Finish() {
 bool PageCapture::RunSteps(Bitmap24& page) {
     bool failed = false;
     fixedHidden_ = false;
+    failedForMemory_ = false;
     callbacks_.setBusy(true);
     {
         BusyOff busyOff(callbacks_.setBusy);
@@ -87,7 +88,12 @@ bool PageCapture::RunSteps(Bitmap24& page) {
             CapturePage(page);
         } catch (const std::bad_alloc&) {
             failed = true;
+            failedForMemory_ = true;
             callbacks_.showError("There is not enough memory to capture the page.");
+        } catch (const MemoryShortage& error) {
+            failed = true;
+            failedForMemory_ = true;
+            callbacks_.showError(error.what());
         } catch (const std::exception& error) {
             failed = true;
             callbacks_.showError(error.what());

@@ -41,6 +41,10 @@ public:
     // handed on. While a capture runs, a second call does nothing and returns false.
     bool Run(Bitmap24& page);
 
+    // Whether the last capture failed because the memory its picture needs was not there: the
+    // one failure that may pass by itself once other pictures are gone.
+    bool FailedForMemory() const { return failedForMemory_; }
+
     // True from the start of Run until it returns, hand-off included.
     bool IsRunning() const { return running_; }
     // Runs action once the running capture has ended, or at once when none runs: a window that
@@ -56,6 +60,7 @@ private:
     BrowserView& view_;
     Callbacks callbacks_;
     bool running_ = false;
+    bool failedForMemory_ = false;
     // Fixed elements are hidden once the first view has shown them; a page painted again after
     // changing its size is painted without them.
     bool fixedHidden_ = false;

@@ -4,27 +4,36 @@
 
 namespace pagrovix {
 
-std::optional<ScriptAnswer> CallAsyncFunction(WebKitWebView* engine, const std::string& body,
-                                              GVariant* arguments, const char* world,
-                                              std::chrono::milliseconds limit,
-                                              const std::function<bool()>& stop) {
-    EngineReply reply;
+ScriptCallInFlight::ScriptCallInFlight(WebKitWebView* engine, const std::string& body,
+                                       GVariant* arguments, const char* world)
+    : engine_(engine) {
     webkit_web_view_call_async_javascript_function(engine, body.c_str(), gssize(body.size()),
-                                                   arguments, world, nullptr, reply.Cancellable(),
-                                                   EngineReply::Callback, reply.CallbackData());
-    WaitForEngine([&] { return reply.Arrived() || stop(); }, limit);
-    if (!reply.Arrived()) {
-        return std::nullopt;
-    }
+                                                   arguments, world, nullptr, reply_.Cancellable(),
+                                                   EngineReply::Callback, reply_.CallbackData());
+}
+
+ScriptAnswer ScriptCallInFlight::Take() {
     GError* rawError = nullptr;
     ScriptAnswer answer;
     answer.value.reset(
-        webkit_web_view_call_async_javascript_function_finish(engine, reply.Result(), &rawError));
+        webkit_web_view_call_async_javascript_function_finish(engine_, reply_.Result(), &rawError));
     std::unique_ptr<GError, ErrorFree> error(rawError);
     if (!answer.value) {
         answer.error = error ? error->message : "no answer";
     }
     return answer;
+}
+
+std::optional<ScriptAnswer> CallAsyncFunction(WebKitWebView* engine, const std::string& body,
+                                              GVariant* arguments, const char* world,
+                                              std::chrono::milliseconds limit,
+                                              const std::function<bool()>& stop) {
+    ScriptCallInFlight call(engine, body, arguments, world);
+    WaitForEngine([&] { return call.Arrived() || stop(); }, limit);
+    if (!call.Arrived()) {
+        return std::nullopt;
+    }
+    return call.Take();
 }
 
 }  // namespace pagrovix

@@ -19,6 +19,24 @@ struct ScriptAnswer {
     std::string error;
 };
 
+// An async function run in a page whose answer is taken when it has come, so that the caller can
+// go on with other pages meanwhile. Dropping it before then cancels the call.
+class ScriptCallInFlight {
+public:
+    // Starts body as the body of an async function with arguments (may be nullptr) in world
+    // (nullptr for the page's own).
+    ScriptCallInFlight(WebKitWebView* engine, const std::string& body, GVariant* arguments,
+                       const char* world);
+
+    bool Arrived() const { return reply_.Arrived(); }
+    // The answer, awaited when it was a promise; only once Arrived().
+    ScriptAnswer Take();
+
+private:
+    WebKitWebView* engine_;
+    EngineReply reply_;
+};
+
 // Runs body as the body of an async function with arguments (may be nullptr) in world (nullptr
 // for the page's own) and waits for its answer, awaited when it is a promise. Nothing when limit
 // passed, or stop() held, before the answer came.

@@ -13,7 +13,6 @@
 #include "capture/PageScripts.h"
 #include "capture/ScriptCall.h"
 #include "imaging/Error.h"
-#include "shot/PageLoader.h"
 #include "shot/PageReadyingRules.h"
 #include "shot/ShotOptions.h"
 #include "shot/StopRequest.h"
@@ -26,25 +25,14 @@ constexpr auto kOwnScriptLimit = std::chrono::seconds(10);
 // How often --wait-for asks the page again.
 constexpr auto kWaitForInterval = std::chrono::milliseconds(100);
 
-using Clock = std::chrono::steady_clock;
-
-// Runs body as the body of an async function in world (nullptr for the page's own); a stop
-// request ends the wait.
-std::optional<ScriptAnswer> CallFunction(WebKitWebView* engine, const std::string& body,
-                                         const char* world, Clock::duration limit) {
-    auto answer =
-        CallAsyncFunction(engine, body, nullptr, world,
-                          std::chrono::duration_cast<std::chrono::milliseconds>(limit),
-                          StopRequested);
+// The program's own scripts, in its own world: an answer, or an Error; a stop request ends the
+// wait.
+std::unique_ptr<JSCValue, ObjectUnref> OwnScript(WebKitWebView* engine, const std::string& body) {
+    auto result =
+        CallAsyncFunction(engine, body, nullptr, kScriptWorld, kOwnScriptLimit, StopRequested);
     if (StopRequested()) {
         throw Error("Not captured: the command was asked to stop.");
     }
-    return answer;
-}
-
-// The program's own scripts, in its own world: an answer, or an Error.
-std::unique_ptr<JSCValue, ObjectUnref> OwnScript(WebKitWebView* engine, const std::string& body) {
-    auto result = CallFunction(engine, body, kScriptWorld, kOwnScriptLimit);
     if (!result) {
         throw Error("The page did not answer within " + SecondsText(kOwnScriptLimit) + ".");
     }
@@ -88,70 +76,138 @@ PageReadying::PageReadying(wxWebView* view, const ShotOptions& options)
     }
 }
 
-void PageReadying::Prepare() {
-    AddStyleSheets();
-    RunScripts();
-    WaitForExpression();
+PageReadying::~PageReadying() = default;
+
+void PageReadying::Start() {
+    step_ = Step::StyleSheets;
+    script_ = 0;
+    call_.reset();
+    lastError_.clear();
+    nextAsk_ = {};
 }
 
-void PageReadying::AddStyleSheets() {
-    const PageReadiness& readiness = options_.readiness;
-    std::vector<std::string> sheets = readiness.styles;
-    if (!readiness.hide.empty()) {
-        sheets.push_back(HidingStyleSheet(readiness.hide));
-    }
-    if (!sheets.empty()) {
-        OwnScript(WEBKIT_WEB_VIEW(engine_), AddStyleSheetsBody(sheets));
-    }
-}
-
-void PageReadying::RunScripts() {
-    const auto& scripts = options_.readiness.scripts;
-    for (std::size_t i = 0; i < scripts.size(); ++i) {
-        const std::string name = scripts.size() == 1 ? std::string("The --script")
-                                                     : "The --script " + std::to_string(i + 1) +
-                                                           " of " + std::to_string(scripts.size());
-        const auto result = CallFunction(WEBKIT_WEB_VIEW(engine_), scripts[i], nullptr,
-                                         std::chrono::seconds(options_.timeoutSeconds));
-        if (!result) {
-            throw Error(name + " did not finish within " +
-                        SecondsText(std::chrono::seconds(options_.timeoutSeconds)) + ".");
-        }
-        if (!result->value) {
-            throw Error(name + " failed: " + result->error);
-        }
-    }
-}
-
-void PageReadying::WaitForExpression() {
-    const std::string& expression = options_.readiness.waitFor;
-    if (expression.empty()) {
-        return;
-    }
-    const std::string body = WaitForBody(expression);
-    const auto end = Clock::now() + std::chrono::seconds(options_.timeoutSeconds);
-    std::string lastError;
+bool PageReadying::Advance() {
     for (;;) {
-        const auto result =
-            CallFunction(WEBKIT_WEB_VIEW(engine_), body, nullptr, std::max(end - Clock::now(), {}));
-        if (result && result->value && jsc_value_to_boolean(result->value.get())) {
+        if (call_) {
+            if (!call_->Arrived()) {
+                if (Clock::now() < callDeadline_) {
+                    return false;
+                }
+                ThrowTimedOut();
+            }
+            TakeAnswer();
+        }
+        if (step_ == Step::Ready) {
+            return true;
+        }
+        if (Clock::now() < nextAsk_) {
+            return false;
+        }
+        AskNext();
+    }
+}
+
+void PageReadying::AskNext() {
+    auto* engine = WEBKIT_WEB_VIEW(engine_);
+    const PageReadiness& readiness = options_.readiness;
+    const auto timeout = std::chrono::seconds(options_.timeoutSeconds);
+    switch (step_) {
+        case Step::StyleSheets: {
+            std::vector<std::string> sheets = readiness.styles;
+            if (!readiness.hide.empty()) {
+                sheets.push_back(HidingStyleSheet(readiness.hide));
+            }
+            if (sheets.empty()) {
+                step_ = Step::Scripts;
+                return;
+            }
+            call_ = std::make_unique<ScriptCallInFlight>(engine, AddStyleSheetsBody(sheets),
+                                                         nullptr, kScriptWorld);
+            callDeadline_ = Clock::now() + kOwnScriptLimit;
             return;
         }
-        if (result && !result->value) {
-            // An expression that cannot run at all will not become true by waiting; one that
-            // throws may, once the page has set up what it reads.
-            if (result->error.rfind("SyntaxError", 0) == 0) {
-                throw Error("The --wait-for expression cannot run: " + result->error);
+        case Step::Scripts:
+            if (script_ == readiness.scripts.size()) {
+                step_ = Step::WaitFor;
+                waitForEnd_ = Clock::now() + timeout;
+                return;
             }
-            lastError = result->error;
-        }
-        if (Clock::now() >= end) {
-            throw Error("The --wait-for expression " + Quoted(expression) +
-                        " was not true within " +
-                        SecondsText(std::chrono::seconds(options_.timeoutSeconds)) +
-                        (lastError.empty() ? "." : "; last it failed: " + lastError));
-        }
-        PageLoader::ProcessEventsFor(kWaitForInterval);
+            call_ = std::make_unique<ScriptCallInFlight>(engine, readiness.scripts[script_],
+                                                         nullptr, nullptr);
+            callDeadline_ = Clock::now() + timeout;
+            return;
+        case Step::WaitFor:
+            if (readiness.waitFor.empty()) {
+                step_ = Step::Ready;
+                return;
+            }
+            call_ = std::make_unique<ScriptCallInFlight>(engine, WaitForBody(readiness.waitFor),
+                                                         nullptr, nullptr);
+            callDeadline_ = waitForEnd_;
+            return;
+        case Step::Ready:
+            return;
+    }
+}
+
+void PageReadying::TakeAnswer() {
+    const ScriptAnswer answer = call_->Take();
+    call_.reset();
+    switch (step_) {
+        case Step::StyleSheets:
+            if (!answer.value) {
+                throw Error("The browser could not run a script on the page: " + answer.error +
+                            ".");
+            }
+            step_ = Step::Scripts;
+            return;
+        case Step::Scripts:
+            if (!answer.value) {
+                throw Error(ScriptName() + " failed: " + answer.error);
+            }
+            ++script_;
+            return;
+        case Step::WaitFor:
+            if (answer.value && jsc_value_to_boolean(answer.value.get())) {
+                step_ = Step::Ready;
+                return;
+            }
+            if (!answer.value) {
+                // An expression that cannot run at all will not become true by waiting; one that
+                // throws may, once the page has set up what it reads.
+                if (answer.error.rfind("SyntaxError", 0) == 0) {
+                    throw Error("The --wait-for expression cannot run: " + answer.error);
+                }
+                lastError_ = answer.error;
+            }
+            if (Clock::now() >= waitForEnd_) {
+                ThrowTimedOut();
+            }
+            nextAsk_ = Clock::now() + kWaitForInterval;
+            return;
+        case Step::Ready:
+            return;
+    }
+}
+
+std::string PageReadying::ScriptName() const {
+    const std::size_t count = options_.readiness.scripts.size();
+    return count == 1
+               ? std::string("The --script")
+               : "The --script " + std::to_string(script_ + 1) + " of " + std::to_string(count);
+}
+
+void PageReadying::ThrowTimedOut() const {
+    const std::string limit = SecondsText(std::chrono::seconds(options_.timeoutSeconds));
+    switch (step_) {
+        case Step::StyleSheets:
+            throw Error("The page did not answer within " + SecondsText(kOwnScriptLimit) + ".");
+        case Step::Scripts:
+            throw Error(ScriptName() + " did not finish within " + limit + ".");
+        default:
+            throw Error("The --wait-for expression " + Quoted(options_.readiness.waitFor) +
+                        " was not true within " + limit +
+                        (lastError_.empty() ? "." : "; last it failed: " + lastError_));
     }
 }
 

@@ -52,16 +52,9 @@ std::string CurrentFolder() {
 }
 
 void CheckCropMemory(const CropRect& rect) {
-    const std::uint64_t bytes = std::uint64_t(rect.Width()) * std::uint64_t(rect.Height()) * 3;
-    const std::uint64_t available = AvailableMemory();
-    if (bytes > available) {
-        constexpr std::uint64_t kMegabyte = 1024 * 1024;
-        throw Error("The crop rectangle is too large: " + std::to_string(rect.Width()) + " x " +
-                    std::to_string(rect.Height()) + " pixels need " +
-                    std::to_string((bytes + kMegabyte - 1) / kMegabyte) +
-                    " MB of memory, but only " + std::to_string(available / kMegabyte) +
-                    " MB are available.");
-    }
+    CheckCaptureMemory(rect.Width(), rect.Height(),
+                       std::uint64_t(rect.Width()) * std::uint64_t(rect.Height()) * 3,
+                       AvailableMemory(), "The crop rectangle is too large");
 }
 
 // Writes one file of a job: the whole picture, or one part of it.
@@ -255,7 +248,7 @@ double SecondsOf(std::chrono::steady_clock::duration duration) {
 
 // One browser view, off the screen, with what loads and captures pages in it.
 struct ShotSession::Slot {
-    enum class State { Idle, Loading, Settling };
+    enum class State { Idle, Loading, Readying, Settling };
 
     explicit Slot(const ShotOptions& options) {
         // A window no window manager places: it stays off the screen, out of the person's way.
@@ -390,6 +383,7 @@ int ShotSession::Run() {
         TakeWriteResults(writes);
         progressed = StartJobs() || progressed;
         progressed = AdvanceLoads() || progressed;
+        progressed = AdvanceReadying() || progressed;
         progressed = CaptureOne(writes) || progressed;
         const bool allIdle = std::all_of(slots_.begin(), slots_.end(), [](const auto& slot) {
             return slot->state == Slot::State::Idle;
@@ -476,12 +470,29 @@ bool ShotSession::AdvanceLoads() {
                                                std::to_string(options_.timeoutSeconds) +
                                                " seconds; capturing what has loaded");
         }
-        try {
-            slot->readying->Prepare();
-        } catch (const std::exception& error) {
-            FailInSlot(slot, error.what());
+        slot->readying->Start();
+        slot->state = Slot::State::Readying;
+    }
+    return advanced;
+}
+
+bool ShotSession::AdvanceReadying() {
+    bool advanced = false;
+    for (auto& slot : slots_) {
+        if (slot->state != Slot::State::Readying || StopRequested()) {
             continue;
         }
+        try {
+            if (!slot->readying->Advance()) {
+                continue;
+            }
+        } catch (const std::exception& error) {
+            // The page may still be busy in the script that timed out.
+            FailInSlot(slot, error.what());
+            advanced = true;
+            continue;
+        }
+        advanced = true;
         slot->state = Slot::State::Settling;
         slot->readyAt = std::chrono::steady_clock::now() +
                         std::chrono::milliseconds(options_.delayMilliseconds);
@@ -522,9 +533,12 @@ std::optional<std::string> ShotSession::CaptureSlot(Slot& slot, WriteQueue& writ
     JobRecord& record = records_[slot.job];
     const auto captureStart = std::chrono::steady_clock::now();
     record.readyingSeconds = SecondsOf(captureStart - slot.stepStart);
+    // Why the first attempt failed, when a second was made.
+    std::string firstError;
     for (int attempt = 0;; ++attempt) {
         record.attempts = attempt + 1;
         bool askedWhileWriting = false;
+        bool shortOfMemory = false;
         std::string error;
         PageCapture::Callbacks callbacks;
         callbacks.setBusy = [](bool) {};
@@ -581,19 +595,29 @@ std::optional<std::string> ShotSession::CaptureSlot(Slot& slot, WriteQueue& writ
                 writes.Add(slot.job, std::move(page));
                 return std::nullopt;
             }
+            shortOfMemory = capture.FailedForMemory();
             if (error.empty()) {
                 error = "The page could not be captured.";
             }
         } catch (const std::bad_alloc&) {
+            shortOfMemory = true;
             error = "There is not enough memory for the picture.";
+        } catch (const MemoryShortage& failure) {
+            shortOfMemory = true;
+            error = failure.what();
         } catch (const std::exception& failure) {
             error = failure.what();
         }
-        if (attempt == 0 && askedWhileWriting && !StopRequested()) {
-            // The pictures still being written hold memory that this page may need: it is
-            // captured once more when they are gone, instead of failing now.
+        if (attempt == 0 && shortOfMemory && askedWhileWriting && !StopRequested()) {
+            // The pictures still being written hold memory that this page needs: it is captured
+            // once more when they are gone, instead of failing now. Nothing else is retried:
+            // another failure would only cost its time again.
+            firstError = error;
             writes.WaitUntilDone();
             continue;
+        }
+        if (!firstError.empty() && firstError != error) {
+            error += " (first: " + firstError + ")";
         }
         return error;
     }

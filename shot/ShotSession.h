@@ -16,9 +16,9 @@ namespace pagrovix {
 
 class WriteQueue;
 
-// The command's run: --jobs browser views, off the screen, load pages side by side; each page
-// that has loaded is captured with the program's own capture, one capture at a time, and its
-// picture goes to worker threads that encode and write the file while the views go on. Needs a
+// The command's run: --jobs browser views, off the screen, load and ready pages side by side;
+// each page that is ready is captured with the program's own capture, one capture at a time, and
+// its picture goes to worker threads that encode and write the file while the views go on. Needs a
 // running wx GUI.
 class ShotSession {
 public:
@@ -38,6 +38,7 @@ private:
 
     bool StartJobs();
     bool AdvanceLoads();
+    bool AdvanceReadying();
     bool CaptureOne(WriteQueue& writes);
     // The reason when the capture failed.
     std::optional<std::string> CaptureSlot(Slot& slot, WriteQueue& writes);

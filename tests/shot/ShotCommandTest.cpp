@@ -1062,6 +1062,22 @@ TEST_F(ShotList, APageThatNeverAnswersDoesNotSinkThePagesAfterIt) {
     EXPECT_TRUE(Contains(result.err, "pagrovix-shot: 2 written, 1 failed, 0 skipped"))
         << result.err;
     ExpectNothingLeft(result);
+
+    // A page whose --wait-for never holds waits beside the others, not in front of them: both
+    // good pages end, in the other view, before it fails.
+    WriteText(folder_.File("never.html"), "<body style='height:700px'></body>");
+    WriteText(folder_.File("good.html"), "<body style='height:700px'><script>ok = 1</script>");
+    const std::string waiting =
+        List("w.txt", folder_.File("never.html") + " " + folder_.File("never.png") + "\n" +
+                          folder_.File("good.html") + " " + folder_.File("good1.png") + "\n" +
+                          folder_.File("good.html") + " " + folder_.File("good2.png") + "\n");
+    const CommandResult readying = RunShot({"--timeout", "6", "--jobs", "2", "--wait-for",
+                                            "window.ok === 1", "--report", "-", "--list", waiting});
+    EXPECT_EQ(readying.status, 1);
+    const std::size_t good2 = readying.out.find("good2.png");
+    EXPECT_NE(readying.out.find("good1.png"), std::string::npos) << readying.out;
+    EXPECT_LT(good2, readying.out.find("never.png")) << readying.out;
+    EXPECT_TRUE(Contains(readying.err, "was not true within 6 seconds")) << readying.err;
 }
 
 TEST_F(ShotList, TheSelectorsBoxIsMeasuredInTheLayoutThatIsPainted) {
