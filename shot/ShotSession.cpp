@@ -124,6 +124,29 @@ std::vector<std::string> OutputFiles(const ShotJob& job, const ShotOptions& opti
     return files;
 }
 
+// What writing a picture takes beyond the picture itself, at its peak: libwebp works on 32-bit
+// pixels and keeps its output; --split copies one part at a time; the other writers stream.
+std::uint64_t EncoderBytes(const ShotJob& job, const ShotOptions& options, int width, int height) {
+    const std::uint64_t pixels = std::uint64_t(width) * std::uint64_t(height);
+    std::uint64_t bytes = 0;
+    if (options.split && height > options.split->rows) {
+        const std::uint64_t partPixels = std::uint64_t(width) * std::uint64_t(options.split->rows);
+        bytes += partPixels * 3;
+        if (job.format == ImageFormat::Webp) {
+            bytes += partPixels * 5;
+        }
+    } else if (job.format == ImageFormat::Webp) {
+        bytes += pixels * 5;
+    }
+    return bytes;
+}
+
+// The memory still free, less what the encoders of the pictures in flight will take.
+std::uint64_t FreeMemory(const WriteQueue& writes) {
+    const std::uint64_t available = AvailableMemory();
+    return available - std::min(available, writes.EncoderBytesInFlight());
+}
+
 // Runs on the writers' threads: reads only the picture, the job and the options.
 void WritePicture(const Bitmap24& picture, const ShotJob& job, const ShotOptions& options) {
     if (!options.split || picture.Height() <= options.split->rows) {
@@ -501,10 +524,6 @@ bool ShotSession::AdvanceReadying() {
 }
 
 bool ShotSession::CaptureOne(WriteQueue& writes) {
-    // Pictures waiting for a writer hold memory: the next capture waits until one is taken.
-    if (writes.InFlight() > std::size_t(options_.parallelJobs)) {
-        return false;
-    }
     const auto now = std::chrono::steady_clock::now();
     std::unique_ptr<Slot>* chosen = nullptr;
     for (auto& slot : slots_) {
@@ -514,6 +533,12 @@ bool ShotSession::CaptureOne(WriteQueue& writes) {
         }
     }
     if (!chosen) {
+        return false;
+    }
+    // Pictures on their way to their files may hold at most as much memory again as is still
+    // free: the next capture waits for the writers rather than take the rest.
+    const std::uint64_t inFlight = writes.BytesInFlight();
+    if (inFlight > 0 && inFlight > FreeMemory(writes)) {
         return false;
     }
     // Captures run one at a time, from here and never from inside another one's wait: each
@@ -548,7 +573,7 @@ std::optional<std::string> ShotSession::CaptureSlot(Slot& slot, WriteQueue& writ
         callbacks.saveTallPage = [](const Bitmap24&) {};
         callbacks.availableMemory = [&] {
             askedWhileWriting = askedWhileWriting || writes.InFlight() > 0;
-            return AvailableMemory();
+            return FreeMemory(writes);
         };
         BandProgressView progress(*slot.browser, [&](int band, int bandCount) {
             if (single) {
@@ -592,7 +617,9 @@ std::optional<std::string> ShotSession::CaptureSlot(Slot& slot, WriteQueue& writ
                 const auto now = std::chrono::steady_clock::now();
                 record.capturingSeconds = SecondsOf(now - captureStart);
                 queuedAt_[slot.job] = now;
-                writes.Add(slot.job, std::move(page));
+                const std::uint64_t encoderBytes =
+                    EncoderBytes(job, options_, page.Width(), page.Height());
+                writes.Add(slot.job, std::move(page), encoderBytes);
                 return std::nullopt;
             }
             shortOfMemory = capture.FailedForMemory();

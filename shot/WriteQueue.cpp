@@ -23,10 +23,13 @@ WriteQueue::~WriteQueue() {
     }
 }
 
-void WriteQueue::Add(std::size_t job, Bitmap24 picture) {
+void WriteQueue::Add(std::size_t job, Bitmap24 picture, std::uint64_t encoderBytes) {
     {
         std::lock_guard lock(mutex_);
-        waiting_.push_back({job, std::move(picture)});
+        const std::uint64_t bytes = picture.ByteCount() + encoderBytes;
+        bytes_ += bytes;
+        encoderBytes_ += encoderBytes;
+        waiting_.push_back({job, std::move(picture), bytes, encoderBytes});
         ++inFlight_;
     }
     changed_.notify_all();
@@ -45,10 +48,26 @@ std::size_t WriteQueue::InFlight() const {
     return inFlight_;
 }
 
+std::uint64_t WriteQueue::BytesInFlight() const {
+    std::lock_guard lock(mutex_);
+    return bytes_;
+}
+
+std::uint64_t WriteQueue::EncoderBytesInFlight() const {
+    std::lock_guard lock(mutex_);
+    return encoderBytes_;
+}
+
+void WriteQueue::Release(const Task& task) {
+    bytes_ -= task.bytes;
+    encoderBytes_ -= task.encoderBytes;
+}
+
 void WriteQueue::Cancel(const std::string& reason) {
     {
         std::lock_guard lock(mutex_);
         for (const Task& task : waiting_) {
+            Release(task);
             results_.push_back({task.job, reason});
         }
         waiting_.clear();
@@ -83,6 +102,7 @@ void WriteQueue::Work() {
         // The picture's memory goes back before anyone hears that it is free.
         task.picture = Bitmap24();
         lock.lock();
+        Release(task);
         --running_;
         results_.push_back(std::move(result));
         changed_.notify_all();

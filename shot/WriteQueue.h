@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -33,11 +34,17 @@ public:
     WriteQueue(const WriteQueue&) = delete;
     WriteQueue& operator=(const WriteQueue&) = delete;
 
-    void Add(std::size_t job, Bitmap24 picture);
+    // encoderBytes: what writing the picture takes beyond the picture itself, held until it is
+    // written.
+    void Add(std::size_t job, Bitmap24 picture, std::uint64_t encoderBytes = 0);
     // The results that came in since the last call, in the order they came.
     std::vector<Result> TakeResults();
     // Pictures added whose results have not been taken yet.
     std::size_t InFlight() const;
+    // The memory that pictures not written yet hold or will take to encode, and the part of it
+    // their encoders have yet to take, in bytes.
+    std::uint64_t BytesInFlight() const;
+    std::uint64_t EncoderBytesInFlight() const;
     // The writes not started yet end with reason as their error instead.
     void Cancel(const std::string& reason);
     // Blocks until every picture added has its result.
@@ -47,7 +54,10 @@ private:
     struct Task {
         std::size_t job;
         Bitmap24 picture;
+        std::uint64_t bytes;  // the picture's and its encoder's
+        std::uint64_t encoderBytes;
     };
+    void Release(const Task& task);
     void Work();
 
     Writer writer_;
@@ -57,6 +67,8 @@ private:
     std::deque<Task> waiting_;
     std::vector<Result> results_;
     std::size_t inFlight_ = 0;
+    std::uint64_t bytes_ = 0;
+    std::uint64_t encoderBytes_ = 0;
     std::size_t running_ = 0;
     bool ending_ = false;
     std::vector<std::thread> threads_;

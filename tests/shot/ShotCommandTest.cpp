@@ -1080,6 +1080,74 @@ TEST_F(ShotList, APageThatNeverAnswersDoesNotSinkThePagesAfterIt) {
     EXPECT_TRUE(Contains(readying.err, "was not true within 6 seconds")) << readying.err;
 }
 
+// A memory control group under the test's own, which the test joins while it lives so that the
+// commands it starts run inside it; Made() is false where the machine does not allow one.
+class MemoryLimitedGroup {
+public:
+    explicit MemoryLimitedGroup(std::uint64_t limit) {
+        std::ifstream groups("/proc/self/cgroup");
+        for (std::string line; std::getline(groups, line);) {
+            const std::size_t colon = line.find(':');
+            const std::size_t second = line.find(':', colon + 1);
+            const std::string controllers = line.substr(colon + 1, second - colon - 1);
+            const std::string path = line.substr(second + 1);
+            const bool version1 = (',' + controllers + ',').find(",memory,") != std::string::npos;
+            if (version1 || (line.rfind("0::", 0) == 0 && home_.empty())) {
+                home_ = (version1 ? "/sys/fs/cgroup/memory" : "/sys/fs/cgroup") +
+                        (path == "/" ? std::string() : path);
+                limitFile_ = version1 ? "memory.limit_in_bytes" : "memory.max";
+            }
+        }
+        own_ = home_ + "/pagrovix-test-" + std::to_string(getpid());
+        std::error_code error;
+        if (home_.empty() || !std::filesystem::create_directory(own_, error)) {
+            return;
+        }
+        made_ = Put(own_ + "/" + limitFile_, std::to_string(limit)) &&
+                Put(own_ + "/cgroup.procs", std::to_string(getpid()));
+    }
+    ~MemoryLimitedGroup() {
+        if (made_) {
+            Put(home_ + "/cgroup.procs", std::to_string(getpid()));
+        }
+        std::error_code error;
+        std::filesystem::remove(own_, error);
+    }
+    bool Made() const { return made_; }
+
+private:
+    static bool Put(const std::string& file, const std::string& text) {
+        std::ofstream out(file);
+        out << text;
+        out.flush();
+        return bool(out);
+    }
+    std::string home_;
+    std::string limitFile_;
+    std::string own_;
+    bool made_ = false;
+};
+
+TEST_F(ShotList, APageTooLargeForTheContainersMemoryFailsAloneWithTheReason) {
+    // The picture alone, 1280 x 200000 x 3 bytes, is more than the group's limit, while the
+    // machine has plenty: read the machine's figure and the page's capture is killed.
+    WriteText(folder_.File("tall.html"),
+              "<body style='margin:0;height:200000px;background:linear-gradient(red,blue)'>");
+    const std::string small = Page("small.html", 800);
+    MemoryLimitedGroup group(700ull << 20);
+    if (!group.Made()) {
+        GTEST_SKIP() << "this machine does not let the test make a memory control group";
+    }
+    const CommandResult result = RunShot(
+        {folder_.File("tall.html"), folder_.File("tall.png"), small, folder_.File("s.png")});
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_TRUE(
+        Contains(result.err, "The page is too large to capture: 1280 x 200000 pixels need 737 MB"))
+        << result.err;
+    EXPECT_FALSE(Exists(folder_.File("tall.png")));
+    EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("s.png")), 1280, 800)) << result.err;
+}
+
 TEST_F(ShotList, TheSelectorsBoxIsMeasuredInTheLayoutThatIsPainted) {
     // A lazy image above the element takes its height only once readying has loaded it.
     WriteText(folder_.File("red.svg"),

@@ -63,14 +63,20 @@ TEST(WriteQueue, CancelEndsTheWaitingWritesButNotTheOneUnderWay) {
         changed.notify_all();
         changed.wait(lock, [&] { return release; });
     });
+    // 6 bytes of pixels each; each encoder asks 100 more.
     for (std::size_t job = 0; job < 3; ++job) {
-        queue.Add(job, Bitmap24(1, 1));
+        queue.Add(job, Bitmap24(1, 2), 100);
     }
+    EXPECT_EQ(queue.BytesInFlight(), 3u * 106);
+    EXPECT_EQ(queue.EncoderBytesInFlight(), 300u);
     {
         std::unique_lock lock(mutex);
         changed.wait(lock, [&] { return started; });
     }
     queue.Cancel("stopped");
+    // The cancelled pictures hold nothing; the one being written holds its bytes until written.
+    EXPECT_EQ(queue.BytesInFlight(), 106u);
+    EXPECT_EQ(queue.EncoderBytesInFlight(), 100u);
     {
         std::lock_guard lock(mutex);
         release = true;
@@ -82,6 +88,7 @@ TEST(WriteQueue, CancelEndsTheWaitingWritesButNotTheOneUnderWay) {
     EXPECT_EQ(results[0].error, "");
     EXPECT_EQ(results[1].error, "stopped");
     EXPECT_EQ(results[2].error, "stopped");
+    EXPECT_EQ(queue.BytesInFlight(), 0u);
 }
 
 }  // namespace
