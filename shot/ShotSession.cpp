@@ -263,6 +263,72 @@ std::vector<CookieEntry> AllCookies(wxWebView* view) {
     return cookies;
 }
 
+// What pages keep of themselves between visits. Caches are left alone: they change no picture,
+// and the pages of one site share most of what they load.
+constexpr auto kPageState = WebKitWebsiteDataTypes(
+    WEBKIT_WEBSITE_DATA_COOKIES | WEBKIT_WEBSITE_DATA_LOCAL_STORAGE |
+    WEBKIT_WEBSITE_DATA_SESSION_STORAGE | WEBKIT_WEBSITE_DATA_INDEXEDDB_DATABASES |
+    WEBKIT_WEBSITE_DATA_WEBSQL_DATABASES | WEBKIT_WEBSITE_DATA_OFFLINE_APPLICATION_CACHE |
+    WEBKIT_WEBSITE_DATA_SERVICE_WORKER_REGISTRATIONS | WEBKIT_WEBSITE_DATA_DOM_CACHE);
+
+// Removes what earlier jobs' pages stored, but for the sites in keep (those of jobs under way in
+// other views, which share the browser's store).
+void ForgetPageState(wxWebView* view, const std::vector<std::string>& keep) {
+    WebKitWebsiteDataManager* manager = webkit_web_view_get_website_data_manager(
+        static_cast<WebKitWebView*>(view->GetNativeBackend()));
+    struct Answer {
+        bool done = false;
+        GList* data = nullptr;
+    } fetched;
+    webkit_website_data_manager_fetch(
+        manager, kPageState, nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            auto* answer = static_cast<Answer*>(data);
+            answer->data = webkit_website_data_manager_fetch_finish(
+                WEBKIT_WEBSITE_DATA_MANAGER(source), result, nullptr);
+            answer->done = true;
+        },
+        &fetched);
+    RunUntilAnswered(fetched.done);
+    GList* forget = nullptr;
+    for (GList* item = fetched.data; item; item = item->next) {
+        auto* data = static_cast<WebKitWebsiteData*>(item->data);
+        const char* name = webkit_website_data_get_name(data);
+        // The store names a site by its domain, the part of the host it can set cookies for.
+        const std::string site = name ? name : "";
+        const bool kept = std::any_of(keep.begin(), keep.end(), [&site](const std::string& host) {
+            return host == site || host.ends_with("." + site);
+        });
+        if (!kept) {
+            forget = g_list_prepend(forget, data);
+        }
+    }
+    if (forget) {
+        bool removed = false;
+        webkit_website_data_manager_remove(
+            manager, kPageState, forget, nullptr,
+            [](GObject* source, GAsyncResult* result, gpointer data) {
+                webkit_website_data_manager_remove_finish(WEBKIT_WEBSITE_DATA_MANAGER(source),
+                                                          result, nullptr);
+                *static_cast<bool*>(data) = true;
+            },
+            &removed);
+        RunUntilAnswered(removed);
+        g_list_free(forget);
+    }
+    g_list_free_full(fetched.data, reinterpret_cast<GDestroyNotify>(webkit_website_data_unref));
+}
+
+// The site a job's address belongs to, as the browser's store names it.
+std::string SiteOf(const std::string& url) {
+    GUri* uri = g_uri_parse(url.c_str(), G_URI_FLAGS_NONE, nullptr);
+    std::string host = uri && g_uri_get_host(uri) ? g_uri_get_host(uri) : "";
+    if (uri) {
+        g_uri_unref(uri);
+    }
+    return host;
+}
+
 double SecondsOf(std::chrono::steady_clock::duration duration) {
     return std::chrono::duration<double>(duration).count();
 }
@@ -323,6 +389,7 @@ struct ShotSession::Slot {
     std::unique_ptr<PageReadying> readying;
     State state = State::Idle;
     std::size_t job = 0;
+    std::string address;  // the job's, as loaded
     std::chrono::steady_clock::time_point readyAt;
     // When the job's present step (loading, readying) began, for its record.
     std::chrono::steady_clock::time_point stepStart;
@@ -445,17 +512,26 @@ bool ShotSession::StartJobs() {
             if (slots_.size() == 1) {
                 reporter_.Loading(shot.address);
             }
+            // Every job starts from the same state, so the order of the jobs (and so --jobs and
+            // --shard) changes no picture: what earlier pages stored is gone, and the cookies
+            // are the file's and nothing else.
+            std::vector<std::string> busySites;
+            for (const auto& other : slots_) {
+                if (other->state != Slot::State::Idle) {
+                    busySites.push_back(SiteOf(other->address));
+                }
+            }
+            ForgetPageState(slot->view, busySites);
             if (options_.cookieFile) {
-                // Each job starts from the file's cookies and nothing else: a sign-in one page
-                // made does not reach the next.
                 ReplaceCookies(slot->view, options_.cookies);
             }
+            const std::string url = MakeUrl(shot.address, CurrentFolder());
+            slot->address = url;
             slot->job = job;
             slot->state = Slot::State::Loading;
             slot->stepStart = std::chrono::steady_clock::now();
             records_[job].attempts = 1;
-            slot->loader->Start(MakeUrl(shot.address, CurrentFolder()),
-                                std::chrono::seconds(options_.timeoutSeconds));
+            slot->loader->Start(url, std::chrono::seconds(options_.timeoutSeconds));
             started = true;
         }
     }

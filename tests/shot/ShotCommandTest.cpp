@@ -181,9 +181,11 @@ TEST_F(ShotCommand, CookiesComeFromTheFileForEveryJobAndASignInIsSavedForTheNext
     WriteText(folder_.File("cookie.html"),
               "<body style='margin:0;height:900px;background:red'><script>"
               "const want = location.hash.slice(1);"
-              "if (document.cookie.split('; ').includes(want))"
+              "const fresh = !document.cookie && !localStorage.length && !sessionStorage.length;"
+              "if (want === 'fresh' ? fresh : document.cookie.split('; ').includes(want))"
               "  document.body.style.background = 'rgb(0,255,0)';"
-              "document.cookie = 'left=behind; max-age=3600';</script></body>");
+              "document.cookie = 'left=behind; max-age=3600';"
+              "localStorage.left = sessionStorage.left = 'behind';</script></body>");
     const std::string host = "127.0.0.1";
     WriteText(folder_.File("jar.txt"),
               "# from a browser\n" + host + "\tFALSE\t/\tFALSE\t0\tsession\tok\n");
@@ -197,6 +199,11 @@ TEST_F(ShotCommand, CookiesComeFromTheFileForEveryJobAndASignInIsSavedForTheNext
     // What the first page set does not reach the second.
     const Bitmap24 b = ReadPngFile(folder_.File("b.png"));
     EXPECT_TRUE(IsFilled(b, 0, 0, 100, 100, {255, 0, 0}));
+    // Nor, without a file, its cookies or storage: each job starts from nothing.
+    const CommandResult fresh =
+        RunShot({page + "#fresh", folder_.File("f1.png"), page + "#fresh", folder_.File("f2.png")});
+    EXPECT_EQ(fresh.status, 0) << fresh.err;
+    EXPECT_TRUE(IsFilled(ReadPngFile(folder_.File("f2.png")), 0, 0, 100, 100, {0, 255, 0}));
 
     // A sign-in made by a script, saved, and used by a later run.
     const CommandResult signIn =
