@@ -80,6 +80,7 @@ bool PageCapture::RunSteps(Bitmap24& page) {
     bool failed = false;
     fixedHidden_ = false;
     failedForMemory_ = false;
+    failedTransiently_ = false;
     callbacks_.setBusy(true);
     {
         BusyOff busyOff(callbacks_.setBusy);
@@ -93,6 +94,10 @@ bool PageCapture::RunSteps(Bitmap24& page) {
         } catch (const MemoryShortage& error) {
             failed = true;
             failedForMemory_ = true;
+            callbacks_.showError(error.what());
+        } catch (const TransientError& error) {
+            failed = true;
+            failedTransiently_ = true;
             callbacks_.showError(error.what());
         } catch (const std::exception& error) {
             failed = true;

@@ -44,6 +44,8 @@ public:
     // Whether the last capture failed because the memory its picture needs was not there: the
     // one failure that may pass by itself once other pictures are gone.
     bool FailedForMemory() const { return failedForMemory_; }
+    // Whether it failed for a reason that may not come again: a time limit, an ended process.
+    bool FailedTransiently() const { return failedTransiently_; }
 
     // True from the start of Run until it returns, hand-off included.
     bool IsRunning() const { return running_; }
@@ -61,6 +63,7 @@ private:
     Callbacks callbacks_;
     bool running_ = false;
     bool failedForMemory_ = false;
+    bool failedTransiently_ = false;
     // Fixed elements are hidden once the first view has shown them; a page painted again after
     // changing its size is painted without them.
     bool fixedHidden_ = false;

@@ -69,7 +69,7 @@ void WebKitBrowserView::ThrowIfEngineEnded() const {
         throw Error("The browser ran out of memory while painting the page.");
     }
     if (engineEnded_) {
-        throw Error("The browser's page process ended during the capture.");
+        throw TransientError("The browser's page process ended during the capture.");
     }
 }
 
@@ -166,7 +166,7 @@ std::vector<double> WebKitBrowserView::Numbers(const std::string& script,
     WaitForEngine([&] { return reply.Arrived() || engineEnded_; }, limit);
     ThrowIfEngineEnded();
     if (!reply.Arrived()) {
-        throw Error("The page did not answer within " + SecondsText(limit) + ".");
+        throw TransientError("The page did not answer within " + SecondsText(limit) + ".");
     }
     GError* error = nullptr;
     JSCValue* value = webkit_web_view_evaluate_javascript_finish(engine, reply.Result(), &error);
@@ -256,8 +256,8 @@ void WebKitBrowserView::Paint(int region, const std::function<void(const Painted
     WaitForEngine([&] { return reply.Arrived() || engineEnded_; }, limits_.paint);
     ThrowIfEngineEnded();
     if (!reply.Arrived()) {
-        throw Error("The browser did not paint the page within " + SecondsText(limits_.paint) +
-                    ".");
+        throw TransientError("The browser did not paint the page within " +
+                             SecondsText(limits_.paint) + ".");
     }
     GError* rawError = nullptr;
     std::unique_ptr<cairo_surface_t, SurfaceDestroy> surface(

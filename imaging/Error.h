@@ -12,6 +12,13 @@ public:
     explicit Error(const std::string& message) : std::runtime_error(message) {}
 };
 
+// A failure that may not happen on another try: a time limit that ran out, a page process that
+// ended, a network that failed.
+class TransientError : public Error {
+public:
+    using Error::Error;
+};
+
 // A file's data could not be stored; the system's reason (an errno value, 0 when it gave none)
 // comes along for callers that name it.
 class WriteError : public Error {

@@ -19,8 +19,14 @@ void LoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer loader) {
 gboolean LoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error, gpointer loader) {
     const bool cancelled =
         g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED);
+    // What the address itself rules out (a missing file, an unknown scheme, the engine's
+    // policy) fails again on every try; the network's errors may pass.
+    const bool lasting =
+        !error || error->domain == WEBKIT_POLICY_ERROR || error->domain == WEBKIT_PLUGIN_ERROR ||
+        g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_FILE_DOES_NOT_EXIST) ||
+        g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_UNKNOWN_PROTOCOL);
     static_cast<PageLoader*>(loader)->OnLoadFailed(error ? error->message : "unknown error",
-                                                   cancelled);
+                                                   cancelled, !lasting);
     // Handled: the engine's own error page would only be one more load to wait for.
     return TRUE;
 }
@@ -96,13 +102,14 @@ void PageLoader::Start(const std::string& url, std::chrono::milliseconds limit) 
     processEnded_ = false;
     reason_.clear();
     httpStatus_ = 0;
+    mayPass_ = false;
     view_->LoadURL(wxString::FromUTF8(url));
 }
 
 std::optional<PageLoader::Result> PageLoader::Poll() const {
     const auto result = [this](Outcome outcome, std::string reason) {
         const char* shown = webkit_web_view_get_uri(WEBKIT_WEB_VIEW(webView_));
-        return Result{outcome, std::move(reason), httpStatus_, shown ? shown : ""};
+        return Result{outcome, std::move(reason), httpStatus_, shown ? shown : "", mayPass_};
     };
     if (failed_ || processEnded_) {
         return result(Outcome::Failed, reason_);
@@ -118,8 +125,11 @@ std::optional<PageLoader::Result> PageLoader::Poll() const {
     }
     if (!committed_) {
         // The view still shows the page before: capturing it would be a wrong picture.
-        return result(Outcome::Failed, "no answer came within " +
-                                           std::to_string(limit_.count() / 1000) + " seconds");
+        Result silent =
+            result(Outcome::Failed,
+                   "no answer came within " + std::to_string(limit_.count() / 1000) + " seconds");
+        silent.mayPass = true;
+        return silent;
     }
     return result(Outcome::TimedOut, {});
 }
@@ -155,6 +165,9 @@ void PageLoader::OnLoadChanged(int event) {
         if (status >= 400 && status <= 599) {
             failed_ = true;
             reason_ = "the server answered with HTTP status " + std::to_string(status);
+            // The server's own trouble, a time-out or too many requests may be over soon; a
+            // missing or forbidden page will not be there on the next try.
+            mayPass_ = status >= 500 || status == 408 || status == 429;
         } else if (requested_ != "about:blank" && shown && std::string(shown) == "about:blank") {
             // The engine shows a blank page instead of addresses it refuses to open, such as
             // those on ports that browsers keep away from.
@@ -167,7 +180,7 @@ void PageLoader::OnLoadChanged(int event) {
     }
 }
 
-void PageLoader::OnLoadFailed(const std::string& reason, bool cancelled) {
+void PageLoader::OnLoadFailed(const std::string& reason, bool cancelled, bool mayPass) {
     // A load is cancelled when the next one replaces it or when loading is stopped for a
     // capture; neither is a failure of the page being loaded.
     if (cancelled || !started_ || finished_) {
@@ -175,10 +188,12 @@ void PageLoader::OnLoadFailed(const std::string& reason, bool cancelled) {
     }
     failed_ = true;
     reason_ = reason;
+    mayPass_ = mayPass;
 }
 
 void PageLoader::OnProcessEnded(bool crashed) {
     processEnded_ = true;
+    mayPass_ = true;
     reason_ = crashed ? "the browser engine's page process ended unexpectedly"
                       : "the browser engine's page process was ended";
 }

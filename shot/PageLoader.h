@@ -17,6 +17,9 @@ public:
         std::string reason;  // why it failed, for Failed
         int httpStatus = 0;  // the main resource's HTTP status; 0 for other schemes
         std::string finalAddress;  // what the view shows, after redirects
+        // A failure that may not come again: the network, the server's passing trouble, a
+        // time limit, the page process.
+        bool mayPass = false;
     };
 
     explicit PageLoader(wxWebView* view);
@@ -41,7 +44,7 @@ public:
 
     // Signal handlers of the engine; not for callers.
     void OnLoadChanged(int event);
-    void OnLoadFailed(const std::string& reason, bool cancelled);
+    void OnLoadFailed(const std::string& reason, bool cancelled, bool mayPass);
     void OnProcessEnded(bool crashed);
 
 private:
@@ -52,6 +55,7 @@ private:
     bool finished_ = false;
     bool failed_ = false;
     bool processEnded_ = false;
+    bool mayPass_ = false;
     std::string reason_;
     int httpStatus_ = 0;
     std::string requested_;

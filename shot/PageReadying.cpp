@@ -201,13 +201,14 @@ void PageReadying::ThrowTimedOut() const {
     const std::string limit = SecondsText(std::chrono::seconds(options_.timeoutSeconds));
     switch (step_) {
         case Step::StyleSheets:
-            throw Error("The page did not answer within " + SecondsText(kOwnScriptLimit) + ".");
+            throw TransientError("The page did not answer within " + SecondsText(kOwnScriptLimit) +
+                                 ".");
         case Step::Scripts:
-            throw Error(ScriptName() + " did not finish within " + limit + ".");
+            throw TransientError(ScriptName() + " did not finish within " + limit + ".");
         default:
-            throw Error("The --wait-for expression " + Quoted(options_.readiness.waitFor) +
-                        " was not true within " + limit +
-                        (lastError_.empty() ? "." : "; last it failed: " + lastError_));
+            throw TransientError("The --wait-for expression " + Quoted(options_.readiness.waitFor) +
+                                 " was not true within " + limit +
+                                 (lastError_.empty() ? "." : "; last it failed: " + lastError_));
     }
 }
 

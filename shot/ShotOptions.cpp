@@ -261,6 +261,11 @@ const std::vector<OptionSection>& OptionSections() {
               [](ShotOptions& options, const std::string& name, const std::string& value) {
                   SetOnce(options.reportFile, name, std::optional(ParseName(name, value)));
               }},
+             {"--retries", "N",
+              "try a job that failed for a reason that may pass (the\n"
+              "network, a time limit, an ended page process) up to N\n"
+              "more times, each in a fresh page process, 0 to 10 (0)",
+              Bounded(&ShotOptions::retries, 0, 10)},
              {"--skip-existing", nullptr, "leave out jobs whose OUTPUT exists, to resume a run",
               Switch(&ShotOptions::skipExisting)},
              {"--jobs", "N", "capture N pages at the same time, 1 to 64 (1)",

@@ -87,6 +87,8 @@ struct ShotOptions {
     // --report: one JSON line for each job as it ends, "-" for standard output.
     std::optional<std::string> reportFile;
     int parallelJobs = 1;
+    // --retries: further tries for a job that failed for a reason that may pass.
+    int retries = 0;
     std::optional<Shard> shard;
 };
 

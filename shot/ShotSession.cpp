@@ -443,12 +443,26 @@ void ShotSession::ReadySlot(Slot& slot) {
     slot.readying = std::make_unique<PageReadying>(slot.view, options_);
 }
 
-void ShotSession::FailInSlot(std::unique_ptr<Slot>& slot, const std::string& reason) {
-    Fail(slot->job, reason);
+void ShotSession::FailInSlot(std::unique_ptr<Slot>& slot, const std::string& reason, bool mayPass) {
+    if (!RetryLater(slot->job, reason, mayPass)) {
+        Fail(slot->job, reason);
+    }
     // The page may still be running a script that never ends, or its process may have died:
     // the next job starts in a fresh view with a page process of its own, never in this one.
     slot = std::make_unique<Slot>(options_);
     ReadySlot(*slot);
+}
+
+bool ShotSession::RetryLater(std::size_t job, const std::string& reason, bool mayPass) {
+    const int tries = records_[job].attempts;
+    if (!mayPass || tries > options_.retries || StopRequested()) {
+        return false;
+    }
+    reporter_.Warning(options_.jobs[job].address, reason + " (trying again, " +
+                                                      std::to_string(tries + 1) + " of " +
+                                                      std::to_string(options_.retries + 1) + ")");
+    retryJobs_.push_back(job);
+    return true;
 }
 
 ShotSession::~ShotSession() = default;
@@ -478,7 +492,8 @@ int ShotSession::Run() {
         const bool allIdle = std::all_of(slots_.begin(), slots_.end(), [](const auto& slot) {
             return slot->state == Slot::State::Idle;
         });
-        if (allIdle && next_ >= options_.jobs.size() && writes.InFlight() == 0) {
+        if (allIdle && next_ >= options_.jobs.size() && retryJobs_.empty() &&
+            writes.InFlight() == 0) {
             break;
         }
         if (!progressed) {
@@ -502,8 +517,15 @@ int ShotSession::Run() {
 bool ShotSession::StartJobs() {
     bool started = false;
     for (const auto& slot : slots_) {
-        while (slot->state == Slot::State::Idle && next_ < options_.jobs.size()) {
-            const std::size_t job = next_++;
+        while (slot->state == Slot::State::Idle &&
+               (!retryJobs_.empty() || next_ < options_.jobs.size())) {
+            std::size_t job = 0;
+            if (!retryJobs_.empty()) {
+                job = retryJobs_.front();
+                retryJobs_.pop_front();
+            } else {
+                job = next_++;
+            }
             const ShotJob& shot = options_.jobs[job];
             if (!shot.problem.empty()) {
                 Fail(job, shot.problem);
@@ -530,7 +552,7 @@ bool ShotSession::StartJobs() {
             slot->job = job;
             slot->state = Slot::State::Loading;
             slot->stepStart = std::chrono::steady_clock::now();
-            records_[job].attempts = 1;
+            ++records_[job].attempts;
             slot->loader->Start(url, std::chrono::seconds(options_.timeoutSeconds));
             started = true;
         }
@@ -560,8 +582,15 @@ bool ShotSession::AdvanceLoads() {
         }
         slot->stepStart = loadedAt;
         if (loaded->outcome == PageLoader::Outcome::Failed) {
-            Fail(slot->job, "Cannot load the page: " + loaded->reason);
-            slot->state = Slot::State::Idle;
+            const std::string reason = "Cannot load the page: " + loaded->reason;
+            if (loaded->mayPass && RetryLater(slot->job, reason, true)) {
+                // The next try gets a fresh page process: the trouble may have been this one's.
+                slot = std::make_unique<Slot>(options_);
+                ReadySlot(*slot);
+            } else {
+                Fail(slot->job, reason);
+                slot->state = Slot::State::Idle;
+            }
             continue;
         }
         if (loaded->outcome == PageLoader::Outcome::TimedOut) {
@@ -587,7 +616,7 @@ bool ShotSession::AdvanceReadying() {
             }
         } catch (const std::exception& error) {
             // The page may still be busy in the script that timed out.
-            FailInSlot(slot, error.what());
+            FailInSlot(slot, error.what(), dynamic_cast<const TransientError*>(&error) != nullptr);
             advanced = true;
             continue;
         }
@@ -620,15 +649,15 @@ bool ShotSession::CaptureOne(WriteQueue& writes) {
     // Captures run one at a time, from here and never from inside another one's wait: each
     // waits for its engine by processing events, and a second capture started from there would
     // run inside the first.
-    if (const std::optional<std::string> error = CaptureSlot(**chosen, writes)) {
-        FailInSlot(*chosen, *error);
+    if (const std::optional<Failure> failure = CaptureSlot(**chosen, writes)) {
+        FailInSlot(*chosen, failure->reason, failure->mayPass);
     } else {
         (*chosen)->state = Slot::State::Idle;
     }
     return true;
 }
 
-std::optional<std::string> ShotSession::CaptureSlot(Slot& slot, WriteQueue& writes) {
+std::optional<ShotSession::Failure> ShotSession::CaptureSlot(Slot& slot, WriteQueue& writes) {
     const ShotJob& job = options_.jobs[slot.job];
     const bool single = slots_.size() == 1;
     JobRecord& record = records_[slot.job];
@@ -637,9 +666,10 @@ std::optional<std::string> ShotSession::CaptureSlot(Slot& slot, WriteQueue& writ
     // Why the first attempt failed, when a second was made.
     std::string firstError;
     for (int attempt = 0;; ++attempt) {
-        record.attempts = attempt + 1;
+        record.attempts += attempt;
         bool askedWhileWriting = false;
         bool shortOfMemory = false;
+        bool mayPass = false;
         std::string error;
         PageCapture::Callbacks callbacks;
         callbacks.setBusy = [](bool) {};
@@ -699,6 +729,7 @@ std::optional<std::string> ShotSession::CaptureSlot(Slot& slot, WriteQueue& writ
                 return std::nullopt;
             }
             shortOfMemory = capture.FailedForMemory();
+            mayPass = capture.FailedTransiently();
             if (error.empty()) {
                 error = "The page could not be captured.";
             }
@@ -707,6 +738,9 @@ std::optional<std::string> ShotSession::CaptureSlot(Slot& slot, WriteQueue& writ
             error = "There is not enough memory for the picture.";
         } catch (const MemoryShortage& failure) {
             shortOfMemory = true;
+            error = failure.what();
+        } catch (const TransientError& failure) {
+            mayPass = true;
             error = failure.what();
         } catch (const std::exception& failure) {
             error = failure.what();
@@ -722,7 +756,7 @@ std::optional<std::string> ShotSession::CaptureSlot(Slot& slot, WriteQueue& writ
         if (!firstError.empty() && firstError != error) {
             error += " (first: " + firstError + ")";
         }
-        return error;
+        return Failure{error, mayPass};
     }
 }
 
@@ -762,6 +796,9 @@ void ShotSession::Stop(WriteQueue& writes) {
             Fail(slot->job, kNotCaptured);
             slot->state = Slot::State::Idle;
         }
+    }
+    for (const std::size_t job : std::exchange(retryJobs_, {})) {
+        Fail(job, kNotCaptured);
     }
     for (; next_ < options_.jobs.size(); ++next_) {
         Fail(next_, kNotCaptured);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,10 +41,19 @@ private:
     bool AdvanceLoads();
     bool AdvanceReadying();
     bool CaptureOne(WriteQueue& writes);
-    // The reason when the capture failed.
-    std::optional<std::string> CaptureSlot(Slot& slot, WriteQueue& writes);
+    struct Failure {
+        std::string reason;
+        bool mayPass = false;  // worth another try with --retries
+    };
+    // Why the capture failed, when it did.
+    std::optional<Failure> CaptureSlot(Slot& slot, WriteQueue& writes);
     void ReadySlot(Slot& slot);
-    void FailInSlot(std::unique_ptr<Slot>& slot, const std::string& reason);
+    // Fails the slot's job, or puts it back for another try, and gives the slot a fresh view:
+    // its page may still be busy, or its process gone.
+    void FailInSlot(std::unique_ptr<Slot>& slot, const std::string& reason, bool mayPass = false);
+    // Puts the job back for another try when its failure may pass and --retries allows one more;
+    // returns whether it did.
+    bool RetryLater(std::size_t job, const std::string& reason, bool mayPass);
     void TakeWriteResults(WriteQueue& writes);
     void Stop(WriteQueue& writes);
     void Fail(std::size_t job, const std::string& reason);
@@ -54,6 +64,8 @@ private:
     ShotReporter& reporter_;
     std::vector<std::unique_ptr<Slot>> slots_;
     std::size_t next_ = 0;
+    // Jobs that failed for a reason that may pass, to be tried again before the next new one.
+    std::deque<std::size_t> retryJobs_;
     int written_ = 0;
     int skipped_ = 0;
     std::vector<std::pair<std::string, std::string>> failures_;

@@ -1,6 +1,7 @@
 """A small web server for the command's tests: serves a folder on 127.0.0.1, /hang, a response
 that never ends, /silent, a request that is never answered, and /slow/NAME, the file NAME after
-half a second. Prints its port, then serves
+half a second, /once/NAME, an HTTP 503 answer the first time and the file NAME after. Prints
+its port, then serves
 until it is killed."""
 import functools
 import http.server
@@ -9,7 +10,15 @@ import time
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
+    answered = set()
+
     def do_GET(self):
+        if self.path.startswith("/once/"):
+            if self.path not in Handler.answered:
+                Handler.answered.add(self.path)
+                self.send_error(503)
+                return
+            self.path = self.path[len("/once"):]
         if self.path.startswith("/silent"):
             while True:
                 time.sleep(1)
