@@ -94,9 +94,20 @@ ReplacingFile::ReplacingFile(const std::string& path)
         FailCreate(EISDIR);
     }
     if (exists && !S_ISREG(existing.st_mode)) {
-        fd_ = open(targetPath_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
+        // A named pipe that no program reads would hold the writer at open() for ever, deaf to
+        // every request to stop: it is refused at once instead.
+        const bool pipe = S_ISFIFO(existing.st_mode);
+        fd_ = open(targetPath_.c_str(),
+                   O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY | (pipe ? O_NONBLOCK : 0));
+        if (fd_ < 0 && pipe && errno == ENXIO) {
+            throw Error("Cannot create file \"" + absolutePath_ +
+                        "\". No program reads from the named pipe.");
+        }
         if (fd_ < 0) {
             FailCreate(errno);
+        }
+        if (pipe) {
+            fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
         }
         return;
     }

@@ -16,6 +16,7 @@
 #include <wx/init.h>
 #include <wx/log.h>
 
+#include "shot/DisplayLoss.h"
 #include "shot/JobList.h"
 #include "shot/JobRecord.h"
 #include "shot/PrivateDisplay.h"
@@ -30,14 +31,15 @@ namespace {
 
 class ShotApp : public wxApp {
 public:
-    ShotApp(const ShotOptions& options, ShotReporter& reporter, const std::vector<ShotJob>& skipped)
-        : options_(options), reporter_(reporter), skipped_(skipped) {}
+    ShotApp(const ShotOptions& options, ShotReporter& reporter, const std::vector<ShotJob>& skipped,
+            std::FILE* errors)
+        : options_(options), reporter_(reporter), skipped_(skipped), errors_(errors) {}
 
     bool OnInit() override {
         // wx's own messages must never become a dialog box, which would wait for a person.
         delete wxLog::SetActiveTarget(new wxLogStderr);
         wxLog::DisableTimestamp();
-        InstallStopRequest();
+        WatchForDisplayLoss(errors_);
         CallAfter([this] { RunSession(); });
         return true;
     }
@@ -51,6 +53,7 @@ private:
     void RunSession() {
         try {
             ShotSession session(options_, reporter_, skipped_);
+            const DisplayLossWindUp windUp([&session] { session.WindUpWithoutDisplay(); });
             status_ = session.Run();
         } catch (const UsageError& error) {
             // A value only the browser can judge, such as a selector.
@@ -66,6 +69,7 @@ private:
     const ShotOptions& options_;
     ShotReporter& reporter_;
     const std::vector<ShotJob>& skipped_;
+    std::FILE* errors_;
     int status_ = 1;
 };
 
@@ -148,6 +152,8 @@ int RunShots(const char* program, const ShotOptions& options, const std::vector<
     // The toolkit paints the view at this many device pixels per CSS pixel, read once as it
     // starts; a person's own setting must not change the picture.
     setenv("GDK_SCALE", std::to_string(options.scale).c_str(), 1);
+    // From here a stop request winds the run up, also one that comes while the toolkit starts.
+    InstallStopRequest();
     const TemporaryProfile profile;
 
     ShotReporter reporter(errors, !options.quiet && isatty(fileno(errors)));
@@ -155,7 +161,7 @@ int RunShots(const char* program, const ShotOptions& options, const std::vector<
     // options.
     int argc = 1;
     char* argv[] = {const_cast<char*>(program), nullptr};
-    wxApp::SetInstance(new ShotApp(options, reporter, skipped));
+    wxApp::SetInstance(new ShotApp(options, reporter, skipped, errors));
     if (!wxEntryStart(argc, argv)) {
         const char* name = std::getenv("DISPLAY");
         std::fprintf(errors, "pagrovix-shot: cannot open the display \"%s\"\n", name ? name : "");

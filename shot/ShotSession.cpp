@@ -40,6 +40,7 @@ constexpr int kJpegLargestSide = 65500;
 constexpr int kWebpLargestSide = 16383;
 constexpr const char* kNotCaptured = "Not captured: the command was asked to stop.";
 constexpr const char* kNotWritten = "Not written: the command was asked to stop.";
+constexpr const char* kDisplayLost = "Not captured: the X server went away.";
 // How long the new view may take to show its blank start page.
 constexpr auto kStartPageLimit = std::chrono::seconds(20);
 // X keeps window positions in 16 bits.
@@ -478,6 +479,7 @@ int ShotSession::Run() {
             WritePicture(picture, options_.jobs[job], options_);
         },
         [] { g_main_context_wakeup(nullptr); });
+    writes_ = &writes;
     for (;;) {
         if (StopRequested()) {
             Stop(writes);
@@ -510,8 +512,29 @@ int ShotSession::Run() {
             reporter_.Failure("--save-cookies", error.what());
         }
     }
+    writes_ = nullptr;
     Done();
     return failures_.empty() ? 0 : 1;
+}
+
+void ShotSession::WindUpWithoutDisplay() {
+    if (writes_) {
+        writes_->WaitUntilDone();
+        TakeWriteResults(*writes_);
+    }
+    for (const auto& slot : slots_) {
+        if (slot->state != Slot::State::Idle) {
+            Fail(slot->job, kDisplayLost);
+            slot->state = Slot::State::Idle;
+        }
+    }
+    for (const std::size_t job : std::exchange(retryJobs_, {})) {
+        Fail(job, kDisplayLost);
+    }
+    for (; next_ < options_.jobs.size(); ++next_) {
+        Fail(next_, kDisplayLost);
+    }
+    Done();
 }
 
 bool ShotSession::StartJobs() {

@@ -33,6 +33,9 @@ public:
     // Captures every job; one failure does not stop the others. Returns the exit status: 0 when
     // every file was written, else 1.
     int Run();
+    // For a display that went away in the middle of Run: the pictures captured reach their files,
+    // every other job fails, and the summary is given. Nothing here touches the display.
+    void WindUpWithoutDisplay();
 
 private:
     struct Slot;
@@ -76,6 +79,7 @@ private:
     std::vector<std::chrono::steady_clock::time_point> queuedAt_;
     void Record(std::size_t job);
     std::chrono::steady_clock::time_point started_;
+    WriteQueue* writes_ = nullptr;  // Run's, while it runs
 };
 
 }  // namespace pagrovix

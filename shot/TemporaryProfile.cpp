@@ -4,7 +4,12 @@
 #include <filesystem>
 #include <optional>
 
+#include <fcntl.h>
 #include <glib.h>
+#include <spawn.h>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace pagrovix {
 namespace {
@@ -22,6 +27,40 @@ void Restore(const char* name, const std::optional<std::string>& value) {
     }
 }
 
+// Starts a small shell that removes folder once this process has ended, however it ends (a second
+// Ctrl+C, a lost display, a crash): it waits for the end of a pipe that only this process holds.
+// It removes the folder once more a second later, in case an engine process that outlived this
+// one still wrote there. Returns the pipe's end, or -1 when no shell could be started.
+int StartRemoverAfterExit(const std::string& folder) {
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) {
+        return -1;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, ends[0], STDIN_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    // A group of its own: the terminal's Ctrl+C, meant for the command, does not reach it.
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    const char* script =
+        "trap '' INT HUP TERM QUIT; while read -r _; do :; done; rm -rf -- \"$1\"; sleep 1; "
+        "rm -rf -- \"$1\"";
+    const char* arguments[] = {"sh", "-c", script, "sh", folder.c_str(), nullptr};
+    pid_t pid = 0;
+    const int failed =
+        posix_spawn(&pid, "/bin/sh", &actions, &attributes, const_cast<char**>(arguments), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    close(ends[0]);
+    if (failed != 0) {
+        close(ends[1]);
+        return -1;
+    }
+    return ends[1];
+}
+
 }  // namespace
 
 TemporaryProfile::TemporaryProfile() {
@@ -33,6 +72,7 @@ TemporaryProfile::TemporaryProfile() {
         return;
     }
     path_ = pattern;
+    remover_ = StartRemoverAfterExit(path_);
     // GLib reads these folders once and keeps them for the process: the engine, which takes its
     // folders from GLib here and hands them to its processes, sees the temporary ones. The
     // variables themselves go back at once, so processes started later see the user's own.
@@ -50,6 +90,9 @@ TemporaryProfile::~TemporaryProfile() {
     if (!path_.empty()) {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
+    }
+    if (remover_ >= 0) {
+        close(remover_);
     }
 }
 

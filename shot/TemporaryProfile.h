@@ -8,7 +8,8 @@ namespace pagrovix {
 // folders. Each run of the command gets a fresh folder of its own instead, removed at the end:
 // no capture depends on an earlier run, and nothing is left in the home folder. Only the engine's
 // folders move: the page processes still see the user's own data folder, where fonts live.
-// Must be made before the toolkit and the engine start.
+// Must be made before the toolkit and the engine start. When no folder can be made, the engine
+// uses the usual folders.
 class TemporaryProfile {
 public:
     TemporaryProfile();
@@ -16,11 +17,9 @@ public:
     TemporaryProfile(const TemporaryProfile&) = delete;
     TemporaryProfile& operator=(const TemporaryProfile&) = delete;
 
-    // Empty when no folder could be made; the engine then uses the usual folders.
-    const std::string& Path() const { return path_; }
-
 private:
     std::string path_;
+    int remover_ = -1;  // the pipe whose end tells the remover that the command has ended
 };
 
 }  // namespace pagrovix

@@ -151,6 +151,14 @@ TEST_P(EveryWriter, WritesIntoADeviceWithoutReplacingIt) {
     EXPECT_EQ(folder_.Names(), (std::vector<std::string>{"full", "null"}));
 }
 
+TEST_P(EveryWriter, RefusesANamedPipeNoProgramReadsInsteadOfWaitingForOne) {
+    ASSERT_EQ(mkfifo(folder_.File("pipe").c_str(), 0666), 0);
+    EXPECT_EQ(ErrorWriting(bitmap_, folder_.File("pipe")),
+              "Cannot create file \"" + folder_.File("pipe") +
+                  "\". No program reads from the named pipe.");
+    EXPECT_EQ(folder_.Names(), std::vector<std::string>{"pipe"});
+}
+
 TEST_P(EveryWriter, ReplacesALongerFileEntirely) {
     test::WriteBytes(folder_.File("shot"), Bytes(200000, 'p'));
     Write(bitmap_, folder_.File("shot"));

@@ -420,6 +420,56 @@ TEST_F(ShotCommand, AskedToStopItWindsUpAndLeavesNothingBehind) {
     ExpectNothingLeft(result);
 }
 
+TEST_F(ShotCommand, ALostDisplayOrASecondSignalIsSaidAndLeavesNothingBehind) {
+    const std::string page = Page("rows.html", 900);
+    std::filesystem::create_directories(folder_.File("tmp"));
+    TestServer server(folder_.Path());
+    RunSettings settings;
+    settings.environment = {"TMPDIR=" + folder_.File("tmp")};
+    // The private X server is killed once the first file is there.
+    settings.whileRunning = [&](int pid) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!Exists(folder_.File("a.png")) && std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        std::ifstream children("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) +
+                               "/children");
+        for (int child = 0; children >> child;) {
+            std::ifstream name("/proc/" + std::to_string(child) + "/comm");
+            std::string comm;
+            std::getline(name, comm);
+            if (comm == "Xvfb") {
+                kill(child, SIGKILL);
+            }
+        }
+    };
+    const CommandResult lost = RunShot({"--timeout", "60", page, folder_.File("a.png"),
+                                        server.Url("silent"), folder_.File("b.png")},
+                                       settings);
+    EXPECT_EQ(lost.status, 1);
+    EXPECT_TRUE(Contains(lost.err, "went away; every page not captured by then fails")) << lost.err;
+    EXPECT_TRUE(Contains(lost.err, "pagrovix-shot: " + server.Url("silent") +
+                                       ": Not captured: the X server went away."))
+        << lost.err;
+    EXPECT_TRUE(Contains(lost.err, "pagrovix-shot: 1 written, 1 failed")) << lost.err;
+    EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("a.png")), 1280, 900));
+    EXPECT_TRUE(std::filesystem::is_empty(folder_.File("tmp")));
+    ExpectNothingLeft(lost);
+
+    // Two interrupts as the browser starts: the second ends the command at once, and its
+    // temporary folder still goes.
+    settings.whileRunning = [](int pid) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        kill(pid, SIGINT);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        kill(pid, SIGINT);
+    };
+    const CommandResult cut = RunShot({page, folder_.File("c.png")}, settings);
+    EXPECT_NE(cut.status, 0);
+    EXPECT_TRUE(std::filesystem::is_empty(folder_.File("tmp")));
+    ExpectNothingLeft(cut);
+}
+
 TEST_F(ShotCommand, PopUpsAndDialogsChangeNothing) {
     // The page turns green only when every dialog was answered at once, as a person who declines
     // would, and no window opened.
