@@ -1,11 +1,45 @@
 #include "capture/EngineWait.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
-#include <thread>
+#include <vector>
 
+#include <glib.h>
 #include <wx/evtloop.h>
 
 namespace pagrovix {
+namespace {
+
+// Blocks until a source of the main context has something to dispatch, or for at most limit,
+// without dispatching it: the caller dispatches what it lets through.
+void WaitForSomethingToDispatch(std::chrono::milliseconds limit) {
+    GMainContext* context = g_main_context_default();
+    if (!g_main_context_acquire(context)) {
+        return;
+    }
+    gint priority = 0;
+    if (!g_main_context_prepare(context, &priority)) {
+        std::vector<GPollFD> fds(16);
+        gint timeout = 0;
+        for (;;) {
+            const gint needed =
+                g_main_context_query(context, priority, &timeout, fds.data(), gint(fds.size()));
+            if (needed <= gint(fds.size())) {
+                fds.resize(std::size_t(needed));
+                break;
+            }
+            fds.resize(std::size_t(needed));
+        }
+        const long most = std::min<long long>(limit.count(), INT_MAX);
+        g_poll(fds.data(), guint(fds.size()),
+               timeout < 0 ? int(most) : int(std::min<long>(timeout, most)));
+        g_main_context_check(context, priority, fds.data(), gint(fds.size()));
+    }
+    g_main_context_release(context);
+}
+
+}  // namespace
 
 void ProcessEngineEvents() {
     constexpr long kAllButInput = wxEVT_CATEGORY_ALL & ~wxEVT_CATEGORY_USER_INPUT;
@@ -37,8 +71,10 @@ bool WaitForEngine(const std::function<bool()>& done, std::chrono::milliseconds 
         if (done()) {
             return true;
         }
-        // The engine answers from another process; a short nap keeps this loop off the CPU.
-        std::this_thread::sleep_for(std::chrono::microseconds(500));
+        // The engine answers from another process: sleep until it, a timer or anything else
+        // the loop watches has news, or the time is up.
+        WaitForSomethingToDispatch(std::chrono::ceil<std::chrono::milliseconds>(std::max(
+            end - std::chrono::steady_clock::now(), std::chrono::steady_clock::duration{})));
     }
 }
 

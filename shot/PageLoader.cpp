@@ -7,6 +7,7 @@
 #include <wx/app.h>
 #include <wx/webview.h>
 
+#include "capture/EngineWait.h"
 #include "shot/StopRequest.h"
 
 namespace pagrovix {
@@ -39,25 +40,20 @@ void ProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason,
 // How long a stopped load may take to end.
 constexpr auto kSettleLimit = std::chrono::seconds(5);
 
-gboolean WakeUp(gpointer) {
-    return G_SOURCE_CONTINUE;
-}
-
-// Runs the main loop until condition holds, the time is up or the command is asked to stop. A
-// timer source wakes the loop so that the deadline is seen even when no event arrives.
+// Runs the main loop until condition holds, the time is up or the command is asked to stop.
 template <typename Condition>
 bool RunEventsUntil(Condition condition, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    const guint timer = g_timeout_add(20, WakeUp, nullptr);
-    bool held = condition();
-    while (!held && !StopRequested() && std::chrono::steady_clock::now() < end) {
-        g_main_context_iteration(nullptr, TRUE);
-        if (wxTheApp) {
-            wxTheApp->ProcessPendingEvents();
-        }
-        held = condition();
-    }
-    g_source_remove(timer);
+    bool held = false;
+    WaitForEngine(
+        [&] {
+            // wx's own queued events, which the wait leaves to its caller; nobody else runs them
+            // while the command's loop is busy.
+            if (wxTheApp) {
+                wxTheApp->ProcessPendingEvents();
+            }
+            return (held = condition()) || StopRequested();
+        },
+        limit);
     return held;
 }
 
