@@ -1,6 +1,7 @@
 #include "capture/ScriptCall.h"
 
 #include "capture/EngineWait.h"
+#include "imaging/Error.h"
 
 namespace pagrovix {
 
@@ -22,6 +23,13 @@ ScriptAnswer ScriptCallInFlight::Take() {
         answer.error = error ? error->message : "no answer";
     }
     return answer;
+}
+
+std::unique_ptr<JSCValue, ObjectUnref> ValueOf(ScriptAnswer answer) {
+    if (!answer.value) {
+        throw Error("The browser could not run a script on the page: " + answer.error + ".");
+    }
+    return std::move(answer.value);
 }
 
 std::optional<ScriptAnswer> CallAsyncFunction(WebKitWebView* engine, const std::string& body,

@@ -37,6 +37,9 @@ private:
     EngineReply reply_;
 };
 
+// The value of an answer; throws Error with the engine's reason when the function gave none.
+std::unique_ptr<JSCValue, ObjectUnref> ValueOf(ScriptAnswer answer);
+
 // Runs body as the body of an async function with arguments (may be nullptr) in world (nullptr
 // for the page's own) and waits for its answer, awaited when it is a promise. Nothing when limit
 // passed, or stop() held, before the answer came.

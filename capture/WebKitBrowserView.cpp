@@ -176,16 +176,13 @@ std::vector<double> WebKitBrowserView::Numbers(const std::string& script,
 std::optional<std::vector<double>> WebKitBrowserView::AsyncNumbers(
     const std::string& body, GVariant* arguments, std::chrono::milliseconds limit) {
     ThrowIfEngineEnded();
-    const auto answer = CallAsyncFunction(EngineOf(view_), body, arguments, kScriptWorld, limit,
-                                          [this] { return engineEnded_; });
+    auto answer = CallAsyncFunction(EngineOf(view_), body, arguments, kScriptWorld, limit,
+                                    [this] { return engineEnded_; });
     ThrowIfEngineEnded();
     if (!answer) {
         return std::nullopt;
     }
-    if (!answer->value) {
-        throw Error("The browser could not run a script on the page: " + answer->error + ".");
-    }
-    return NumbersOf(answer->value.get());
+    return NumbersOf(ValueOf(std::move(*answer)).get());
 }
 
 PageGeometry WebKitBrowserView::MeasurePage() {

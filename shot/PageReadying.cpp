@@ -34,12 +34,10 @@ std::unique_ptr<JSCValue, ObjectUnref> OwnScript(WebKitWebView* engine, const st
         throw Error("Not captured: the command was asked to stop.");
     }
     if (!result) {
-        throw Error("The page did not answer within " + SecondsText(kOwnScriptLimit) + ".");
+        throw TransientError("The page did not answer within " + SecondsText(kOwnScriptLimit) +
+                             ".");
     }
-    if (!result->value) {
-        throw Error("The browser could not run a script on the page: " + result->error + ".");
-    }
-    return std::move(result->value);
+    return ValueOf(std::move(*result));
 }
 
 std::string Quoted(const std::string& text) {
@@ -151,14 +149,11 @@ void PageReadying::AskNext() {
 }
 
 void PageReadying::TakeAnswer() {
-    const ScriptAnswer answer = call_->Take();
+    ScriptAnswer answer = call_->Take();
     call_.reset();
     switch (step_) {
         case Step::StyleSheets:
-            if (!answer.value) {
-                throw Error("The browser could not run a script on the page: " + answer.error +
-                            ".");
-            }
+            ValueOf(std::move(answer));
             step_ = Step::Scripts;
             return;
         case Step::Scripts:
