@@ -263,13 +263,13 @@ const quiet = 100;
 const restEnd = performance.now() + rest;
 let moving = false;
 let canvases = canvasState();
-for (let frames = 1; ; ++frames) {
+for (;;) {
   finishFinite();
-  await nextFrame();
+  // A painted frame at least, so what the page draws after load is in it, even with no rest; a
+  // page that changed nothing by then is at rest.
+  await frameDrawn();
   const now = canvasState();
   if (now !== canvases) { changedAt = performance.now(); canvases = now; }
-  // Two frames at least, so what the page draws after load has been painted, even with no rest.
-  if (frames < 2) continue;
   if (changedAt < 0 || performance.now() - changedAt >= quiet) break;
   if (performance.now() >= restEnd) { moving = true; break; }
 }

@@ -1123,13 +1123,13 @@ TEST_F(ShotList, APageThatNeverAnswersDoesNotSinkThePagesAfterIt) {
         List("w.txt", folder_.File("never.html") + " " + folder_.File("never.png") + "\n" +
                           folder_.File("good.html") + " " + folder_.File("good1.png") + "\n" +
                           folder_.File("good.html") + " " + folder_.File("good2.png") + "\n");
-    const CommandResult readying = RunShot({"--timeout", "6", "--jobs", "2", "--wait-for",
+    const CommandResult readying = RunShot({"--timeout", "10", "--jobs", "2", "--wait-for",
                                             "window.ok === 1", "--report", "-", "--list", waiting});
     EXPECT_EQ(readying.status, 1);
     const std::size_t good2 = readying.out.find("good2.png");
     EXPECT_NE(readying.out.find("good1.png"), std::string::npos) << readying.out;
     EXPECT_LT(good2, readying.out.find("never.png")) << readying.out;
-    EXPECT_TRUE(Contains(readying.err, "was not true within 6 seconds")) << readying.err;
+    EXPECT_TRUE(Contains(readying.err, "was not true within 10 seconds")) << readying.err;
 }
 
 TEST_F(ShotList, RetriesTryAgainOnlyWhatMayPass) {
