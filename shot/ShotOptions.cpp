@@ -396,7 +396,7 @@ const std::vector<OptionSection>& OptionSections() {
               }},
              {"--auth", "USER:PASSWORD",
               "answer the HTTP sign-in challenges of the origin of a job's\n"
-              "address, once a page; other servers' are refused. - reads\n"
+              "address, once a page; other servers' are declined. - reads\n"
               "USER:PASSWORD from the variable PAGROVIX_AUTH",
               [](ShotOptions& options, const std::string& name, const std::string& value) {
                   if (options.auth) {

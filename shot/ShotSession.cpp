@@ -352,8 +352,8 @@ ShotSession::ShotSession(const ShotOptions& options, ShotReporter& reporter,
     }
     if (options_.ignoreCertificateErrors) {
         reporter_.Warning("--ignore-certificate-errors",
-                          "certificate errors are ignored: pages load whoever answers for their "
-                          "servers");
+                          "certificate errors are ignored: a page may come from a server that "
+                          "only pretends to be its own");
     }
     std::vector<std::string> urls;
     if (!options_.headers.empty()) {
