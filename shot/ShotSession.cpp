@@ -490,9 +490,11 @@ bool ShotSession::AdvanceLoads() {
         slot->stepStart = loadedAt;
         if (loaded->outcome == PageLoader::Outcome::Failed) {
             std::string reason = loaded->reason;
-            if (slot->signIn->Refused()) {
+            // A declined sign-in cancels the load, or shows the server's own refusal.
+            const bool signInFailed = loaded->httpStatus == 0 || loaded->httpStatus == 401;
+            if (signInFailed && slot->signIn->Refused()) {
                 reason = "the server refused the --auth user and password";
-            } else if (slot->signIn->Unanswered()) {
+            } else if (signInFailed && slot->signIn->Unanswered()) {
                 reason = "the server asks for a user name and password, which --auth gives";
             }
             Fail(slot->job, "Cannot load the page: " + reason);

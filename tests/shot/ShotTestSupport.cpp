@@ -301,7 +301,8 @@ Bitmap24 ReadJpegFile(const std::string& path) {
 
 TestServer::TestServer(const std::string& folder, const std::string& certificate,
                        const std::string& key)
-    : folder_(folder), tls_(!certificate.empty()) {
+    : log_((std::filesystem::temp_directory_path() / NewMark()).string() + ".log"),
+      tls_(!certificate.empty()) {
     int out[2];
     if (pipe(out) != 0) {
         throw std::runtime_error("pipe failed");
@@ -312,10 +313,11 @@ TestServer::TestServer(const std::string& folder, const std::string& certificate
         close(out[0]);
         close(out[1]);
         if (tls_) {
-            execlp("python3", "python3", PAGROVIX_SHOT_TEST_SERVER, folder.c_str(), "--tls",
-                   certificate.c_str(), key.c_str(), nullptr);
+            execlp("python3", "python3", PAGROVIX_SHOT_TEST_SERVER, folder.c_str(), "--log",
+                   log_.c_str(), "--tls", certificate.c_str(), key.c_str(), nullptr);
         } else {
-            execlp("python3", "python3", PAGROVIX_SHOT_TEST_SERVER, folder.c_str(), nullptr);
+            execlp("python3", "python3", PAGROVIX_SHOT_TEST_SERVER, folder.c_str(), "--log",
+                   log_.c_str(), nullptr);
         }
         _exit(127);
     }
@@ -340,6 +342,8 @@ TestServer::~TestServer() {
         waitpid(pid_, nullptr, 0);
         pid_ = -1;
     }
+    std::error_code ignored;
+    std::filesystem::remove(log_, ignored);
 }
 
 std::string TestServer::Url(const std::string& path) const {
@@ -348,7 +352,7 @@ std::string TestServer::Url(const std::string& path) const {
 }
 
 std::string TestServer::Received() const {
-    return ReadWholeFile(folder_ + "/requests-" + std::to_string(port_) + ".log");
+    return ReadWholeFile(log_);
 }
 
 }  // namespace pagrovix::test

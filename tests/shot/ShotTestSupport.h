@@ -40,7 +40,8 @@ Bitmap24 ReadBmpFile(const std::string& path);
 Bitmap24 ReadJpegFile(const std::string& path);
 
 // A web server on 127.0.0.1 for folder (test_server.py tells its paths), stopped with the
-// object. Given a certificate and its key (PEM files), it answers over TLS.
+// object. Given a certificate and its key (PEM files), it answers over TLS. What it received is
+// kept outside the folder.
 class TestServer {
 public:
     explicit TestServer(const std::string& folder, const std::string& certificate = {},
@@ -54,7 +55,7 @@ public:
     std::string Received() const;
 
 private:
-    std::string folder_;
+    std::string log_;
     bool tls_ = false;
     int pid_ = -1;
     int port_ = 0;

@@ -2,16 +2,14 @@
 that never ends, /silent, a request that is never answered, and /slow/NAME, the file NAME after
 half a second. /auth/NAME is NAME for the user "user" with the password "secret" only, and
 /needs-header/NAME is NAME only for requests with "X-Pagrovix-Test: yes". A request for a whole
-address (as made to a proxy) is served from the folder as well. Every request is written to
-FOLDER/requests-PORT.log, its line and its headers, so that tests can see what reached the
-server. With --tls CERTIFICATE KEY it answers over TLS. Prints its port, then serves until it is
-killed."""
+address (as made to a proxy) is served from the folder as well. With --log FILE every request
+is added to FILE, its line and its headers, so that tests can see what reached the server; with
+--tls CERTIFICATE KEY it answers over TLS. Prints its port, then serves until it is killed."""
 import base64
 import functools
 import http.server
-import os
+import argparse
 import ssl
-import sys
 import threading
 import time
 import urllib.parse
@@ -21,10 +19,10 @@ log_lock = threading.Lock()
 
 class Handler(http.server.SimpleHTTPRequestHandler):
     def record(self):
-        entry = self.requestline + "\n" + str(self.headers) + "\n"
-        port = self.server.server_address[1]
-        with log_lock, open(os.path.join(self.directory, "requests-%d.log" % port), "a") as log:
-            log.write(entry)
+        if not arguments.log:
+            return
+        with log_lock, open(arguments.log, "a") as log:
+            log.write(self.requestline + "\n" + str(self.headers) + "\n")
 
     def refuse(self, status, extra=()):
         self.send_response(status)
@@ -70,12 +68,17 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         pass
 
 
+parser = argparse.ArgumentParser()
+parser.add_argument("folder")
+parser.add_argument("--log")
+parser.add_argument("--tls", nargs=2, metavar=("CERTIFICATE", "KEY"))
+arguments = parser.parse_args()
 server = http.server.ThreadingHTTPServer(
-    ("127.0.0.1", 0), functools.partial(Handler, directory=sys.argv[1]))
+    ("127.0.0.1", 0), functools.partial(Handler, directory=arguments.folder))
 server.daemon_threads = True
-if len(sys.argv) == 5 and sys.argv[2] == "--tls":
+if arguments.tls:
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-    context.load_cert_chain(sys.argv[3], sys.argv[4])
+    context.load_cert_chain(*arguments.tls)
     server.socket = context.wrap_socket(server.socket, server_side=True)
 print(server.server_address[1], flush=True)
 server.serve_forever()
