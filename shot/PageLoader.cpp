@@ -8,6 +8,7 @@
 #include <wx/webview.h>
 
 #include "capture/EngineWait.h"
+#include "shot/NetworkRules.h"
 #include "shot/StopRequest.h"
 
 namespace pagrovix {
@@ -29,6 +30,14 @@ gboolean LoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error, gpoi
     static_cast<PageLoader*>(loader)->OnLoadFailed(error ? error->message : "unknown error",
                                                    cancelled, !lasting);
     // Handled: the engine's own error page would only be one more load to wait for.
+    return TRUE;
+}
+
+gboolean LoadFailedWithTlsErrors(WebKitWebView*, gchar*, GTlsCertificate*,
+                                 GTlsCertificateFlags errors, gpointer loader) {
+    static_cast<PageLoader*>(loader)->OnLoadFailed(
+        "the server's certificate was refused: " + CertificateProblems(errors), false, false);
+    // Handled: the engine's own error follows otherwise, without the reason.
     return TRUE;
 }
 
@@ -62,6 +71,8 @@ bool RunEventsUntil(Condition condition, std::chrono::milliseconds limit) {
 PageLoader::PageLoader(wxWebView* view) : view_(view), webView_(view->GetNativeBackend()) {
     g_signal_connect(webView_, "load-changed", G_CALLBACK(LoadChanged), this);
     g_signal_connect(webView_, "load-failed", G_CALLBACK(LoadFailed), this);
+    g_signal_connect(webView_, "load-failed-with-tls-errors", G_CALLBACK(LoadFailedWithTlsErrors),
+                     this);
     g_signal_connect(webView_, "web-process-terminated", G_CALLBACK(ProcessTerminated), this);
 }
 
@@ -173,13 +184,20 @@ void PageLoader::OnLoadChanged(int event) {
     }
     if (event == WEBKIT_LOAD_FINISHED) {
         finished_ = true;
+        if (!committed_ && !failed_) {
+            // Ended before anything arrived: cancelled, as a declined sign-in is. The view still
+            // shows the page before.
+            failed_ = true;
+            reason_ = "the load was cancelled before the page arrived";
+        }
     }
 }
 
 void PageLoader::OnLoadFailed(const std::string& reason, bool cancelled, bool mayPass) {
     // A load is cancelled when the next one replaces it or when loading is stopped for a
-    // capture; neither is a failure of the page being loaded.
-    if (cancelled || !started_ || finished_) {
+    // capture; neither is a failure of the page being loaded. The first reason is the one that
+    // tells why.
+    if (cancelled || !started_ || finished_ || failed_) {
         return;
     }
     failed_ = true;

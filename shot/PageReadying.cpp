@@ -72,6 +72,9 @@ PageReadying::PageReadying(wxWebView* view, const ShotOptions& options)
     if (!readiness.selector.empty()) {
         check("--selector", readiness.selector);
     }
+    for (const std::string& selector : readiness.masks) {
+        check("--mask", selector);
+    }
 }
 
 PageReadying::~PageReadying() = default;
@@ -205,6 +208,39 @@ void PageReadying::ThrowTimedOut() const {
                                  " was not true within " + limit +
                                  (lastError_.empty() ? "." : "; last it failed: " + lastError_));
     }
+}
+
+PageReadying::Masks PageReadying::MaskBoxes() {
+    const std::vector<std::string>& selectors = options_.readiness.masks;
+    Masks masks;
+    if (selectors.empty()) {
+        return masks;
+    }
+    const auto answer = OwnScript(WEBKIT_WEB_VIEW(engine_), MaskBoxesBody(selectors));
+    guint next = 0;
+    const auto number = [&answer, &next] {
+        std::unique_ptr<JSCValue, ObjectUnref> value(
+            jsc_value_object_get_property_at_index(answer.get(), next++));
+        if (!value || !jsc_value_is_number(value.get())) {
+            throw Error("The elements that --mask matches could not be measured.");
+        }
+        return jsc_value_to_double(value.get());
+    };
+    for (const std::string& selector : selectors) {
+        const int count = int(number());
+        if (count == 0) {
+            masks.unmatched.push_back(selector);
+        }
+        for (int i = 0; i < count; ++i) {
+            ElementBox box;
+            box.left = number();
+            box.top = number();
+            box.right = number();
+            box.bottom = number();
+            masks.boxes.push_back(box);
+        }
+    }
+    return masks;
 }
 
 std::optional<CropRect> PageReadying::PartToWrite() {

@@ -4,8 +4,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "shot/CropRect.h"
+#include "shot/PageReadyingRules.h"
 
 class wxWebView;
 
@@ -36,6 +38,14 @@ public:
     // The rectangle of the picture to write, in its device pixels, or nothing for the whole
     // picture; measured once the page is ready, just before its capture.
     std::optional<CropRect> PartToWrite();
+
+    // The boxes of the elements --mask matches, in document CSS pixels, and the selectors that
+    // matched none; measured like PartToWrite.
+    struct Masks {
+        std::vector<ElementBox> boxes;
+        std::vector<std::string> unmatched;
+    };
+    Masks MaskBoxes();
 
 private:
     using Clock = std::chrono::steady_clock;

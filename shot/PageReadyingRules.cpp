@@ -92,6 +92,26 @@ std::string ElementBoxBody(const std::string& selector) {
            "box.bottom + scrollY];\n";
 }
 
+std::string MaskBoxesBody(const std::vector<std::string>& selectors) {
+    std::string list;
+    for (const std::string& selector : selectors) {
+        list += (list.empty() ? "" : ", ") + JsStringLiteral(selector);
+    }
+    return "const boxes = [];\n"
+           "for (const selector of [" +
+           list +
+           "]) {\n"
+           "  const elements = document.querySelectorAll(selector);\n"
+           "  boxes.push(elements.length);\n"
+           "  for (const element of elements) {\n"
+           "    const box = element.getBoundingClientRect();\n"
+           "    boxes.push(box.left + scrollX, box.top + scrollY, box.right + scrollX,\n"
+           "               box.bottom + scrollY);\n"
+           "  }\n"
+           "}\n"
+           "return boxes;\n";
+}
+
 std::string WaitForBody(const std::string& expression) {
     // On lines of their own, so that a comment at the end of the expression ends with it.
     return "return !!(await (\n" + expression + "\n));";

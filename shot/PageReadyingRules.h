@@ -31,6 +31,11 @@ std::string AddStyleSheetsBody(const std::vector<std::string>& sheets);
 // first element matching selector as [left, top, right, bottom] in CSS pixels, or null.
 std::string ElementBoxBody(const std::string& selector);
 
+// Body of an async function, run in the program's own world: for each of selectors in turn, the
+// number of elements that match it, then the document box of each, [left, top, right, bottom] in
+// CSS pixels, all in one flat array of numbers.
+std::string MaskBoxesBody(const std::vector<std::string>& selectors);
+
 // Body of an async function, run in the page's own world: whether expression, awaited when it is
 // a promise, is truthy now.
 std::string WaitForBody(const std::string& expression);

@@ -1,13 +1,16 @@
 #include "shot/ShotOptions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <limits>
 #include <string_view>
 #include <utility>
 
 #include "capture/CapturePlan.h"
+#include "shot/NetworkRules.h"
 #include "ui/AddressRules.h"
 
 namespace pagrovix {
@@ -94,6 +97,55 @@ SplitRows ParseSplit(const std::string& text) {
         throw UsageError(wanted + ", not \"" + text + "\"");
     }
     return {int(*rows), int(*overlap)};
+}
+
+// "Name: value". The value is never shown in a message: it is often a secret.
+RequestHeader ParseHeader(const std::string& text) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) {
+        throw UsageError("--header wants \"Name: value\"; this one has no colon");
+    }
+    RequestHeader header{text.substr(0, colon), text.substr(colon + 1)};
+    const auto tokenCharacter = [](unsigned char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+               std::string_view("!#$%&'*+-.^_`|~").find(char(c)) != std::string_view::npos;
+    };
+    if (header.name.empty() ||
+        !std::all_of(header.name.begin(), header.name.end(), tokenCharacter)) {
+        throw UsageError("--header \"" + header.name +
+                         "\" is not a header name: it takes letters, digits and "
+                         "!#$%&'*+-.^_`|~ only");
+    }
+    const auto control = [](unsigned char c) { return (c < 0x20 && c != '\t') || c == 0x7F; };
+    if (std::any_of(header.value.begin(), header.value.end(), control)) {
+        throw UsageError("the value of --header \"" + header.name +
+                         "\" holds a line break or another control character");
+    }
+    const auto first = header.value.find_first_not_of(" \t");
+    const auto last = header.value.find_last_not_of(" \t");
+    header.value = first == std::string::npos ? "" : header.value.substr(first, last - first + 1);
+    return header;
+}
+
+// USER:PASSWORD, or "-" for the variable PAGROVIX_AUTH, which stays out of the process list.
+Credentials ParseCredentials(const std::string& value) {
+    std::string text = value;
+    if (value == "-") {
+        const char* variable = std::getenv("PAGROVIX_AUTH");
+        if (!variable) {
+            throw UsageError(
+                "--auth - reads USER:PASSWORD from the variable PAGROVIX_AUTH, "
+                "which is not set");
+        }
+        text = variable;
+    }
+    const auto colon = text.find(':');
+    if (colon == std::string::npos || colon == 0) {
+        throw UsageError(std::string("--auth wants USER:PASSWORD") +
+                         (value == "-" ? " in PAGROVIX_AUTH" : "") +
+                         ", a user name before the first colon");
+    }
+    return {text.substr(0, colon), text.substr(colon + 1)};
 }
 
 // A selector, style sheet, script or expression: some text that is not only blanks.
@@ -295,6 +347,23 @@ const std::vector<OptionSection>& OptionSections() {
               Once(&PageReadiness::waitFor)},
              {"--selector", "SELECTOR", "capture only the box of the first element that matches",
               Once(&PageReadiness::selector)},
+             {"--mask", "SELECTOR",
+              "paint a solid box over every element that matches, in the\n"
+              "picture itself; may be repeated",
+              Repeated(&PageReadiness::masks)},
+             {"--mask-color", "COLOR",
+              "the colour of the --mask boxes: #rgb, #rrggbb, black, white,\n"
+              "gray or red (black)",
+              [](ShotOptions& options, const std::string& name, const std::string& value) {
+                  const auto colour = ParseMaskColour(value);
+                  if (!colour) {
+                      throw UsageError(name +
+                                       " wants #rgb, #rrggbb, black, white, gray or red, "
+                                       "not \"" +
+                                       value + "\"");
+                  }
+                  SetOnce(options.maskColour, name, colour);
+              }},
          }},
         {"The look and the browser:",
          {
@@ -323,6 +392,39 @@ const std::vector<OptionSection>& OptionSections() {
               [](ShotOptions& options, const std::string& name, const std::string& value) {
                   options.userAgent = ParseText(name, value);
               }},
+             {"--header", "'NAME: VALUE'",
+              "send this header with every request to the origin (scheme,\n"
+              "host, port) of a job's address, and to no other server; may\n"
+              "be repeated",
+              [](ShotOptions& options, const std::string&, const std::string& value) {
+                  options.headers.push_back(ParseHeader(value));
+              }},
+             {"--auth", "USER:PASSWORD",
+              "answer the HTTP sign-in challenges of the origin of a job's\n"
+              "address, once a page; other servers' are declined. - reads\n"
+              "USER:PASSWORD from the variable PAGROVIX_AUTH",
+              [](ShotOptions& options, const std::string& name, const std::string& value) {
+                  if (options.auth) {
+                      throw UsageError(name + " is given twice");
+                  }
+                  options.auth = ParseCredentials(value);
+              }},
+             {"--proxy", "URL",
+              "send every request through this proxy: http://, https://,\n"
+              "socks://, socks4:// or socks5://HOST[:PORT]",
+              [](ShotOptions& options, const std::string& name, const std::string& value) {
+                  if (!IsProxyAddress(value)) {
+                      throw UsageError(name +
+                                       " wants http://, https://, socks://, socks4:// or "
+                                       "socks5:// with a host, not \"" +
+                                       value + "\"");
+                  }
+                  SetOnce(options.proxy, name, value);
+              }},
+             {"--ignore-certificate-errors", nullptr,
+              "load pages whatever their certificate, for test servers\n"
+              "(a warning says so)",
+              Switch(&ShotOptions::ignoreCertificateErrors)},
          }},
         {"Other options:",
          {

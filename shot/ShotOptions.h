@@ -8,6 +8,7 @@
 #include "imaging/ImageFormat.h"
 #include "shot/CookieFile.h"
 #include "shot/CropRect.h"
+#include "shot/MaskRules.h"
 #include "shot/SplitParts.h"
 
 namespace pagrovix {
@@ -46,6 +47,19 @@ struct PageReadiness {
     std::vector<std::string> scripts;  // scripts to run, in this order, after the load
     std::string waitFor;               // a script expression to wait for
     std::string selector;              // the element to capture instead of the whole page
+    std::vector<std::string> masks;    // CSS selectors of elements painted over in the picture
+};
+
+// --header: one more line of every request to the jobs' own origins.
+struct RequestHeader {
+    std::string name;
+    std::string value;
+};
+
+// --auth: the answer to HTTP sign-in challenges of the jobs' own origins.
+struct Credentials {
+    std::string user;
+    std::string password;
 };
 
 struct ShotOptions {
@@ -84,6 +98,14 @@ struct ShotOptions {
     std::string userAgent;
     // --color-scheme: what prefers-color-scheme reports; empty for the desktop's own.
     std::string colorScheme;
+    std::vector<RequestHeader> headers;
+    std::optional<Credentials> auth;
+    // --proxy: the address of the proxy every request goes through; empty for none.
+    std::string proxy;
+    // For test servers with certificates of their own: pages load whatever their certificate.
+    bool ignoreCertificateErrors = false;
+    // --mask-color: what --mask paints with.
+    std::optional<MaskColour> maskColour;
     // --report: one JSON line for each job as it ends, "-" for standard output.
     std::optional<std::string> reportFile;
     int parallelJobs = 1;

@@ -22,8 +22,10 @@
 #include "imaging/ImageFormat.h"
 #include "imaging/ImageWriters.h"
 #include "shot/BandProgressView.h"
+#include "shot/BrowserNetwork.h"
 #include "shot/CropRect.h"
 #include "shot/HiddenScrollBars.h"
+#include "shot/MaskRules.h"
 #include "shot/PageLoader.h"
 #include "shot/PageReadying.h"
 #include "shot/StopRequest.h"
@@ -355,6 +357,8 @@ struct ShotSession::Slot {
             window->Destroy();
             throw Error("The browser engine could not be started.");
         }
+        // Ahead of the handlers that decline every sign-in for a person.
+        signIn = std::make_unique<SignInAnswers>(view, options.auth);
         MakeUnattended(view);
         if (!options.userAgent.empty()) {
             WebKitWebView* engine = static_cast<WebKitWebView*>(view->GetNativeBackend());
@@ -374,6 +378,7 @@ struct ShotSession::Slot {
         readying.reset();
         browser.reset();
         loader.reset();
+        signIn.reset();
         // A page process stuck in a script would go on taking a core long after its view is
         // gone: it is ended with the view.
         webkit_web_view_terminate_web_process(static_cast<WebKitWebView*>(view->GetNativeBackend()));
@@ -386,6 +391,7 @@ struct ShotSession::Slot {
     wxWindow* panel = nullptr;
     wxWebView* view = nullptr;
     std::unique_ptr<PageLoader> loader;
+    std::unique_ptr<SignInAnswers> signIn;
     std::unique_ptr<WebKitBrowserView> browser;
     std::unique_ptr<PageReadying> readying;
     State state = State::Idle;
@@ -428,6 +434,21 @@ ShotSession::ShotSession(const ShotOptions& options, ShotReporter& reporter,
         records_[i].address = options_.jobs[i].address;
         records_[i].output = options_.jobs[i].output;
     }
+    if (options_.ignoreCertificateErrors) {
+        reporter_.Warning("--ignore-certificate-errors",
+                          "certificate errors are ignored: a page may come from a server that "
+                          "only pretends to be its own");
+    }
+    std::vector<std::string> urls;
+    if (!options_.headers.empty()) {
+        for (const ShotJob& job : options_.jobs) {
+            if (job.problem.empty()) {
+                urls.push_back(MakeUrl(job.address, CurrentFolder()));
+            }
+        }
+    }
+    // Before the first view, whose page process is given the network's settings as it starts.
+    SetUpNetwork(options_, OriginsOf(urls));
     // Each view has a web process of its own, so N pages load and lay out side by side.
     const std::size_t count = std::max<std::size_t>(
         1, std::min(std::size_t(options_.parallelJobs), options_.jobs.size()));
@@ -576,6 +597,7 @@ bool ShotSession::StartJobs() {
             slot->state = Slot::State::Loading;
             slot->stepStart = std::chrono::steady_clock::now();
             ++records_[job].attempts;
+            slot->signIn->StartJob(url);
             slot->loader->Start(url, std::chrono::seconds(options_.timeoutSeconds));
             started = true;
         }
@@ -605,8 +627,19 @@ bool ShotSession::AdvanceLoads() {
         }
         slot->stepStart = loadedAt;
         if (loaded->outcome == PageLoader::Outcome::Failed) {
-            const std::string reason = "Cannot load the page: " + loaded->reason;
-            if (loaded->mayPass && RetryLater(slot->job, reason, true)) {
+            std::string reason = loaded->reason;
+            bool mayPass = loaded->mayPass;
+            // A declined sign-in cancels the load, or shows the server's own refusal.
+            const bool signInFailed = loaded->httpStatus == 0 || loaded->httpStatus == 401;
+            if (signInFailed && slot->signIn->Refused()) {
+                reason = "the server refused the --auth user and password";
+                mayPass = false;
+            } else if (signInFailed && slot->signIn->Unanswered()) {
+                reason = "the server asks for a user name and password, which --auth gives";
+                mayPass = false;
+            }
+            reason = "Cannot load the page: " + reason;
+            if (mayPass && RetryLater(slot->job, reason, true)) {
                 // The next try gets a fresh page process: the trouble may have been this one's.
                 slot = std::make_unique<Slot>(options_);
                 ReadySlot(*slot);
@@ -712,7 +745,11 @@ std::optional<ShotSession::Failure> ShotSession::CaptureSlot(Slot& slot, WriteQu
         // Measured in the layout that is painted: readying turns lazy images eager and moves
         // whatever lies below them.
         std::optional<CropRect> part;
-        callbacks.measured = [&] { part = slot.readying->PartToWrite(); };
+        PageReadying::Masks masks;
+        callbacks.measured = [&] {
+            part = slot.readying->PartToWrite();
+            masks = slot.readying->MaskBoxes();
+        };
         try {
             PageCapture capture(progress, std::move(callbacks));
             Bitmap24 page;
@@ -734,6 +771,15 @@ std::optional<ShotSession::Failure> ShotSession::CaptureSlot(Slot& slot, WriteQu
                                                        std::to_string(options_.settleMilliseconds) +
                                                        " ms; it was captured as it was then");
                 }
+                for (const std::string& selector : masks.unmatched) {
+                    reporter_.Warning(
+                        job.address, "--mask \"" + selector + "\" matches no element on this page");
+                }
+                // In document pixels, before the part is cut out: painted by the program, so
+                // nothing the page does can move the boxes or show what they cover.
+                PaintMasks(page,
+                           MaskRects(masks.boxes, options_.scale, page.Width(), page.Height()),
+                           options_.maskColour.value_or(MaskColour{}));
                 if (part) {
                     CheckCropMemory(*part);
                     page = CropPicture(page, *part);

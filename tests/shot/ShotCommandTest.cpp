@@ -5,6 +5,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
+#include <optional>
 #include <tuple>
 
 #include <chrono>
@@ -217,6 +219,148 @@ TEST_F(ShotCommand, CookiesComeFromTheFileForEveryJobAndASignInIsSavedForTheNext
     EXPECT_EQ(bad.status, 2);
     EXPECT_TRUE(Contains(bad.err, "--cookies \"" + folder_.File("bad.txt") + "\" line 2: "))
         << bad.err;
+}
+
+TEST_F(ShotCommand, HeadersAndSignInsReachOnlyTheJobsOwnOriginAndCertificatesAreChecked) {
+    // Another port is another origin: that server must never see the header or the password.
+    TestServer other(folder_.Path());
+    TestServer server(folder_.Path());
+    const std::string makeCertificate =
+        "cd '" + folder_.Path() +
+        "' && openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 "
+        "-subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 >/dev/null 2>&1";
+    std::optional<TestServer> secure;
+    if (std::system(makeCertificate.c_str()) == 0) {
+        secure.emplace(folder_.Path(), folder_.File("cert.pem"), folder_.File("key.pem"));
+    } else {
+        std::cout << "No openssl command: the certificate cases are left out.\n";
+    }
+    WriteText(folder_.File("pixel.svg"), "<svg xmlns='http://www.w3.org/2000/svg'/>");
+    WriteText(folder_.File("green.js"), "document.body.style.background = 'rgb(0,255,0)';");
+    WriteText(folder_.File("green.html"),
+              "<body style='margin:0;height:900px;background:rgb(0,255,0)'></body>");
+    // Green only when the script the server gives only with the header runs.
+    WriteText(folder_.File("header.html"),
+              "<body style='margin:0;height:900px;background:red'><img style='margin:200px' src='" +
+                  other.Url("needs-header/pixel.svg") +
+                  "'><script src='/needs-header/green.js'></script></body>");
+    WriteText(
+        folder_.File("signed.html"),
+        "<body style='margin:0;height:900px;background:rgb(0,255,0)'><img style='margin:200px' "
+        "src='" +
+            other.Url("auth/pixel.svg") + "'></body>");
+    constexpr Rgb kGreen{0, 255, 0}, kRed{255, 0, 0};
+    const std::string refused =
+        "Cannot load the page: the server's certificate was refused: "
+        "the certificate is not trusted (unknown authority)";
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        std::string message;  // in the error stream
+        std::optional<Rgb> colour;
+        bool needsTls = false;
+    };
+    const std::vector<Case> cases{
+        {{"--header", "X-Pagrovix-Test: yes", server.Url("header.html")}, 0, "", kGreen},
+        {{server.Url("header.html")}, 0, "", kRed},
+        // From the environment, out of the process list.
+        {{"--auth", "-", server.Url("auth/signed.html")}, 0, "", kGreen},
+        {{"--auth", "user:wrong", server.Url("auth/signed.html")},
+         1,
+         "Cannot load the page: the server refused the --auth user and password",
+         {}},
+        {{server.Url("auth/signed.html")}, 1, "asks for a user name and password", {}},
+        // The proxy is asked for an address no name server knows.
+        {{"--proxy", server.Url(""), "http://pagrovix.test/green.html"}, 0, "", kGreen},
+        {{secure ? secure->Url("green.html") : ""}, 1, refused, {}, true},
+        {{"--ignore-certificate-errors", secure ? secure->Url("green.html") : ""},
+         0,
+         "pagrovix-shot: warning: --ignore-certificate-errors: certificate errors are ignored",
+         kGreen,
+         true},
+    };
+    RunSettings signIn;
+    signIn.environment = {"PAGROVIX_AUTH=user:secret"};
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        if (c.needsTls && !secure) {
+            continue;
+        }
+        SCOPED_TRACE(testing::PrintToString(c.arguments));
+        std::vector<std::string> arguments = c.arguments;
+        const std::string output = folder_.File("case" + std::to_string(i) + ".png");
+        arguments.push_back(output);
+        const CommandResult result = RunShot(arguments, signIn);
+        EXPECT_EQ(result.status, c.status) << result.err;
+        EXPECT_TRUE(Contains(result.err, c.message)) << result.err;
+        if (c.colour) {
+            EXPECT_TRUE(IsFilled(ReadPngFile(output), 0, 0, 100, 100, *c.colour));
+        } else {
+            EXPECT_FALSE(Exists(output));
+        }
+    }
+    // The other server was asked, and got neither.
+    const std::string elsewhere = other.Received();
+    EXPECT_TRUE(Contains(elsewhere, "GET /needs-header/pixel.svg")) << elsewhere;
+    EXPECT_TRUE(Contains(elsewhere, "GET /auth/pixel.svg")) << elsewhere;
+    EXPECT_FALSE(Contains(elsewhere, "X-Pagrovix-Test")) << elsewhere;
+    EXPECT_FALSE(Contains(elsewhere, "Authorization")) << elsewhere;
+    EXPECT_TRUE(Contains(server.Received(), "GET http://pagrovix.test/green.html"));
+}
+
+// Boxes painted into the picture by the program: the page lies to whatever measures from its own
+// scripts and removes whatever is added to it, yet each box covers its element exactly, out to
+// whole device pixels, also past the rows one painting holds.
+TEST_F(ShotCommand, MasksCoverTheirElementsInThePictureWhateverThePageDoes) {
+    WriteText(
+        folder_.File("masked.html"),
+        "<!DOCTYPE html><html><body style='margin:0;height:17000px;background:#fff'>"
+        "<div id='secret' style='position:absolute;left:10.3px;top:16600.25px;width:20px;"
+        "height:30px;background:rgb(0,0,255)'></div>"
+        "<p class='private' style='position:absolute;margin:0;left:0;top:0;width:64px;"
+        "height:10px;background:rgb(255,0,0)'></p><script>\n"
+        "Element.prototype.getBoundingClientRect = () => new DOMRect(0, 0, 1, 1);\n"
+        "Document.prototype.querySelectorAll = () => [];\n"
+        "new MutationObserver(records => {\n"
+        "  for (const record of records) for (const node of record.addedNodes) node.remove();\n"
+        "}).observe(document.documentElement, {childList: true, subtree: true});\n"
+        "</script></body></html>");
+    const std::vector<std::string> masks{"--width", "64",      "--scale",      "2",
+                                         "--mask",  "#secret", "--mask",       ".private",
+                                         "--mask",  "#none",   "--mask-color", "#0f0"};
+    std::vector<std::string> whole = masks;
+    whole.insert(whole.end(), {folder_.File("masked.html"), folder_.File("whole.png")});
+    const CommandResult result = RunShot(whole);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(Contains(result.err, "warning: " + folder_.File("masked.html") +
+                                         ": --mask \"#none\" matches no element on this page"))
+        << result.err;
+    std::vector<std::string> cropped = masks;
+    cropped.insert(cropped.end(), {"--crop", "0,16590,64,16640", folder_.File("masked.html"),
+                                   folder_.File("cropped.png")});
+    const CommandResult crop = RunShot(cropped);
+    ASSERT_EQ(crop.status, 0) << crop.err;
+
+    constexpr Rgb kGreen{0, 255, 0}, kWhite{255, 255, 255};
+    const Bitmap24 picture = ReadPngFile(folder_.File("whole.png"));
+    ASSERT_EQ(picture.Width(), 128);
+    ASSERT_EQ(picture.Height(), 34000);
+    EXPECT_TRUE(IsFilled(picture, 0, 0, 128, 20, kGreen));
+    EXPECT_TRUE(IsFilled(picture, 0, 20, 128, 33180, kWhite));
+    // 10.3 to 30.3 and 16600.25 to 16630.25 CSS pixels: device columns 20.6 to 60.6, rows
+    // 33200.5 to 33260.5.
+    EXPECT_TRUE(IsFilled(picture, 20, 33200, 41, 61, kGreen));
+    EXPECT_TRUE(IsFilled(picture, 0, 33200, 20, 61, kWhite));
+    EXPECT_TRUE(IsFilled(picture, 61, 33200, 67, 61, kWhite));
+    EXPECT_TRUE(IsFilled(picture, 0, 33261, 128, 739, kWhite));
+    // Painted before the rectangle was cut out, where the element lies in it.
+    const Bitmap24 part = ReadPngFile(folder_.File("cropped.png"));
+    ASSERT_EQ(part.Width(), 128);
+    ASSERT_EQ(part.Height(), 100);
+    EXPECT_TRUE(IsFilled(part, 20, 20, 41, 61, kGreen));
+    EXPECT_TRUE(IsFilled(part, 0, 0, 128, 20, kWhite));
+    EXPECT_TRUE(IsFilled(part, 0, 81, 128, 19, kWhite));
+    ExpectNothingLeft(result);
 }
 
 TEST_F(ShotCommand, JpegTakesPagesUpTo65500RowsAndRefusesTallerOnesClearly) {
@@ -863,6 +1007,7 @@ TEST_F(ReadyingCommand, APageThatCannotBeMadeReadyFailsWithTheReason) {
          1,
          page + ": The --wait-for expression \"window.never\" was not true within 2 seconds"},
         {{"--hide", "a["}, 2, "pagrovix-shot: --hide \"a[\" is not a valid CSS selector"},
+        {{"--mask", "a["}, 2, "pagrovix-shot: --mask \"a[\" is not a valid CSS selector"},
     };
     for (const auto& [arguments, status, message] : cases) {
         SCOPED_TRACE(testing::PrintToString(arguments));

@@ -259,3 +259,73 @@ TEST(ShotArguments, ManyPageOptionsAndWhatTheyRefuse) {
 
 }  // namespace
 }  // namespace pagrovix
+
+namespace pagrovix {
+namespace {
+
+TEST(ShotArguments, HeadersCredentialsAndProxyAreCheckedAsTheyAreRead) {
+    setenv("PAGROVIX_AUTH", "env-user:env:pass", 1);
+    const ShotOptions options =
+        Parse({"--header", "Authorization:  Bearer abc\t", "--header=X-Empty:", "--auth", "-",
+               "--proxy", "SOCKS5://127.0.0.1:1080", "--ignore-certificate-errors", "a", "a.png"});
+    ASSERT_EQ(options.headers.size(), 2u);
+    EXPECT_EQ(options.headers[0].name, "Authorization");
+    EXPECT_EQ(options.headers[0].value, "Bearer abc");
+    EXPECT_EQ(options.headers[1].name, "X-Empty");
+    EXPECT_EQ(options.headers[1].value, "");
+    // The first colon ends the user name; the password may hold more.
+    ASSERT_TRUE(options.auth);
+    EXPECT_EQ(options.auth->user, "env-user");
+    EXPECT_EQ(options.auth->password, "env:pass");
+    EXPECT_EQ(options.proxy, "SOCKS5://127.0.0.1:1080");
+    EXPECT_TRUE(options.ignoreCertificateErrors);
+    EXPECT_EQ(Parse({"--auth", "u:", "a", "a.png"}).auth->password, "");
+
+    // A header value is often a secret: no message shows it.
+    const std::vector<std::pair<std::string, std::string>> badHeaders{
+        {"Bearer secret-token", "has no colon"},
+        {"X Token: secret-token", "\"X Token\" is not a header name"},
+        {": secret-token", "\"\" is not a header name"},
+        {"X-Token: secret\r\nHost: evil", "line break"},
+        {"X-Token: secret\nX: y", "line break"},
+    };
+    for (const auto& [header, part] : badHeaders) {
+        ExpectUsageError({"--header", header, "a", "a.png"}, part);
+        try {
+            ParseShotArguments({"--header", header, "a", "a.png"});
+        } catch (const UsageError& error) {
+            EXPECT_EQ(std::string(error.what()).find("secret"), std::string::npos) << error.what();
+        }
+    }
+    ExpectUsageError({"--auth", "user", "a", "a.png"}, "--auth wants USER:PASSWORD");
+    ExpectUsageError({"--auth", ":password", "a", "a.png"}, "a user name before the first colon");
+    ExpectUsageError({"--auth", "a:b", "--auth", "c:d", "a", "a.png"}, "--auth is given twice");
+    unsetenv("PAGROVIX_AUTH");
+    ExpectUsageError({"--auth", "-", "a", "a.png"}, "PAGROVIX_AUTH, which is not set");
+    for (const char* bad : {"ftp://proxy:21", "127.0.0.1:3128", "http://", "socks6://h", ""}) {
+        ExpectUsageError({"--proxy", bad, "a", "a.png"}, "--proxy wants http://, https://");
+    }
+    ExpectUsageError({"--proxy", "http://a", "--proxy", "http://b", "a", "a.png"},
+                     "--proxy is given twice");
+}
+
+TEST(ShotArguments, MasksAndTheirColour) {
+    const ShotOptions options =
+        Parse({"--mask", "#card", "--mask=.ad, .promo", "--mask-color", "#F80", "a", "a.png"});
+    EXPECT_EQ(options.readiness.masks, (std::vector<std::string>{"#card", ".ad, .promo"}));
+    EXPECT_EQ(options.maskColour, (MaskColour{255, 136, 0}));
+    EXPECT_FALSE(Parse({"--mask", "p", "a", "a.png"}).maskColour);
+    ExpectUsageError({"--mask", " ", "a", "a.png"}, "--mask needs a text");
+    ExpectUsageError({"--mask-color", "blue", "a", "a.png"},
+                     "--mask-color wants #rgb, #rrggbb, black, white, gray or red, not \"blue\"");
+    ExpectUsageError({"--mask-color", "red", "--mask-color", "red", "a", "a.png"},
+                     "--mask-color is given twice");
+    for (const char* text : {"--header 'NAME: VALUE'", "--auth USER:PASSWORD", "--proxy URL",
+                             "--ignore-certificate-errors", "--mask SELECTOR", "--mask-color COLOR",
+                             "PAGROVIX_AUTH"}) {
+        EXPECT_NE(ShotHelpText().find(text), std::string::npos) << text;
+    }
+}
+
+}  // namespace
+}  // namespace pagrovix

@@ -299,7 +299,10 @@ Bitmap24 ReadJpegFile(const std::string& path) {
     return picture;
 }
 
-TestServer::TestServer(const std::string& folder) {
+TestServer::TestServer(const std::string& folder, const std::string& certificate,
+                       const std::string& key)
+    : log_((std::filesystem::temp_directory_path() / NewMark()).string() + ".log"),
+      tls_(!certificate.empty()) {
     int out[2];
     if (pipe(out) != 0) {
         throw std::runtime_error("pipe failed");
@@ -309,7 +312,13 @@ TestServer::TestServer(const std::string& folder) {
         dup2(out[1], STDOUT_FILENO);
         close(out[0]);
         close(out[1]);
-        execlp("python3", "python3", PAGROVIX_SHOT_TEST_SERVER, folder.c_str(), nullptr);
+        if (tls_) {
+            execlp("python3", "python3", PAGROVIX_SHOT_TEST_SERVER, folder.c_str(), "--log",
+                   log_.c_str(), "--tls", certificate.c_str(), key.c_str(), nullptr);
+        } else {
+            execlp("python3", "python3", PAGROVIX_SHOT_TEST_SERVER, folder.c_str(), "--log",
+                   log_.c_str(), nullptr);
+        }
         _exit(127);
     }
     close(out[1]);
@@ -333,10 +342,17 @@ TestServer::~TestServer() {
         waitpid(pid_, nullptr, 0);
         pid_ = -1;
     }
+    std::error_code ignored;
+    std::filesystem::remove(log_, ignored);
 }
 
 std::string TestServer::Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + "/" + path;
+    return (tls_ ? "https" : "http") + std::string("://127.0.0.1:") + std::to_string(port_) + "/" +
+           path;
+}
+
+std::string TestServer::Received() const {
+    return ReadWholeFile(log_);
 }
 
 }  // namespace pagrovix::test

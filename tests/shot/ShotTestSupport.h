@@ -39,16 +39,24 @@ bool AnyProcessMentions(const std::string& text);
 Bitmap24 ReadBmpFile(const std::string& path);
 Bitmap24 ReadJpegFile(const std::string& path);
 
-// A web server on 127.0.0.1 for folder, stopped with the object.
+// A web server on 127.0.0.1 for folder (test_server.py tells its paths), stopped with the
+// object. Given a certificate and its key (PEM files), it answers over TLS. What it received is
+// kept outside the folder.
 class TestServer {
 public:
-    explicit TestServer(const std::string& folder);
+    explicit TestServer(const std::string& folder, const std::string& certificate = {},
+                        const std::string& key = {});
     ~TestServer();
     TestServer(const TestServer&) = delete;
     TestServer& operator=(const TestServer&) = delete;
     std::string Url(const std::string& path) const;
+    int Port() const { return port_; }
+    // Every request that reached the server so far: its request line, then its headers.
+    std::string Received() const;
 
 private:
+    std::string log_;
+    bool tls_ = false;
     int pid_ = -1;
     int port_ = 0;
 };

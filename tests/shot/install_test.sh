@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs the command's part of a build into a scratch prefix and checks what lands there: the
-# program on the PATH, runnable from there, and its manual page, which must format cleanly.
+# program on the PATH, runnable from there with its module for the page processes, and its manual
+# page, which must format cleanly.
 set -eu
 build=$1
 prefix=$(mktemp -d)
@@ -8,6 +9,11 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --component shot --prefix "$prefix" >/dev/null
 test -x "$prefix/bin/pagrovix-shot"
 PATH="$prefix/bin:$PATH" pagrovix-shot --version | grep -q '^pagrovix-shot [0-9]'
+# The module that adds --header to requests is found from the installed program's own place.
+test -n "$(find "$prefix" -name pagrovix-shot-headers.so)"
+PATH="$prefix/bin:$PATH" pagrovix-shot --quiet --header 'X-Check: yes' 'data:text/html,<p>x' \
+    "$prefix/page.png"
+test -s "$prefix/page.png"
 page="$prefix/share/man/man1/pagrovix-shot.1"
 test -f "$page"
 if command -v man >/dev/null 2>&1; then
