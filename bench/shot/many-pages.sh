@@ -66,24 +66,33 @@ run() {  # tool N folder -> "seconds largestMB allMB status"
 echo
 echo "$pages pages of $docs (wx3.2-doc), 1280 pixels wide; load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
-echo "| N at once | tool | seconds | pages per minute | all processes MB | files written |"
-echo "|---:|---|---:|---:|---:|---:|"
+echo "| N at once | tool | seconds | pages per minute | all processes MB | files written | ours / best peer (pages per minute) |"
+echo "|---:|---|---:|---:|---:|---:|---:|"
 for n in $jobs_list; do
+    ours="" best=""
     for tool in pagrovix-shot chromium wkhtmltoimage; do
         out="$work/out-$tool-$n"
         rm -rf "$out"
         mkdir -p "$out"
         result=$(run "$tool" "$n" "$out")
         if [ -z "$result" ]; then
-            echo "| $n | $tool | not available | | | |"
+            echo "| $n | $tool | not available | | | | |"
             continue
         fi
         set -- $result
         written=$(find "$out" -name '*.png' -size +0 | wc -l)
         rate=$(awk -v s="$1" -v p="$written" 'BEGIN { printf "%.1f", 60 * p / s }')
-        echo "| $n | $tool | $1 | $rate | $3 | $written of $pages |"
+        if [ "$tool" = pagrovix-shot ]; then
+            ours=$rate
+        elif [ "$written" = "$pages" ] && { [ -z "$best" ] || awk "BEGIN { exit !($rate > $best) }"; }; then
+            best=$rate
+        fi
+        echo "| $n | $tool | $1 | $rate | $3 | $written of $pages | |"
         rm -rf "$out"
     done
+    if [ -n "$ours" ] && [ -n "$best" ]; then
+        echo "| $n | **ratio** | | | | | $(awk "BEGIN { printf \"%.2f\", $ours / $best }") |"
+    fi
 done
 echo
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
