@@ -528,78 +528,74 @@ TEST_F(ShotCommand, AnAddressThatNeverAnswersFailsInsteadOfShowingThePageBefore)
     ExpectNothingLeft(result);
 }
 
-TEST_F(ShotCommand, AskedToStopItWindsUpAndLeavesNothingBehind) {
+TEST_F(ShotCommand, StoppedOrCutOffItSaysSoAndLeavesNothingBehind) {
     const std::string page = Page("rows.html", 900);
     std::filesystem::create_directories(folder_.File("tmp"));
     TestServer server(folder_.Path());
     RunSettings settings;
     settings.environment = {"TMPDIR=" + folder_.File("tmp")};
-    // Stopped while it waits for an address that never answers.
-    settings.whileRunning = [&](int pid) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!Exists(folder_.File("a.png")) && std::chrono::steady_clock::now() < end) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        kill(pid, SIGTERM);
-    };
-    const auto start = std::chrono::steady_clock::now();
-    const CommandResult result =
-        RunShot({"--timeout", "120", page, folder_.File("a.png"), server.Url("silent"),
-                 folder_.File("b.png"), page, folder_.File("c.png")},
-                settings);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(100));
-    EXPECT_EQ(result.status, 1);
-    EXPECT_TRUE(Contains(result.err, "pagrovix-shot: " + server.Url("silent") +
-                                         ": Not captured: the command was asked to stop."))
-        << result.err;
-    EXPECT_TRUE(Contains(
-        result.err, "pagrovix-shot: " + page + ": Not captured: the command was asked to stop."))
-        << result.err;
-    EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("a.png")), 1280, 900));
-    EXPECT_FALSE(Exists(folder_.File("b.png")));
-    EXPECT_FALSE(Exists(folder_.File("c.png")));
-    // The temporary folder of the run is gone, and so are its X server and engine processes.
-    EXPECT_TRUE(std::filesystem::is_empty(folder_.File("tmp")));
-    ExpectNothingLeft(result);
-}
-
-TEST_F(ShotCommand, ALostDisplayOrASecondSignalIsSaidAndLeavesNothingBehind) {
-    const std::string page = Page("rows.html", 900);
-    std::filesystem::create_directories(folder_.File("tmp"));
-    TestServer server(folder_.Path());
-    RunSettings settings;
-    settings.environment = {"TMPDIR=" + folder_.File("tmp")};
-    // The private X server is killed once the first file is there.
-    settings.whileRunning = [&](int pid) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!Exists(folder_.File("a.png")) && std::chrono::steady_clock::now() < end) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        std::ifstream children("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) +
-                               "/children");
-        for (int child = 0; children >> child;) {
-            std::ifstream name("/proc/" + std::to_string(child) + "/comm");
-            std::string comm;
-            std::getline(name, comm);
-            if (comm == "Xvfb") {
-                kill(child, SIGKILL);
+    const auto onceTheFirstFileIsThere = [this](std::function<void(int)> action) {
+        return [this, action](int pid) {
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+            while (!Exists(folder_.File("a.png")) && std::chrono::steady_clock::now() < end) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
             }
-        }
+            action(pid);
+        };
     };
-    const CommandResult lost = RunShot({"--timeout", "60", page, folder_.File("a.png"),
-                                        server.Url("silent"), folder_.File("b.png")},
-                                       settings);
-    EXPECT_EQ(lost.status, 1);
-    EXPECT_TRUE(Contains(lost.err, "went away; every page not captured by then fails")) << lost.err;
-    EXPECT_TRUE(Contains(lost.err, "pagrovix-shot: " + server.Url("silent") +
-                                       ": Not captured: the X server went away."))
-        << lost.err;
-    EXPECT_TRUE(Contains(lost.err, "pagrovix-shot: 1 written, 1 failed")) << lost.err;
-    EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("a.png")), 1280, 900));
-    EXPECT_TRUE(std::filesystem::is_empty(folder_.File("tmp")));
-    ExpectNothingLeft(lost);
-
+    // Each run waits for an address that never answers when it is cut off.
+    const struct {
+        const char* name;
+        std::function<void(int)> cut;
+        std::string said;      // for each job not captured
+        std::string headline;  // once
+    } kWays[] = {
+        {"asked to stop",
+         [](int pid) {
+             std::this_thread::sleep_for(std::chrono::milliseconds(500));
+             kill(pid, SIGTERM);
+         },
+         "Not captured: the command was asked to stop.", ""},
+        {"its private X server killed",
+         [](int pid) {
+             std::ifstream children("/proc/" + std::to_string(pid) + "/task/" +
+                                    std::to_string(pid) + "/children");
+             for (int child = 0; children >> child;) {
+                 std::ifstream name("/proc/" + std::to_string(child) + "/comm");
+                 std::string comm;
+                 std::getline(name, comm);
+                 if (comm == "Xvfb") {
+                     kill(child, SIGKILL);
+                 }
+             }
+         },
+         "Not captured: the X server went away.",
+         "went away; every page not captured by then fails"},
+    };
+    for (const auto& way : kWays) {
+        SCOPED_TRACE(way.name);
+        std::filesystem::remove(folder_.File("a.png"));
+        settings.whileRunning = onceTheFirstFileIsThere(way.cut);
+        const auto start = std::chrono::steady_clock::now();
+        const CommandResult result =
+            RunShot({"--timeout", "120", page, folder_.File("a.png"), server.Url("silent"),
+                     folder_.File("b.png"), page, folder_.File("c.png")},
+                    settings);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(100));
+        EXPECT_EQ(result.status, 1);
+        for (const std::string& address : {server.Url("silent"), page}) {
+            EXPECT_TRUE(Contains(result.err, "pagrovix-shot: " + address + ": " + way.said))
+                << result.err;
+        }
+        EXPECT_TRUE(Contains(result.err, way.headline)) << result.err;
+        EXPECT_TRUE(Contains(result.err, "pagrovix-shot: 1 written, 2 failed")) << result.err;
+        EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("a.png")), 1280, 900));
+        EXPECT_FALSE(Exists(folder_.File("b.png")));
+        EXPECT_FALSE(Exists(folder_.File("c.png")));
+        // The temporary folder of the run is gone, and so are its X server and engine processes.
+        EXPECT_TRUE(std::filesystem::is_empty(folder_.File("tmp")));
+        ExpectNothingLeft(result);
+    }
     // Two interrupts as the browser starts: the second ends the command at once, and its
     // temporary folder still goes.
     settings.whileRunning = [](int pid) {
@@ -608,7 +604,7 @@ TEST_F(ShotCommand, ALostDisplayOrASecondSignalIsSaidAndLeavesNothingBehind) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         kill(pid, SIGINT);
     };
-    const CommandResult cut = RunShot({page, folder_.File("c.png")}, settings);
+    const CommandResult cut = RunShot({page, folder_.File("d.png")}, settings);
     EXPECT_NE(cut.status, 0);
     EXPECT_TRUE(std::filesystem::is_empty(folder_.File("tmp")));
     ExpectNothingLeft(cut);
