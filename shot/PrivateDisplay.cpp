@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,6 +22,29 @@ namespace {
 constexpr int kServerNotFound = 127;
 constexpr auto kStartLimit = std::chrono::seconds(20);
 constexpr auto kStopLimit = std::chrono::seconds(5);
+
+// Waits until process pid has ended or limit has passed, without polling where the system can
+// say when it ends; returns whether it ended.
+bool WaitForEnd(pid_t pid, std::chrono::milliseconds limit) {
+    const int watch = int(syscall(SYS_pidfd_open, pid, 0));
+    if (watch >= 0) {
+        pollfd ended{watch, POLLIN, 0};
+        int ready = 0;
+        do {
+            ready = poll(&ended, 1, int(limit.count()));
+        } while (ready < 0 && errno == EINTR);
+        close(watch);
+        return ready > 0 && waitpid(pid, nullptr, WNOHANG) == pid;
+    }
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (waitpid(pid, nullptr, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() >= end) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
 
 bool IsSet(const char* name) {
     const char* value = std::getenv(name);
@@ -160,14 +184,9 @@ void PrivateDisplay::Stop() {
         return;
     }
     kill(pid_, SIGTERM);
-    const auto end = std::chrono::steady_clock::now() + kStopLimit;
-    while (waitpid(pid_, nullptr, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() >= end) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!WaitForEnd(pid_, kStopLimit)) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
     }
     pid_ = -1;
 }
