@@ -376,18 +376,7 @@ void ShotSession::WindUpWithoutDisplay() {
         writes_->WaitUntilDone();
         TakeWriteResults(*writes_);
     }
-    for (const auto& slot : slots_) {
-        if (slot->state != Slot::State::Idle) {
-            Fail(slot->job, kDisplayLost);
-            slot->state = Slot::State::Idle;
-        }
-    }
-    for (const std::size_t job : std::exchange(retryJobs_, {})) {
-        Fail(job, kDisplayLost);
-    }
-    for (; next_ < options_.jobs.size(); ++next_) {
-        Fail(next_, kDisplayLost);
-    }
+    FailJobsNotCaptured(kDisplayLost);
     Done();
 }
 
@@ -693,20 +682,24 @@ void ShotSession::TakeWriteResults(WriteQueue& writes) {
 
 void ShotSession::Stop(WriteQueue& writes) {
     writes.Cancel(kNotWritten);
+    FailJobsNotCaptured(kNotCaptured);
+    writes.WaitUntilDone();
+    TakeWriteResults(writes);
+}
+
+void ShotSession::FailJobsNotCaptured(const std::string& reason) {
     for (const auto& slot : slots_) {
         if (slot->state != Slot::State::Idle) {
-            Fail(slot->job, kNotCaptured);
+            Fail(slot->job, reason);
             slot->state = Slot::State::Idle;
         }
     }
     for (const std::size_t job : std::exchange(retryJobs_, {})) {
-        Fail(job, kNotCaptured);
+        Fail(job, reason);
     }
     for (; next_ < options_.jobs.size(); ++next_) {
-        Fail(next_, kNotCaptured);
+        Fail(next_, reason);
     }
-    writes.WaitUntilDone();
-    TakeWriteResults(writes);
 }
 
 void ShotSession::Fail(std::size_t job, const std::string& reason) {

@@ -60,6 +60,8 @@ private:
     void TakeWriteResults(WriteQueue& writes);
     void Stop(WriteQueue& writes);
     void Fail(std::size_t job, const std::string& reason);
+    // Fails every job under way, waiting for another try or not started yet.
+    void FailJobsNotCaptured(const std::string& reason);
     void ReportProgress();
     void Done();
 
