@@ -173,6 +173,15 @@ std::vector<double> WebKitBrowserView::Numbers(const std::string& script,
     return NumbersOfAnswer(value, error);
 }
 
+bool WebKitBrowserView::Answers(std::chrono::milliseconds limit) {
+    try {
+        Numbers("[1]", limit);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 std::optional<std::vector<double>> WebKitBrowserView::AsyncNumbers(
     const std::string& body, GVariant* arguments, std::chrono::milliseconds limit) {
     ThrowIfEngineEnded();

@@ -61,6 +61,10 @@ public:
     };
     const Readiness& LastReadiness() const { return readiness_; }
 
+    // Whether the page process answers within limit; one held by a script that never ends does
+    // not.
+    bool Answers(std::chrono::milliseconds limit);
+
 private:
     // The numbers of the array the script gives; empty when it gives null.
     std::vector<double> Numbers(const std::string& script, std::chrono::milliseconds limit);

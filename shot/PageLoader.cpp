@@ -136,6 +136,7 @@ std::optional<PageLoader::Result> PageLoader::Poll() const {
             result(Outcome::Failed,
                    "no answer came within " + std::to_string(limit_.count() / 1000) + " seconds");
         silent.mayPass = true;
+        silent.unanswered = true;
         return silent;
     }
     return result(Outcome::TimedOut, {});

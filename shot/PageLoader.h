@@ -20,6 +20,8 @@ public:
         // A failure that may not come again: the network, the server's passing trouble, a
         // time limit, the page process.
         bool mayPass = false;
+        // Nothing of the page had come by the time limit.
+        bool unanswered = false;
     };
 
     explicit PageLoader(wxWebView* view);

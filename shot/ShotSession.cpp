@@ -241,6 +241,7 @@ ShotSession::ShotSession(const ShotOptions& options, ShotReporter& reporter,
       reporter_(reporter),
       skipped_(int(skipped.size())),
       records_(options.jobs.size()),
+      movedFromStuckView_(options.jobs.size()),
       queuedAt_(options.jobs.size()) {
     if (!options_.colorScheme.empty()) {
         // The engine tells pages the scheme of the toolkit's theme, and paints its own controls
@@ -461,12 +462,27 @@ bool ShotSession::AdvanceLoads() {
                 mayPass = false;
             }
             reason = "Cannot load the page: " + reason;
-            if (mayPass && RetryLater(slot->job, reason, true)) {
-                // The next try gets a fresh page process: the trouble may have been this one's.
+            // A page process held by a script of the page before never shows this one: the
+            // view is spent, and this page is not to blame.
+            const bool viewStuck =
+                loaded->unanswered && !slot->browser->Answers(std::chrono::milliseconds(500));
+            bool again = false;
+            if (viewStuck && !movedFromStuckView_[slot->job]) {
+                // Not this page's fault: it starts again, uncounted, in a fresh view.
+                movedFromStuckView_[slot->job] = true;
+                --record.attempts;
+                retryJobs_.push_front(slot->job);
+            } else if (mayPass && RetryLater(slot->job, reason, true)) {
+                again = true;
+            } else {
+                Fail(slot->job, reason);
+            }
+            if (again || viewStuck) {
+                // A fresh page process: the trouble may have been this one's, and one that
+                // stopped answering would fail every page after it.
                 slot = std::make_unique<Slot>(options_);
                 ReadySlot(*slot);
             } else {
-                Fail(slot->job, reason);
                 slot->state = Slot::State::Idle;
             }
             continue;

@@ -76,6 +76,8 @@ private:
     std::vector<std::pair<std::string, std::string>> failures_;
     // What became of each job so far, for --report.
     std::vector<JobRecord> records_;
+    // Jobs started again, once, because the page before them left their view stuck.
+    std::vector<bool> movedFromStuckView_;
     std::unique_ptr<ReportFile> report_;
     // When each job's picture went to the writers.
     std::vector<std::chrono::steady_clock::time_point> queuedAt_;

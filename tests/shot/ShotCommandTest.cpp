@@ -1235,10 +1235,11 @@ TEST_F(ShotList, OutputFolderNamesFilesAfterAddressesAndResumes) {
 }
 
 TEST_F(ShotList, APageThatNeverAnswersDoesNotSinkThePagesAfterIt) {
-    // Its script starts an endless loop once the page has loaded.
+    // Its script never ends from the first frame after the page has loaded, which comes before
+    // any picture.
     WriteText(folder_.File("busy.html"),
               "<body style='height:3000px'><script>addEventListener('load', () => "
-              "setTimeout(() => { for (;;) {} }, 50));</script></body>");
+              "requestAnimationFrame(() => { for (;;) {} }));</script></body>");
     const std::string first = Page("first.html", 800);
     const std::string second = Page("second.html", 900);
     const std::string list =
@@ -1255,6 +1256,19 @@ TEST_F(ShotList, APageThatNeverAnswersDoesNotSinkThePagesAfterIt) {
     EXPECT_TRUE(Contains(result.err, "pagrovix-shot: 2 written, 1 failed, 0 skipped"))
         << result.err;
     ExpectNothingLeft(result);
+
+    // A page that hangs as it is left, after its own picture, holds its view; the page after it
+    // starts again in a fresh view instead of failing for it.
+    WriteText(folder_.File("sticky.html"),
+              "<body style='height:600px'><script>addEventListener('pagehide', () => "
+              "{ for (;;) {} });</script></body>");
+    const std::string after =
+        List("a.txt", folder_.File("sticky.html") + " " + folder_.File("sticky.png") + "\n" +
+                          first + " " + folder_.File("after.png") + "\n");
+    const CommandResult left = RunShot({"--timeout", "3", "--jobs", "1", "--list", after});
+    EXPECT_EQ(left.status, 0) << left.err;
+    EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("after.png")), 1280, 800)) << left.err;
+    ExpectNothingLeft(left);
 
     // A page whose --wait-for never holds waits beside the others, not in front of them: both
     // good pages end, in the other view, before it fails.
