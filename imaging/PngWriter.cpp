@@ -1,3 +1,4 @@
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -130,14 +131,8 @@ void FilterRowSub(std::span<const std::uint8_t> bgr, std::uint8_t* out) {
     }
 }
 
-}  // namespace
-
-void WritePngFile(const Bitmap24& bitmap, const std::string& path, int level) {
-    if (bitmap.Empty()) {
-        throw Error("Cannot save an empty picture");
-    }
-    ReplacingFile file(path);
-
+// The signature and the header chunk.
+void WriteStart(ReplacingFile& file, const Bitmap24& bitmap) {
     std::uint8_t start[8 + kChunkHead + 13 + kChunkTail] = {137, 80, 78, 71, 13, 10, 26, 10};
     std::uint8_t* header = start + 8;
     PutBe32(header + kChunkHead, std::uint32_t(bitmap.Width()));
@@ -149,6 +144,21 @@ void WritePngFile(const Bitmap24& bitmap, const std::string& path, int level) {
     header[kChunkHead + 12] = 0;  // not interlaced
     file.Write(start, 8);
     WriteChunk(file, header, "IHDR", 13);
+}
+
+void WriteEnd(ReplacingFile& file) {
+    std::uint8_t end[kChunkHead + kChunkTail];
+    WriteChunk(file, end, "IEND", 0);
+}
+
+}  // namespace
+
+void WritePngFile(const Bitmap24& bitmap, const std::string& path, int level) {
+    if (bitmap.Empty()) {
+        throw Error("Cannot save an empty picture");
+    }
+    ReplacingFile file(path);
+    WriteStart(file, bitmap);
 
     IdatStream idat(file, std::clamp(level, 0, 9));
     const auto row = std::make_unique<std::uint8_t[]>(1 + bitmap.Stride());
@@ -157,9 +167,7 @@ void WritePngFile(const Bitmap24& bitmap, const std::string& path, int level) {
         idat.Add(row.get(), 1 + bitmap.Stride());
     }
     idat.Finish();
-
-    std::uint8_t end[kChunkHead + kChunkTail];
-    WriteChunk(file, end, "IEND", 0);
+    WriteEnd(file);
     file.Commit();
 }
 
@@ -245,27 +253,69 @@ DeflatedBand DeflateBand(const Bitmap24& bitmap, int first, int end, int level, 
     return band;
 }
 
+// The whole picture filtered into one buffer and deflated in one call, which libdeflate needs.
+void WriteWholeDeflated(const Bitmap24& bitmap, const std::string& path, int level) {
+    ReplacingFile file(path);
+    const std::size_t rowSize = 1 + bitmap.Stride();
+    const std::size_t size = rowSize * std::size_t(bitmap.Height());
+    // Neither buffer is cleared: only what is written to takes memory.
+    std::unique_ptr<std::uint8_t[]> filtered(new std::uint8_t[size]);
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        FilterRowSub(bitmap.Row(y), filtered.get() + rowSize * std::size_t(y));
+    }
+    const std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> compressor(
+        libdeflate_alloc_compressor(level), libdeflate_free_compressor);
+    if (!compressor) {
+        throw std::bad_alloc();
+    }
+    const std::size_t bound = libdeflate_zlib_compress_bound(compressor.get(), size);
+    const std::unique_ptr<std::uint8_t[]> deflated(new std::uint8_t[bound]);
+    const std::size_t length =
+        libdeflate_zlib_compress(compressor.get(), filtered.get(), size, deflated.get(), bound);
+    if (length == 0) {
+        throw Error("PNG compression error");
+    }
+    filtered.reset();
+    WriteStart(file, bitmap);
+    IdatChunks idat(file);
+    idat.Add(deflated.get(), length);
+    idat.Flush();
+    WriteEnd(file);
+    file.Commit();
+}
+
+std::uint64_t FilteredBytes(int width, int height) {
+    return (1 + 3 * std::uint64_t(std::max(width, 0))) * std::uint64_t(std::max(height, 0));
+}
+
 }  // namespace
 
-void WritePngFileOnCores(const Bitmap24& bitmap, const std::string& path, int level, int cores) {
+std::uint64_t PngOnCoresBytes(int width, int height) {
+    // The filtered rows and, at worst, as many deflated bytes.
+    const std::uint64_t filtered = FilteredBytes(width, height);
+    return filtered <= kPngWholeDeflateBytes ? 2 * filtered : 0;
+}
+
+void WritePngFileOnCores(const Bitmap24& bitmap, const std::string& path, int level, int cores,
+                         std::uint64_t wholeBytes) {
+    if (bitmap.Empty()) {
+        throw Error("Cannot save an empty picture");
+    }
+    level = std::clamp(level, 0, 9);
+    if (FilteredBytes(bitmap.Width(), bitmap.Height()) <= wholeBytes) {
+        WriteWholeDeflated(bitmap, path, level);
+        return;
+    }
     // Bands of about a megabyte: enough work to share, small enough to keep every core busy.
     const std::size_t rowSize = 1 + bitmap.Stride();
     const int bandRows = int(std::max<std::size_t>(1, (1 << 20) / rowSize));
-    const int bands = bitmap.Empty() ? 0 : (bitmap.Height() + bandRows - 1) / bandRows;
+    const int bands = (bitmap.Height() + bandRows - 1) / bandRows;
     if (cores < 2 || bands < 2) {
         WritePngFile(bitmap, path, level);
         return;
     }
-    level = std::clamp(level, 0, 9);
     ReplacingFile file(path);
-    std::uint8_t start[8 + kChunkHead + 13 + kChunkTail] = {137, 80, 78, 71, 13, 10, 26, 10};
-    std::uint8_t* header = start + 8;
-    PutBe32(header + kChunkHead, std::uint32_t(bitmap.Width()));
-    PutBe32(header + kChunkHead + 4, std::uint32_t(bitmap.Height()));
-    header[kChunkHead + 8] = 8;
-    header[kChunkHead + 9] = 2;
-    file.Write(start, 8);
-    WriteChunk(file, header, "IHDR", 13);
+    WriteStart(file, bitmap);
 
     // Workers take bands in order, at most a few ahead of the one being written, so the memory
     // held is a few bands, not the whole compressed picture.
@@ -345,8 +395,7 @@ void WritePngFileOnCores(const Bitmap24& bitmap, const std::string& path, int le
     PutBe32(trailer, std::uint32_t(adler));
     idat.Add(trailer, 4);
     idat.Flush();
-    std::uint8_t end[kChunkHead + kChunkTail];
-    WriteChunk(file, end, "IEND", 0);
+    WriteEnd(file);
     file.Commit();
 }
 

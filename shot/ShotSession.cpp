@@ -129,18 +129,18 @@ std::vector<std::string> OutputFiles(const ShotJob& job, const ShotOptions& opti
 }
 
 // What writing a picture takes beyond the picture itself, at its peak: libwebp works on 32-bit
-// pixels and keeps its output; --split copies one part at a time; the other writers stream.
+// pixels and keeps its output; PNG may deflate the whole picture in one go; --split copies one
+// part at a time; the other writers stream.
 std::uint64_t EncoderBytes(const ShotJob& job, const ShotOptions& options, int width, int height) {
-    const std::uint64_t pixels = std::uint64_t(width) * std::uint64_t(height);
     std::uint64_t bytes = 0;
     if (options.split && height > options.split->rows) {
-        const std::uint64_t partPixels = std::uint64_t(width) * std::uint64_t(options.split->rows);
-        bytes += partPixels * 3;
-        if (job.format == ImageFormat::Webp) {
-            bytes += partPixels * 5;
-        }
-    } else if (job.format == ImageFormat::Webp) {
-        bytes += pixels * 5;
+        height = options.split->rows;
+        bytes += std::uint64_t(width) * std::uint64_t(height) * 3;
+    }
+    if (job.format == ImageFormat::Webp) {
+        bytes += std::uint64_t(width) * std::uint64_t(height) * 5;
+    } else if (job.format == ImageFormat::Png) {
+        bytes += PngOnCoresBytes(width, height);
     }
     return bytes;
 }

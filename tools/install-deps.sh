@@ -6,7 +6,7 @@ packages="build-essential cmake pkg-config
 libwxgtk3.2-dev libwxgtk-webview3.2-dev libwebkit2gtk-4.0-dev
 gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav
 gstreamer1.0-gl gstreamer1.0-tools
-libjpeg62-turbo-dev zlib1g-dev
+libjpeg62-turbo-dev zlib1g-dev libdeflate-dev
 libwebp-dev webp nlohmann-json3-dev
 libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libjpeg-turbo-progs
 libx11-dev libxtst-dev python3 openssl xclip
