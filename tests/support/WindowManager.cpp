@@ -16,16 +16,22 @@ extern char** environ;
 namespace pagrovix::test {
 namespace {
 
-// Whether a window manager has announced itself on the root window, as EWMH managers do.
+// Whether a window manager holds the screen: it owns the manager selection and has listed the
+// hints it supports. The supporting-window property alone is not enough: openbox leaves it on the
+// root window when it exits, so it would announce a manager that is gone or not yet up.
 bool ManagerRunning(Display* display) {
-    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    const Atom selection = XInternAtom(display, "WM_S0", False);
+    if (XGetSelectionOwner(display, selection) == None) {
+        return false;
+    }
+    const Atom supported = XInternAtom(display, "_NET_SUPPORTED", False);
     Atom type = None;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    const int status = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
-                                          XA_WINDOW, &type, &format, &count, &after, &data);
-    const bool running = status == Success && type == XA_WINDOW && count == 1;
+    const int status = XGetWindowProperty(display, DefaultRootWindow(display), supported, 0, 1,
+                                          False, XA_ATOM, &type, &format, &count, &after, &data);
+    const bool running = status == Success && type == XA_ATOM && count == 1;
     if (data) {
         XFree(data);
     }
@@ -69,6 +75,14 @@ WindowManager::WindowManager() {
 WindowManager::~WindowManager() {
     kill(pid_, SIGTERM);
     waitpid(pid_, nullptr, 0);
+    // The next manager on this display must not mistake this one's leftovers for itself.
+    if (Display* display = XOpenDisplay(nullptr)) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (ManagerRunning(display) && std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        XCloseDisplay(display);
+    }
 }
 
 }  // namespace pagrovix::test
