@@ -115,6 +115,19 @@ std::string ReadList(const std::string& name) {
     return ReadListText(file, name);
 }
 
+// Whether GLib can find a session bus without starting one: the address is given, or the user's
+// bus listens where systemd puts it.
+bool SessionBusKnown() {
+    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (address && *address) {
+        return true;
+    }
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    std::error_code error;
+    return runtime && *runtime &&
+           std::filesystem::is_socket(std::filesystem::path(runtime) / "bus", error);
+}
+
 int RunShots(const char* program, const ShotOptions& options, const std::vector<ShotJob>& skipped) {
     std::FILE* errors = TakeErrorStream();
     if (options.jobs.empty()) {
@@ -156,6 +169,14 @@ int RunShots(const char* program, const ShotOptions& options, const std::vector<
     // compositing them on the display's software GL took a quarter of a batch's CPU. Read by the
     // engine as its first view starts; its setting, changed later, ends the page processes.
     setenv("WEBKIT_DISABLE_COMPOSITING_MODE", "1", 1);
+    // Nothing reads the hidden views aloud, so the toolkit need not look for the accessibility
+    // service. And with no session bus to be found, GLib would start one bound to the private
+    // display (three tries as the toolkit and the engine start, each a fork of this process):
+    // nothing here needs a bus, so none is started.
+    setenv("NO_AT_BRIDGE", "1", 1);
+    if (display && !SessionBusKnown()) {
+        setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+    }
     // From here a stop request winds the run up, also one that comes while the toolkit starts.
     InstallStopRequest();
     const TemporaryProfile profile;
