@@ -23,15 +23,14 @@ void CoverWorkAreaWithin(wxWindow* window, const FrameExtents& extents) {
     if (extents.top == 0 && extents.bottom == 0 && extents.left == 0 && extents.right == 0) {
         // No frame: the window is the work area, whatever frame the toolkit may have expected.
         window->SetSize(cover.frame.left, cover.frame.top, cover.frame.width, cover.frame.height);
-        gtk_window_move(GTK_WINDOW(window->GetHandle()), cover.frame.left, cover.frame.top);
-        return;
+    } else {
+        // The toolkit's own idea of the frame may be off, so the client area is what is set.
+        window->SetClientSize(cover.client.width, cover.client.height);
+        // The new size goes to the window manager before the move: openbox puts a shown window
+        // that is resized back on the screen, so a move followed by a resize would leave it at 0,0.
+        gtk_container_check_resize(GTK_CONTAINER(window->GetHandle()));
+        window->Move(cover.frame.left, cover.frame.top);
     }
-    // The toolkit's own idea of the frame may be off, so the client area is what is set.
-    window->SetClientSize(cover.client.width, cover.client.height);
-    // The new size goes to the window manager before the move: openbox puts a shown window that
-    // is resized back on the screen, so a move followed by a resize would leave it at 0,0.
-    gtk_container_check_resize(GTK_CONTAINER(window->GetHandle()));
-    window->Move(cover.frame.left, cover.frame.top);
     gtk_window_move(GTK_WINDOW(window->GetHandle()), cover.frame.left, cover.frame.top);
 }
 
