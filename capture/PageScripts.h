@@ -40,7 +40,8 @@ inline constexpr int kRevealCap = 100000;
 // - A playing video is shown by a canvas holding its frame, standing in its place.
 // - Then, within rest, the page comes to rest: finite animations and transitions are taken to
 //   their end, and it waits until neither the document nor a canvas has changed for a short
-//   while; infinite animations are not waited for.
+//   while; infinite animations are not waited for. What the page changes after that is watched
+//   until kSettleAgainScript, when the capture begins.
 // Everything changed is kept in pagrovixSaved for kRestoreStylesScript. Gives [ready, moving,
 // cut, grew]: ready 1 when everything arrived within budget; moving 1 when the page still
 // changed after rest; cut the row where bringing the page into view stopped short of its end,
@@ -260,24 +261,50 @@ const finishFinite = () => {
   }
 };
 const quiet = 100;
-const restEnd = performance.now() + rest;
-let moving = false;
-let canvases = canvasState();
-// A painted frame at least, so what the page draws after load is in it, even with no rest; a page
-// that changed nothing by then is at rest. A canvas gets two: its small copy can miss what one
-// frame of a slow animation adds.
-const fewest = canvases ? 2 : 1;
-for (let frames = 1; ; ++frames) {
-  finishFinite();
-  await frameDrawn();
-  const now = canvasState();
-  if (now !== canvases) { changedAt = performance.now(); canvases = now; }
-  if (frames < fewest) continue;
-  if (changedAt < 0 || performance.now() - changedAt >= quiet) break;
-  if (performance.now() >= restEnd) { moving = true; break; }
-}
-changes.disconnect();
-return [late ? 0 : 1, moving ? 1 : 0, cut, grew ? 1 : 0];
+// Until the page is at rest, or restMs have passed: whether it still moved then.
+const settle = async (restMs) => {
+  const restEnd = performance.now() + restMs;
+  let canvases = canvasState();
+  // A painted frame at least, so what the page draws after load is in it, even with no rest; a
+  // page that changed nothing by then is at rest. A canvas gets two: its small copy can miss what
+  // one frame of a slow animation adds.
+  const fewest = canvases ? 2 : 1;
+  for (let frames = 1; ; ++frames) {
+    finishFinite();
+    await frameDrawn();
+    const now = canvasState();
+    if (now !== canvases) { changedAt = performance.now(); canvases = now; }
+    if (frames < fewest) continue;
+    if (changedAt < 0 || performance.now() - changedAt >= quiet) return false;
+    if (performance.now() >= restEnd) return true;
+  }
+};
+const moving = await settle(rest);
+// The capture may come a while later, when the page's turn comes: what the page changes until
+// then is seen, and kSettleAgainScript brings it to rest again first.
+const restedCanvases = canvasState();
+changedAt = -1;
+const answer = (still) => [late ? 0 : 1, still ? 1 : 0, cut, grew ? 1 : 0];
+globalThis.pagrovixRest = {
+  again: async (restMs) => {
+    const changed = changes.takeRecords().length > 0 || changedAt >= 0 ||
+                    canvasState() !== restedCanvases;
+    const still = changed ? await settle(restMs) : moving;
+    changes.disconnect();
+    globalThis.pagrovixRest = null;
+    return answer(still);
+  },
+  end: () => changes.disconnect(),
+};
+return answer(moving);
+)js";
+
+// The body of an async function of rest (milliseconds), run when the capture begins after
+// kReadyScript: a page that changed since is brought to rest again, within rest. Gives
+// kReadyScript's answer, brought up to date, or null when the page is no longer the one made ready.
+inline constexpr const char* kSettleAgainScript = R"js(
+const watch = globalThis.pagrovixRest;
+return watch ? await watch.again(rest) : null;
 )js";
 
 // Run in every page at its start, in the page's own world: a canvas drawn with WebGL keeps its
@@ -329,6 +356,10 @@ inline constexpr const char* kHideFixedScript = R"js((() => {
 // Gives the page back every style the capture changed and takes out what it added, newest
 // first, and scrolls to the top.
 inline constexpr const char* kRestoreStylesScript = R"js((() => {
+  if (globalThis.pagrovixRest) {
+    globalThis.pagrovixRest.end();
+    globalThis.pagrovixRest = null;
+  }
   const saved = globalThis.pagrovixSaved || [];
   while (saved.length) {
     const entry = saved.pop();

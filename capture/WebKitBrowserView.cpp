@@ -53,6 +53,7 @@ WebKitBrowserView::WebKitBrowserView(wxWebView* view, wxWindow* panel, TimeLimit
 }
 
 WebKitBrowserView::~WebKitBrowserView() {
+    readyCall_.reset();
     g_signal_handler_disconnect(engine_, terminatedHandler_);
     webkit_user_content_manager_remove_script(
         webkit_web_view_get_user_content_manager(WEBKIT_WEB_VIEW(engine_)),
@@ -81,46 +82,6 @@ void WebKitBrowserView::Stop() {
         refusing_ = true;
     }
     view_->Stop();
-}
-
-void WebKitBrowserView::MakeReady() {
-    // The first step of a capture. A process that ended before it was restarted by the load
-    // that followed.
-    engineEnded_ = false;
-    outOfMemory_ = false;
-    GVariantDict arguments;
-    g_variant_dict_init(&arguments, nullptr);
-    g_variant_dict_insert(&arguments, "budget", "d", double(limits_.ready.count()));
-    g_variant_dict_insert(&arguments, "rest", "d", double(limits_.rest.count()));
-    g_variant_dict_insert(&arguments, "cap", "d", double(kRevealCap));
-    // The script keeps to its budgets; the wait allows a little for the answer to come back. A
-    // page too busy to answer at all is caught by the next question.
-    readiness_ = {};
-    const auto answer = AsyncNumbers(kReadyScript, g_variant_dict_end(&arguments),
-                                     limits_.ready + limits_.rest + std::chrono::milliseconds(500));
-    // What the script changed is given back by Restore, even when its answer came too late.
-    stylesChanged_ = true;
-    if (answer && answer->size() == 4) {
-        readiness_.complete = (*answer)[0] != 0;
-        readiness_.moving = (*answer)[1] != 0;
-        readiness_.cut = int(std::lround((*answer)[2]));
-        readiness_.grew = (*answer)[3] != 0;
-    } else {
-        readiness_.complete = false;
-    }
-}
-
-void WebKitBrowserView::Hide() {
-    // Hide() on the wx window would also keep new sizes from the engine; this only unmaps it.
-    gtk_widget_set_child_visible(GTK_WIDGET(view_->GetHandle()), FALSE);
-    panel_->Refresh();
-    panel_->Update();
-    ProcessEngineEvents();
-}
-
-void WebKitBrowserView::OnNavigating(wxWebViewEvent& event) {
-    // The document must stay the one being captured.
-    event.Veto();
 }
 
 namespace {
@@ -154,6 +115,79 @@ std::vector<double> NumbersOfAnswer(JSCValue* rawValue, GError* rawError) {
 }
 
 }  // namespace
+
+void WebKitBrowserView::BeginReady() {
+    // A process that ended before it was restarted by the load that followed.
+    engineEnded_ = false;
+    outOfMemory_ = false;
+    GVariantDict arguments;
+    g_variant_dict_init(&arguments, nullptr);
+    g_variant_dict_insert(&arguments, "budget", "d", double(limits_.ready.count()));
+    g_variant_dict_insert(&arguments, "rest", "d", double(limits_.rest.count()));
+    g_variant_dict_insert(&arguments, "cap", "d", double(kRevealCap));
+    readyCall_ = std::make_unique<ScriptCallInFlight>(EngineOf(view_), kReadyScript,
+                                                      g_variant_dict_end(&arguments), kScriptWorld);
+    // The script keeps to its budgets; the wait allows a little for the answer to come back.
+    readyDeadline_ = std::chrono::steady_clock::now() + limits_.ready + limits_.rest +
+                     std::chrono::milliseconds(500);
+    // What the script changes is given back by Restore, even when its answer comes too late.
+    stylesChanged_ = true;
+}
+
+bool WebKitBrowserView::ReadyAnswered() const {
+    return !readyCall_ || readyCall_->Arrived() || engineEnded_ ||
+           std::chrono::steady_clock::now() >= readyDeadline_;
+}
+
+void WebKitBrowserView::MakeReady() {
+    // The first step of a capture, unless the page was made ready ahead of it.
+    if (!readyCall_) {
+        BeginReady();
+    }
+    const std::unique_ptr<ScriptCallInFlight> call = std::move(readyCall_);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        readyDeadline_ - std::chrono::steady_clock::now());
+    WaitForEngine([&] { return call->Arrived() || engineEnded_; },
+                  std::max(left, std::chrono::milliseconds(0)));
+    ThrowIfEngineEnded();
+    readiness_ = {};
+    // A page too busy to answer at all is caught by the next question.
+    if (!call->Arrived()) {
+        readiness_.complete = false;
+        return;
+    }
+    std::vector<double> answer = NumbersOf(ValueOf(call->Take()).get());
+    // A page that changed while it waited for its turn is brought to rest again.
+    GVariantDict arguments;
+    g_variant_dict_init(&arguments, nullptr);
+    g_variant_dict_insert(&arguments, "rest", "d", double(limits_.rest.count()));
+    const auto settled = AsyncNumbers(kSettleAgainScript, g_variant_dict_end(&arguments),
+                                      limits_.rest + std::chrono::milliseconds(500));
+    if (settled && settled->size() == 4) {
+        answer = *settled;
+    }
+    if (answer.size() == 4) {
+        readiness_.complete = answer[0] != 0;
+        readiness_.moving = answer[1] != 0;
+        readiness_.cut = int(std::lround(answer[2]));
+        readiness_.grew = answer[3] != 0;
+    } else {
+        readiness_.complete = false;
+    }
+}
+
+void WebKitBrowserView::Hide() {
+    // Hide() on the wx window would also keep new sizes from the engine; this only unmaps it.
+    gtk_widget_set_child_visible(GTK_WIDGET(view_->GetHandle()), FALSE);
+    panel_->Refresh();
+    panel_->Update();
+    ProcessEngineEvents();
+}
+
+void WebKitBrowserView::OnNavigating(wxWebViewEvent& event) {
+    // The document must stay the one being captured.
+    event.Veto();
+}
 
 std::vector<double> WebKitBrowserView::Numbers(const std::string& script,
                                                std::chrono::milliseconds limit) {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@ class wxWindow;
 namespace pagrovix {
 
 struct PaintedPixels;
+class ScriptCallInFlight;
 
 // The capture's steps on a wxWebView backed by WebKitGTK. The view sits in panel; while it is
 // hidden the panel shows through ("Please wait..."), and navigations are refused.
@@ -42,7 +44,14 @@ public:
     WebKitBrowserView& operator=(const WebKitBrowserView&) = delete;
 
     void Stop() override;
+    // Takes the answer of BeginReady when it was called, and brings the page to rest again if it
+    // changed since; otherwise makes the page ready from the start.
     void MakeReady() override;
+    // Starts making the page ready for its capture and returns at once, so that a program with
+    // several views readies one page while it captures another.
+    void BeginReady();
+    // Whether BeginReady's page has answered, or its time is up: MakeReady will not wait long.
+    bool ReadyAnswered() const;
     void Hide() override;
     PageGeometry MeasurePage() override;
     void ScrollTo(int x, int y) override;
@@ -88,6 +97,8 @@ private:
     bool refusing_ = false;  // navigations, from Stop until Restore
     bool stylesChanged_ = false;
     Readiness readiness_;
+    std::unique_ptr<ScriptCallInFlight> readyCall_;  // BeginReady's, until MakeReady takes it
+    std::chrono::steady_clock::time_point readyDeadline_;
 };
 
 }  // namespace pagrovix

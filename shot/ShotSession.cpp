@@ -173,7 +173,8 @@ double SecondsOf(std::chrono::steady_clock::duration duration) {
 
 // One browser view, off the screen, with what loads and captures pages in it.
 struct ShotSession::Slot {
-    enum class State { Idle, Loading, Readying, Settling };
+    // Settling: waiting out --delay; Preparing: made ready for the capture in its own time.
+    enum class State { Idle, Loading, Readying, Settling, Preparing };
 
     explicit Slot(const ShotOptions& options) {
         // A window no window manager places: it stays off the screen, out of the person's way.
@@ -526,7 +527,13 @@ bool ShotSession::CaptureOne(WriteQueue& writes) {
     const auto now = std::chrono::steady_clock::now();
     std::unique_ptr<Slot>* chosen = nullptr;
     for (auto& slot : slots_) {
-        if (slot->state == Slot::State::Settling && slot->readyAt <= now &&
+        // Each page is made ready while others are captured: the wait for it to come to rest
+        // keeps no other page from its turn.
+        if (slot->state == Slot::State::Settling && slot->readyAt <= now) {
+            slot->browser->BeginReady();
+            slot->state = Slot::State::Preparing;
+        }
+        if (slot->state == Slot::State::Preparing && slot->browser->ReadyAnswered() &&
             (!chosen || slot->job < (*chosen)->job)) {
             chosen = &slot;
         }

@@ -118,8 +118,12 @@ protected:
 
     Outcome Capture(Bitmap24& page, WebKitBrowserView::TimeLimits limits = {},
                     std::function<void(const std::string&)> before = {},
-                    std::optional<PageCapture::Callbacks> programCallbacks = {}) {
+                    std::optional<PageCapture::Callbacks> programCallbacks = {},
+                    std::function<void(WebKitBrowserView&)> ahead = {}) {
         WebKitBrowserView real(harness->view, harness->panel, limits);
+        if (ahead) {
+            ahead(real);
+        }
         WatchedView watched(real, harness->view);
         watched.before = std::move(before);
         Outcome outcome;
@@ -275,6 +279,27 @@ TEST_F(CaptureOnEngine, ImagesThatLoadWhenTheyComeIntoViewAreInThePicture) {
     ASSERT_TRUE(outcome.picture);
     ASSERT_EQ(outcome.picture->Height(), 5100);
     EXPECT_TRUE(IsFilled(*outcome.picture, 0, 5000, 200, 100, Rgb{10, 200, 30}));
+    ExpectRestored();
+}
+
+TEST_F(CaptureOnEngine, PageMadeReadyAheadIsBroughtToRestAgainWhenItChangedMeanwhile) {
+    const std::string path = folder.File("meanwhile.html");
+    WriteText(path,
+              "<!DOCTYPE html><body style=\"margin: 0\"><div id=\"box\" style=\"height: 300px; "
+              "background: rgb(200,0,0); transition: background-color 60s linear\"></div>"
+              "<div style=\"height: 900px\"></div></body>");
+    ASSERT_TRUE(harness->Load(path));
+    Bitmap24 page;
+    const Outcome outcome = Capture(page, {}, {}, {}, [](WebKitBrowserView& view) {
+        view.BeginReady();
+        ASSERT_TRUE(WaitUntil([&] { return view.ReadyAnswered(); }));
+        // While it waits for its turn, the page starts a slow change.
+        harness->Script("box.style.backgroundColor = 'rgb(0,0,200)'");
+    });
+    EXPECT_THAT(outcome.errors, ElementsAre());
+    ASSERT_TRUE(outcome.picture);
+    EXPECT_TRUE(IsFilled(*outcome.picture, 0, 0, outcome.picture->Width(), 300 * Scale(),
+                         Rgb{0, 0, 200}));
     ExpectRestored();
 }
 
