@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -10,6 +11,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -72,9 +74,34 @@ bool IsSet(const char* name) {
     _exit(kServerNotFound);
 }
 
+// The server the launcher started, when it is a child of this process and its pipe is open
+// here; the variable is taken out, so that no process started from here takes the server for its
+// own.
+StartingServer TakeStartedServer() {
+    StartingServer started;
+    const char* text = std::getenv(kStartedServerVariable);
+    if (!text) {
+        return started;
+    }
+    int pid = -1, pipe = -1;
+    const bool read = std::sscanf(text, "%d %d", &pid, &pipe) == 2;
+    unsetenv(kStartedServerVariable);
+    siginfo_t state{};
+    struct stat pipeState {};
+    // Not reaped here: if it has ended, its exit status tells why.
+    if (!read || pid <= 0 || waitid(P_PID, id_t(pid), &state, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+        fstat(pipe, &pipeState) != 0 || !S_ISFIFO(pipeState.st_mode)) {
+        return started;
+    }
+    fcntl(pipe, F_SETFD, FD_CLOEXEC);
+    started.pid = pid;
+    started.numberPipe = pipe;
+    return started;
+}
+
 }  // namespace
 
-PrivateDisplay::PrivateDisplay(const std::string& server) {
+StartingServer LaunchServer(const std::string& server, bool keepAcrossExec) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
         throw Error(std::string("Cannot start a private X server: ") + std::strerror(errno));
@@ -96,25 +123,36 @@ PrivateDisplay::PrivateDisplay(const std::string& server) {
         server.c_str(), "-displayfd", fdText.c_str(), "-screen",    "0",   "1920x1080x24",
         "-nolisten",    "tcp",        "-noreset",     "-extension", "GLX", nullptr};
     const pid_t parent = getpid();
-    pid_ = fork();
-    if (pid_ < 0) {
+    const pid_t pid = fork();
+    if (pid < 0) {
         const int error = errno;
         close(fds[0]);
         close(fds[1]);
         throw Error(std::string("Cannot start a private X server: ") + std::strerror(error));
     }
-    if (pid_ == 0) {
+    if (pid == 0) {
         close(fds[0]);
         ExecServer(arguments, fds[1], parent);
     }
     close(fds[1]);
+    if (keepAcrossExec) {
+        fcntl(fds[0], F_SETFD, 0);
+    }
+    return {pid, fds[0]};
+}
 
+PrivateDisplay::PrivateDisplay(const std::string& server)
+    : PrivateDisplay(LaunchServer(server), server) {}
+
+PrivateDisplay::PrivateDisplay(StartingServer starting, const std::string& server)
+    : pid_(starting.pid) {
+    const int numberPipe = starting.numberPipe;
     // The server writes its display number and a newline once it takes connections.
     std::string number;
     const auto end = std::chrono::steady_clock::now() + kStartLimit;
     bool complete = false;
     while (!complete && std::chrono::steady_clock::now() < end) {
-        pollfd readable{fds[0], POLLIN, 0};
+        pollfd readable{numberPipe, POLLIN, 0};
         if (poll(&readable, 1, 100) < 0 && errno != EINTR) {
             break;
         }
@@ -122,7 +160,7 @@ PrivateDisplay::PrivateDisplay(const std::string& server) {
             continue;
         }
         char buffer[32];
-        const ssize_t count = read(fds[0], buffer, sizeof buffer);
+        const ssize_t count = read(numberPipe, buffer, sizeof buffer);
         if (count < 0 && errno == EINTR) {
             continue;
         }
@@ -137,7 +175,7 @@ PrivateDisplay::PrivateDisplay(const std::string& server) {
             }
         }
     }
-    close(fds[0]);
+    close(numberPipe);
     if (!complete || number.empty()) {
         // A server that could not be run has ended or is about to: give it a moment, so its
         // exit status can tell why.
@@ -176,8 +214,17 @@ PrivateDisplay::~PrivateDisplay() {
 }
 
 std::unique_ptr<PrivateDisplay> PrivateDisplay::StartIfNeeded() {
+    const StartingServer started = TakeStartedServer();
     if (IsSet("DISPLAY")) {
+        if (started.pid > 0) {
+            kill(started.pid, SIGTERM);
+            waitpid(started.pid, nullptr, 0);
+            close(started.numberPipe);
+        }
         return nullptr;
+    }
+    if (started.pid > 0) {
+        return std::unique_ptr<PrivateDisplay>(new PrivateDisplay(started, "Xvfb"));
     }
     return std::make_unique<PrivateDisplay>();
 }

@@ -7,6 +7,22 @@
 
 namespace pagrovix {
 
+// An X server on its way up: its process, and the pipe where it writes its display number once it
+// takes connections.
+struct StartingServer {
+    pid_t pid = -1;
+    int numberPipe = -1;
+};
+
+// Starts the server program without waiting for it; the server ends when the thread that called
+// this ends. With keepAcrossExec, the pipe stays open in a program this one becomes by exec.
+// Throws Error when it cannot be started.
+StartingServer LaunchServer(const std::string& server, bool keepAcrossExec = false);
+
+// Where a program that started the server (the command's launcher) tells the program it becomes
+// of it, as "PID PIPE".
+inline constexpr const char* kStartedServerVariable = "PAGROVIX_SHOT_STARTED_SERVER";
+
 // An X server of the command's own, for machines with no display: Xvfb picks a free display
 // number, DISPLAY points at it while the object lives, and the server is stopped with it. The
 // server also ends when this process dies, however it dies.
@@ -18,14 +34,17 @@ public:
     PrivateDisplay(const PrivateDisplay&) = delete;
     PrivateDisplay& operator=(const PrivateDisplay&) = delete;
 
-    // A private server when DISPLAY names no display, else nothing. The command's view is an X
-    // window, so a Wayland session without X does not count.
+    // A private server when DISPLAY names no display, else nothing: the one the launcher started
+    // already when there is one, so that it came up while this program loaded. The command's
+    // view is an X window, so a Wayland session without X does not count.
     static std::unique_ptr<PrivateDisplay> StartIfNeeded();
 
     const std::string& Name() const { return name_; }
     pid_t ServerProcess() const { return pid_; }
 
 private:
+    // Waits until server, as launched, takes connections.
+    PrivateDisplay(StartingServer starting, const std::string& server);
     void Stop();
 
     pid_t pid_ = -1;

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -75,6 +76,28 @@ TEST(PrivateDisplay, ServesADisplayWhileItLivesAndStopsTheServerAfterwards) {
     }
     EXPECT_FALSE(ProcessExists(server));
     EXPECT_EQ(std::getenv("DISPLAY"), nullptr);
+}
+
+TEST(PrivateDisplay, TakesOverTheLaunchersServerButNoProcessThatIsNotItsChild) {
+    EnvironmentScope display("DISPLAY", nullptr);
+    const StartingServer launched = LaunchServer("Xvfb", true);
+    {
+        EnvironmentScope told(kStartedServerVariable, (std::to_string(launched.pid) + " " +
+                                                       std::to_string(launched.numberPipe))
+                                                          .c_str());
+        const auto privateDisplay = PrivateDisplay::StartIfNeeded();
+        ASSERT_TRUE(privateDisplay);
+        EXPECT_EQ(privateDisplay->ServerProcess(), launched.pid);
+        EXPECT_EQ(std::getenv(kStartedServerVariable), nullptr) << "page processes never see it";
+    }
+    EXPECT_FALSE(ProcessExists(launched.pid));
+    // A process of another's, named by mistake or on purpose, is left alone.
+    const pid_t stranger = getppid();
+    EnvironmentScope told(kStartedServerVariable, (std::to_string(stranger) + " 0").c_str());
+    const auto privateDisplay = PrivateDisplay::StartIfNeeded();
+    ASSERT_TRUE(privateDisplay);
+    EXPECT_NE(privateDisplay->ServerProcess(), stranger);
+    EXPECT_TRUE(ProcessExists(stranger));
 }
 
 TEST(PrivateDisplay, NothingStartsWhenADisplayIsSet) {
