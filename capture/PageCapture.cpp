@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <new>
+#include <thread>
 #include <utility>
 
 #include "capture/CaptureLimits.h"
 #include "capture/CapturePlan.h"
+#include "capture/MemoryMapping.h"
 #include "imaging/Error.h"
 
 namespace pagrovix {
@@ -153,6 +155,12 @@ void PageCapture::CaptureAsMeasured(Bitmap24& page) {
         CaptureBytes(plan.pictureWidth, plan.pictureHeight, painted.width, painted.height),
         callbacks_.availableMemory() + page.ByteCount());
     page.SetSize(plan.pictureWidth, plan.pictureHeight);
+    // The system clears fresh memory page by page as it is first written, which for a tall page
+    // takes about as long as the engine takes to paint it: it is done meanwhile, on another core.
+    // Mapping a page leaves what it holds alone, so the painting may go into it at the same time.
+    const std::jthread mapping([data = page.Data(), bytes = page.ByteCount()] {
+        MapForWriting(data, bytes);
+    });
     view_.ScrollTo(0, 0);
     if (plan.wholeDocument) {
         view_.PaintDocument(page, plan.scale);
