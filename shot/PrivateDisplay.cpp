@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -74,29 +75,13 @@ bool IsSet(const char* name) {
     _exit(kServerNotFound);
 }
 
-// The server the launcher started, when it is a child of this process and its pipe is open
-// here; the variable is taken out, so that no process started from here takes the server for its
-// own.
-StartingServer TakeStartedServer() {
-    StartingServer started;
-    const char* text = std::getenv(kStartedServerVariable);
-    if (!text) {
-        return started;
+// Ends the server: asked first, then told.
+void StopServer(pid_t pid) {
+    kill(pid, SIGTERM);
+    if (!WaitForEnd(pid, kStopLimit)) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
     }
-    int pid = -1, pipe = -1;
-    const bool read = std::sscanf(text, "%d %d", &pid, &pipe) == 2;
-    unsetenv(kStartedServerVariable);
-    siginfo_t state{};
-    struct stat pipeState {};
-    // Not reaped here: if it has ended, its exit status tells why.
-    if (!read || pid <= 0 || waitid(P_PID, id_t(pid), &state, WEXITED | WNOHANG | WNOWAIT) != 0 ||
-        fstat(pipe, &pipeState) != 0 || !S_ISFIFO(pipeState.st_mode)) {
-        return started;
-    }
-    fcntl(pipe, F_SETFD, FD_CLOEXEC);
-    started.pid = pid;
-    started.numberPipe = pipe;
-    return started;
 }
 
 }  // namespace
@@ -213,18 +198,44 @@ PrivateDisplay::~PrivateDisplay() {
     }
 }
 
-std::unique_ptr<PrivateDisplay> PrivateDisplay::StartIfNeeded() {
-    const StartingServer started = TakeStartedServer();
+LaunchedServer LaunchedServer::Take() {
+    LaunchedServer launched;
+    const char* text = std::getenv(kStartedServerVariable);
+    if (!text) {
+        return launched;
+    }
+    int pid = -1, pipe = -1;
+    const bool read = std::sscanf(text, "%d %d", &pid, &pipe) == 2;
+    unsetenv(kStartedServerVariable);
+    siginfo_t state{};
+    struct stat pipeState {};
+    // Not reaped here: if it has ended, its exit status tells why.
+    if (!read || pid <= 0 || waitid(P_PID, id_t(pid), &state, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+        fstat(pipe, &pipeState) != 0 || !S_ISFIFO(pipeState.st_mode)) {
+        return launched;
+    }
+    fcntl(pipe, F_SETFD, FD_CLOEXEC);
+    launched.server_ = {pid, pipe};
+    return launched;
+}
+
+LaunchedServer::LaunchedServer(LaunchedServer&& other) noexcept
+    : server_(std::exchange(other.server_, {})) {}
+
+LaunchedServer::~LaunchedServer() {
+    if (server_.pid > 0) {
+        StopServer(server_.pid);
+        close(server_.numberPipe);
+    }
+}
+
+std::unique_ptr<PrivateDisplay> PrivateDisplay::StartIfNeeded(LaunchedServer launched) {
     if (IsSet("DISPLAY")) {
-        if (started.pid > 0) {
-            kill(started.pid, SIGTERM);
-            waitpid(started.pid, nullptr, 0);
-            close(started.numberPipe);
-        }
         return nullptr;
     }
-    if (started.pid > 0) {
-        return std::unique_ptr<PrivateDisplay>(new PrivateDisplay(started, "Xvfb"));
+    if (launched.server_.pid > 0) {
+        return std::unique_ptr<PrivateDisplay>(
+            new PrivateDisplay(std::exchange(launched.server_, {}), "Xvfb"));
     }
     return std::make_unique<PrivateDisplay>();
 }
@@ -233,11 +244,7 @@ void PrivateDisplay::Stop() {
     if (pid_ <= 0) {
         return;
     }
-    kill(pid_, SIGTERM);
-    if (!WaitForEnd(pid_, kStopLimit)) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-    }
+    StopServer(pid_);
     pid_ = -1;
 }
 

@@ -23,6 +23,26 @@ StartingServer LaunchServer(const std::string& server, bool keepAcrossExec = fal
 // of it, as "PID PIPE".
 inline constexpr const char* kStartedServerVariable = "PAGROVIX_SHOT_STARTED_SERVER";
 
+// The server the launcher started for this program, until a PrivateDisplay takes it over; one that
+// nothing takes over (a usage error, a run with nothing to do) is stopped with this.
+class LaunchedServer {
+public:
+    LaunchedServer() = default;
+    // The server kStartedServerVariable names, when it is a child of this process and its pipe is
+    // open here; the variable is removed, so that no process started from here takes the server
+    // for its own.
+    static LaunchedServer Take();
+    LaunchedServer(LaunchedServer&& other) noexcept;
+    LaunchedServer& operator=(LaunchedServer&&) = delete;
+    ~LaunchedServer();
+
+    pid_t Process() const { return server_.pid; }
+
+private:
+    friend class PrivateDisplay;
+    StartingServer server_;
+};
+
 // An X server of the command's own, for machines with no display: Xvfb picks a free display
 // number, DISPLAY points at it while the object lives, and the server is stopped with it. The
 // server also ends when this process dies, however it dies.
@@ -37,7 +57,7 @@ public:
     // A private server when DISPLAY names no display, else nothing: the one the launcher started
     // already when there is one, so that it came up while this program loaded. The command's
     // view is an X window, so a Wayland session without X does not count.
-    static std::unique_ptr<PrivateDisplay> StartIfNeeded();
+    static std::unique_ptr<PrivateDisplay> StartIfNeeded(LaunchedServer launched = {});
 
     const std::string& Name() const { return name_; }
     pid_t ServerProcess() const { return pid_; }

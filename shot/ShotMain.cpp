@@ -8,6 +8,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -128,7 +129,8 @@ bool SessionBusKnown() {
            std::filesystem::is_socket(std::filesystem::path(runtime) / "bus", error);
 }
 
-int RunShots(const char* program, const ShotOptions& options, const std::vector<ShotJob>& skipped) {
+int RunShots(const char* program, const ShotOptions& options, const std::vector<ShotJob>& skipped,
+             LaunchedServer launched) {
     std::FILE* errors = TakeErrorStream();
     if (options.jobs.empty()) {
         // Everything was there already: no browser needs to start.
@@ -155,7 +157,7 @@ int RunShots(const char* program, const ShotOptions& options, const std::vector<
     }
     std::unique_ptr<PrivateDisplay> display;
     try {
-        display = PrivateDisplay::StartIfNeeded();
+        display = PrivateDisplay::StartIfNeeded(std::move(launched));
     } catch (const std::exception& error) {
         std::fprintf(errors, "pagrovix-shot: %s\n", error.what());
         return 1;
@@ -206,6 +208,8 @@ int RunShots(const char* program, const ShotOptions& options, const std::vector<
 
 int main(int argc, char** argv) {
     using namespace pagrovix;
+    // Stopped on every way out unless the run takes it over.
+    LaunchedServer launched = LaunchedServer::Take();
     ShotArguments arguments;
     std::vector<ShotJob> skipped;
     try {
@@ -240,5 +244,5 @@ int main(int argc, char** argv) {
         case ShotCommand::Run:
             break;
     }
-    return RunShots(argv[0], arguments.options, skipped);
+    return RunShots(argv[0], arguments.options, skipped, std::move(launched));
 }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -78,25 +79,33 @@ TEST(PrivateDisplay, ServesADisplayWhileItLivesAndStopsTheServerAfterwards) {
     EXPECT_EQ(std::getenv("DISPLAY"), nullptr);
 }
 
-TEST(PrivateDisplay, TakesOverTheLaunchersServerButNoProcessThatIsNotItsChild) {
+TEST(PrivateDisplay, TakesOverTheLaunchersServerStopsItUnusedAndLeavesOthersAlone) {
     EnvironmentScope display("DISPLAY", nullptr);
-    const StartingServer launched = LaunchServer("Xvfb", true);
+    const auto launch = [] {
+        const StartingServer server = LaunchServer("Xvfb", true);
+        setenv(kStartedServerVariable,
+               (std::to_string(server.pid) + " " + std::to_string(server.numberPipe)).c_str(), 1);
+        return server.pid;
+    };
+    const pid_t used = launch();
     {
-        EnvironmentScope told(kStartedServerVariable, (std::to_string(launched.pid) + " " +
-                                                       std::to_string(launched.numberPipe))
-                                                          .c_str());
-        const auto privateDisplay = PrivateDisplay::StartIfNeeded();
+        const auto privateDisplay = PrivateDisplay::StartIfNeeded(LaunchedServer::Take());
         ASSERT_TRUE(privateDisplay);
-        EXPECT_EQ(privateDisplay->ServerProcess(), launched.pid);
+        EXPECT_EQ(privateDisplay->ServerProcess(), used);
         EXPECT_EQ(std::getenv(kStartedServerVariable), nullptr) << "page processes never see it";
     }
-    EXPECT_FALSE(ProcessExists(launched.pid));
+    EXPECT_FALSE(ProcessExists(used));
+    // A run that ends before it needs the display stops and reaps the server itself.
+    const pid_t unused = launch();
+    LaunchedServer::Take();
+    EXPECT_FALSE(ProcessExists(unused));
     // A process of another's, named by mistake or on purpose, is left alone.
     const pid_t stranger = getppid();
     EnvironmentScope told(kStartedServerVariable, (std::to_string(stranger) + " 0").c_str());
-    const auto privateDisplay = PrivateDisplay::StartIfNeeded();
+    LaunchedServer notOurs = LaunchedServer::Take();
+    EXPECT_EQ(notOurs.Process(), -1);
+    const auto privateDisplay = PrivateDisplay::StartIfNeeded(std::move(notOurs));
     ASSERT_TRUE(privateDisplay);
-    EXPECT_NE(privateDisplay->ServerProcess(), stranger);
     EXPECT_TRUE(ProcessExists(stranger));
 }
 
