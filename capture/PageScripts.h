@@ -287,8 +287,9 @@ changedAt = -1;
 const answer = (still) => [late ? 0 : 1, still ? 1 : 0, cut, grew ? 1 : 0];
 globalThis.pagrovixRest = {
   again: async (restMs) => {
-    const changed = changes.takeRecords().length > 0 || changedAt >= 0 ||
-                    canvasState() !== restedCanvases;
+    // One that never came to rest is not waited for twice.
+    const changed = !moving && (changes.takeRecords().length > 0 || changedAt >= 0 ||
+                                canvasState() !== restedCanvases);
     const still = changed ? await settle(restMs) : moving;
     changes.disconnect();
     globalThis.pagrovixRest = null;
