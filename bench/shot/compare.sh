@@ -61,13 +61,14 @@ for candidate in /usr/share/doc/nettle-dev/nettle.html /usr/share/doc/nodejs/api
     fi
 done
 
-# Runs one tool on one page RUNS times; prints "seconds largestMB allMB status" of the fastest.
+# Runs one tool on one page RUNS times; prints "seconds largestMB allMB status allPssMB" of the
+# fastest.
 measure() {
     best=""
     i=0
     while [ $i -lt "$runs" ]; do
         result=$(python3 "$here/measure.py" "$work/out/last.log" "$@")
-        if [ -z "$best" ] || [ "$(echo "$result $best" | awk '{print ($1 < $5)}')" = 1 ]; then
+        if [ -z "$best" ] || [ "$(echo "$result $best" | awk '{print ($1 < $6)}')" = 1 ]; then
             best=$result
         fi
         i=$((i + 1))
@@ -91,8 +92,8 @@ run_tool() {  # tool url output
 }
 
 echo
-echo "| page | tool | seconds | largest process MB | all processes MB | picture | exact rows | ours / best correct peer |"
-echo "|---|---|---:|---:|---:|---|---:|---:|"
+echo "| page | tool | seconds | largest process MB | all processes MB | all processes PSS MB | picture | exact rows | ours / best correct peer |"
+echo "|---|---|---:|---:|---:|---:|---|---:|---:|"
 pages=""
 for height in $heights; do
     pages="$pages rows-$height"
@@ -114,11 +115,11 @@ for page in $pages; do
         rm -f "$output"
         result=$(run_tool "$tool" "$url" "$output")
         if [ -z "$result" ]; then
-            echo "| $label | $tool | not available | | | | | |"
+            echo "| $label | $tool | not available | | | | | | |"
             continue
         fi
         set -- $result
-        seconds=$1 largest=$2 all=$3 status=$4
+        seconds=$1 largest=$2 all=$3 status=$4 pss=$5
         picture="failed ($status)"
         size=""
         rows=""
@@ -145,10 +146,10 @@ for page in $pages; do
         elif [ "$correct" = 1 ] && { [ -z "$best" ] || awk "BEGIN { exit !($seconds < $best) }"; }; then
             best=$seconds
         fi
-        echo "| $label | $tool | $seconds | $largest | $all | $picture | $rows | |"
+        echo "| $label | $tool | $seconds | $largest | $all | $pss | $picture | $rows | |"
         rm -f "$output"  # pictures of 70000 rows take hundreds of MB
     done
     if [ -n "$ours" ] && [ -n "$best" ]; then
-        echo "| $label | **ratio** | | | | | | $(awk "BEGIN { printf \"%.2f\", $ours / $best }") |"
+        echo "| $label | **ratio** | | | | | | | $(awk "BEGIN { printf \"%.2f\", $ours / $best }") |"
     fi
 done

@@ -45,7 +45,7 @@ shot_list() {
     done <"$list"
 }
 
-run() {  # tool N folder -> "seconds largestMB allMB status"
+run() {  # tool N folder -> "seconds largestMB allMB status allPssMB"
     case $1 in
     pagrovix-shot)
         shot_list "$3" >"$work/shot-list.txt"
@@ -66,8 +66,8 @@ run() {  # tool N folder -> "seconds largestMB allMB status"
 echo
 echo "$pages pages of $docs (wx3.2-doc), 1280 pixels wide; load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
-echo "| N at once | tool | seconds | pages per minute | all processes MB | files written | ours / best peer (pages per minute) |"
-echo "|---:|---|---:|---:|---:|---:|---:|"
+echo "| N at once | tool | seconds | pages per minute | all processes MB | all processes PSS MB | files written | ours / best peer (pages per minute) |"
+echo "|---:|---|---:|---:|---:|---:|---:|---:|"
 for n in $jobs_list; do
     ours="" best=""
     for tool in pagrovix-shot chromium wkhtmltoimage; do
@@ -76,7 +76,7 @@ for n in $jobs_list; do
         mkdir -p "$out"
         result=$(run "$tool" "$n" "$out")
         if [ -z "$result" ]; then
-            echo "| $n | $tool | not available | | | | |"
+            echo "| $n | $tool | not available | | | | | |"
             continue
         fi
         set -- $result
@@ -87,11 +87,11 @@ for n in $jobs_list; do
         elif [ "$written" = "$pages" ] && { [ -z "$best" ] || awk "BEGIN { exit !($rate > $best) }"; }; then
             best=$rate
         fi
-        echo "| $n | $tool | $1 | $rate | $3 | $written of $pages | |"
+        echo "| $n | $tool | $1 | $rate | $3 | $5 | $written of $pages | |"
         rm -rf "$out"
     done
     if [ -n "$ours" ] && [ -n "$best" ]; then
-        echo "| $n | **ratio** | | | | | $(awk "BEGIN { printf \"%.2f\", $ours / $best }") |"
+        echo "| $n | **ratio** | | | | | | $(awk "BEGIN { printf \"%.2f\", $ours / $best }") |"
     fi
 done
 echo

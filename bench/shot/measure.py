@@ -1,6 +1,9 @@
 """Runs a command and prints, on one line: seconds of wall-clock time, the peak resident memory of
 its largest process in MB (as /usr/bin/time -v reports it), the peak resident memory of all its
-processes together in MB (sampled every 20 ms), and its exit status.
+processes together in MB (sampled every 20 ms), its exit status, and the peak of all its
+processes' proportional set sizes in MB (sampled every 100 ms). Resident sizes count a shared
+library once in every process that maps it; proportional ones share it out among them, so their
+sum is what the processes take together.
 
 usage: measure.py LOG COMMAND [ARGUMENT ...]   (the command's output goes to LOG)"""
 import os
@@ -24,9 +27,10 @@ def children_map():
     return children
 
 
-def tree_rss_kb(root):
+def tree_memory_kb(root, proportional):
+    """The resident and, when asked, the proportional set sizes of root and its descendants."""
     children = children_map()
-    total = 0
+    rss = pss = 0
     pending = [root]
     while pending:
         pid = pending.pop()
@@ -35,10 +39,15 @@ def tree_rss_kb(root):
             with open("/proc/%d/status" % pid) as status:
                 for line in status:
                     if line.startswith("VmRSS:"):
-                        total += int(line.split()[1])
+                        rss += int(line.split()[1])
+            if proportional:
+                with open("/proc/%d/smaps_rollup" % pid) as rollup:
+                    for line in rollup:
+                        if line.startswith("Pss:"):
+                            pss += int(line.split()[1])
         except OSError:
             pass
-    return total
+    return rss, pss
 
 
 def main():
@@ -47,16 +56,21 @@ def main():
         start = time.monotonic()
         process = subprocess.Popen(["/usr/bin/time", "-v", "-o", report.name] + command,
                                    stdout=out, stderr=out)
-        peak = 0
+        peak = peak_pss = samples = 0
         while process.poll() is None:
-            peak = max(peak, tree_rss_kb(process.pid))
+            # Proportional sizes cost the kernel a walk of every mapping: one sample in five.
+            rss, pss = tree_memory_kb(process.pid, samples % 5 == 0)
+            peak = max(peak, rss)
+            peak_pss = max(peak_pss, pss)
+            samples += 1
             time.sleep(0.02)
         seconds = time.monotonic() - start
         largest = 0
         for line in report:
             if "Maximum resident set size" in line:
                 largest = int(line.split(":")[1])
-    print("%.2f %d %d %d" % (seconds, largest // 1024, peak // 1024, process.returncode))
+    print("%.2f %d %d %d %d" % (seconds, largest // 1024, peak // 1024, process.returncode,
+                                peak_pss // 1024))
 
 
 main()
