@@ -235,7 +235,7 @@ std::unique_ptr<PrivateDisplay> PrivateDisplay::StartIfNeeded(LaunchedServer lau
     }
     if (launched.server_.pid > 0) {
         return std::unique_ptr<PrivateDisplay>(
-            new PrivateDisplay(std::exchange(launched.server_, {}), "Xvfb"));
+            new PrivateDisplay(std::exchange(launched.server_, {}), kServerProgram));
     }
     return std::make_unique<PrivateDisplay>();
 }

@@ -7,6 +7,9 @@
 
 namespace pagrovix {
 
+// The X server program the command runs for a display of its own.
+inline constexpr const char* kServerProgram = "Xvfb";
+
 // An X server on its way up: its process, and the pipe where it writes its display number once it
 // takes connections.
 struct StartingServer {
@@ -49,7 +52,7 @@ private:
 class PrivateDisplay {
 public:
     // Starts the server; throws Error when it cannot be started.
-    explicit PrivateDisplay(const std::string& server = "Xvfb");
+    explicit PrivateDisplay(const std::string& server = kServerProgram);
     ~PrivateDisplay();
     PrivateDisplay(const PrivateDisplay&) = delete;
     PrivateDisplay& operator=(const PrivateDisplay&) = delete;

@@ -54,7 +54,7 @@ std::filesystem::path ProgramPath() {
 int main(int argc, char** argv) {
     if (WantsPrivateServer(argc, argv)) {
         try {
-            const pagrovix::StartingServer server = pagrovix::LaunchServer("Xvfb", true);
+            const pagrovix::StartingServer server = pagrovix::LaunchServer(pagrovix::kServerProgram, true);
             const std::string text =
                 std::to_string(server.pid) + " " + std::to_string(server.numberPipe);
             setenv(pagrovix::kStartedServerVariable, text.c_str(), 1);

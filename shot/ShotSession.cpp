@@ -502,37 +502,41 @@ bool ShotSession::AdvanceLoads() {
 bool ShotSession::AdvanceReadying() {
     bool advanced = false;
     for (auto& slot : slots_) {
-        if (slot->state != Slot::State::Readying || StopRequested()) {
-            continue;
+        if (StopRequested()) {
+            break;
         }
-        try {
-            if (!slot->readying->Advance()) {
+        if (slot->state == Slot::State::Readying) {
+            try {
+                if (!slot->readying->Advance()) {
+                    continue;
+                }
+            } catch (const std::exception& error) {
+                // The page may still be busy in the script that timed out.
+                FailInSlot(slot, error.what(),
+                           dynamic_cast<const TransientError*>(&error) != nullptr);
+                advanced = true;
                 continue;
             }
-        } catch (const std::exception& error) {
-            // The page may still be busy in the script that timed out.
-            FailInSlot(slot, error.what(), dynamic_cast<const TransientError*>(&error) != nullptr);
             advanced = true;
-            continue;
+            slot->state = Slot::State::Settling;
+            slot->readyAt = std::chrono::steady_clock::now() +
+                            std::chrono::milliseconds(options_.delayMilliseconds);
         }
-        advanced = true;
-        slot->state = Slot::State::Settling;
-        slot->readyAt = std::chrono::steady_clock::now() +
-                        std::chrono::milliseconds(options_.delayMilliseconds);
+        // Each page is made ready while others are captured: the wait for it to come to rest
+        // keeps no other page from its turn.
+        if (slot->state == Slot::State::Settling &&
+            slot->readyAt <= std::chrono::steady_clock::now()) {
+            slot->browser->BeginReady();
+            slot->state = Slot::State::Preparing;
+            advanced = true;
+        }
     }
     return advanced;
 }
 
 bool ShotSession::CaptureOne(WriteQueue& writes) {
-    const auto now = std::chrono::steady_clock::now();
     std::unique_ptr<Slot>* chosen = nullptr;
     for (auto& slot : slots_) {
-        // Each page is made ready while others are captured: the wait for it to come to rest
-        // keeps no other page from its turn.
-        if (slot->state == Slot::State::Settling && slot->readyAt <= now) {
-            slot->browser->BeginReady();
-            slot->state = Slot::State::Preparing;
-        }
         if (slot->state == Slot::State::Preparing && slot->browser->ReadyAnswered() &&
             (!chosen || slot->job < (*chosen)->job)) {
             chosen = &slot;
