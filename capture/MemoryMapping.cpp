@@ -1,5 +1,6 @@
 #include "capture/MemoryMapping.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -27,7 +28,11 @@ void Populate(const void* data, std::size_t bytes, [[maybe_unused]] int advice) 
     void* start = nullptr;
     std::size_t length = 0;
     if (WholePages(data, bytes, start, length)) {
-        madvise(start, length, advice);
+        // Short calls: a thread that maps or unmaps memory meanwhile waits for one call, not all.
+        constexpr std::size_t kChunk = std::size_t(2) << 20;
+        for (std::size_t done = 0; done < length; done += kChunk) {
+            madvise(static_cast<char*>(start) + done, std::min(kChunk, length - done), advice);
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "capture/MemoryMapping.h"
 #include "imaging/Error.h"
 
 namespace pagrovix {
@@ -94,6 +95,20 @@ TEST(PaintedPixels, PartOutsideThePaintingOrThePictureIsRefused) {
     EXPECT_THROW(CopyPaintedArea(painted, -1, 0, 2, 2, page, 0, 0), Error);
     EXPECT_NO_THROW(CopyPaintedArea(painted, 0, 0, 4, 3, page, 0, 2));
     EXPECT_NO_THROW(CopyPaintedArea(painted, 1, 1, 3, 2, page, 1, 3));
+}
+
+// The picture may already hold painted rows while its memory is mapped, a few megabytes a call:
+// over a block of many calls that starts and ends inside pages, every byte stays as it was.
+TEST(PaintedPixels, MappingMemoryAheadLeavesWhatItHolds) {
+    std::vector<std::uint8_t> bytes((std::size_t(9) << 20) + 4099);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = std::uint8_t(i * 131 + (i >> 12));
+    }
+    const std::vector<std::uint8_t> before = bytes;
+    MapForWriting(bytes.data() + 7, bytes.size() - 11);
+    MapForReading(bytes.data() + 1, bytes.size() - 1);
+    MapForWriting(bytes.data(), 0);
+    EXPECT_TRUE(bytes == before);
 }
 
 }  // namespace
