@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "imaging/Bitmap24.h"
@@ -26,6 +27,31 @@ void WritePngFile(const Bitmap24& bitmap, const std::string& path, int level);
 inline constexpr std::uint64_t kPngWholeDeflateBytes = std::uint64_t(128) << 20;
 void WritePngFileOnCores(const Bitmap24& bitmap, const std::string& path, int level, int cores,
                          std::uint64_t wholeBytes = kPngWholeDeflateBytes);
+
+// A PNG written while its picture is still being painted from the top down: each band of rows is
+// deflated on one of up to cores threads as soon as RowsDone says its rows are final, so that a
+// tall picture is mostly compressed when its last rows arrive. The bytes are those that
+// WritePngFileOnCores writes for a picture it deflates in bands.
+class PngBandStream {
+public:
+    // Starts the file; throws Error as WritePngFile does. The picture's pixels stay where they
+    // are, at its size, until the stream is finished or dropped; the rows from RowsDone's count
+    // down may still change.
+    PngBandStream(const Bitmap24& picture, const std::string& path, int level, int cores);
+    // Dropped before Finish, it leaves whatever was at path as it was.
+    ~PngBandStream();
+    PngBandStream(const PngBandStream&) = delete;
+    PngBandStream& operator=(const PngBandStream&) = delete;
+
+    // Rows [0, rows) hold their final pixels.
+    void RowsDone(int rows);
+    // Every row is final: deflates the rest, ends the file and puts it in place; throws Error.
+    void Finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 // What WritePngFileOnCores holds beyond the picture at its peak, at most.
 std::uint64_t PngOnCoresBytes(int width, int height);

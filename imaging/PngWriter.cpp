@@ -217,13 +217,22 @@ struct DeflatedBand {
     std::size_t length = 0;  // of the filtered rows
 };
 
-DeflatedBand DeflateBand(const Bitmap24& bitmap, int first, int end, int level, bool last) {
-    const std::size_t rowSize = 1 + bitmap.Stride();
+// The rows of a picture, read where they are while the picture may be written below them.
+struct PictureRows {
+    const std::uint8_t* pixels;
+    std::size_t stride;
+    std::span<const std::uint8_t> Row(int y) const {
+        return {pixels + stride * std::size_t(y), stride};
+    }
+};
+
+DeflatedBand DeflateBand(const PictureRows& picture, int first, int end, int level, bool last) {
+    const std::size_t rowSize = 1 + picture.stride;
     constexpr std::size_t kWindow = 32 * 1024;
     const int primingRows = int(std::min<std::size_t>(first, (kWindow + rowSize - 1) / rowSize));
     std::vector<std::uint8_t> filtered(rowSize * std::size_t(end - first + primingRows));
     for (int y = first - primingRows; y < end; ++y) {
-        FilterRowSub(bitmap.Row(y),
+        FilterRowSub(picture.Row(y),
                      filtered.data() + rowSize * std::size_t(y - first + primingRows));
     }
     const std::size_t primed = rowSize * std::size_t(primingRows);
@@ -284,6 +293,12 @@ void WriteWholeDeflated(const Bitmap24& bitmap, const std::string& path, int lev
     file.Commit();
 }
 
+// Bands of about a megabyte of filtered rows: enough work to share, small enough to keep every
+// core busy.
+int BandRows(int width) {
+    return int(std::max<std::size_t>(1, (1 << 20) / (1 + 3 * std::size_t(std::max(width, 0)))));
+}
+
 std::uint64_t FilteredBytes(int width, int height) {
     return (1 + 3 * std::uint64_t(std::max(width, 0))) * std::uint64_t(std::max(height, 0));
 }
@@ -306,97 +321,159 @@ void WritePngFileOnCores(const Bitmap24& bitmap, const std::string& path, int le
         WriteWholeDeflated(bitmap, path, level);
         return;
     }
-    // Bands of about a megabyte: enough work to share, small enough to keep every core busy.
-    const std::size_t rowSize = 1 + bitmap.Stride();
-    const int bandRows = int(std::max<std::size_t>(1, (1 << 20) / rowSize));
-    const int bands = (bitmap.Height() + bandRows - 1) / bandRows;
-    if (cores < 2 || bands < 2) {
+    if (cores < 2 || BandRows(bitmap.Width()) >= bitmap.Height()) {
         WritePngFile(bitmap, path, level);
         return;
     }
-    ReplacingFile file(path);
-    WriteStart(file, bitmap);
+    PngBandStream stream(bitmap, path, level, cores);
+    stream.Finish();
+}
+
+struct PngBandStream::State {
+    State(const Bitmap24& picture, const std::string& path, int level, int cores)
+        : rows{picture.Data(), picture.Stride()},
+          height(picture.Height()),
+          level(std::clamp(level, 0, 9)),
+          bandRows(BandRows(picture.Width())),
+          bands((height + bandRows - 1) / bandRows),
+          ahead(2 * std::max(1, cores)),
+          file(path),
+          idat(file),
+          done(std::size_t(bands)) {
+        WriteStart(file, picture);
+        const std::uint8_t zlibHeader[2] = {0x78, 0x9C};
+        idat.Add(zlibHeader, 2);
+        for (int i = 0; i < std::max(1, cores); ++i) {
+            workers.emplace_back([this] { Work(); });
+        }
+    }
+
+    bool BandReady(int band) const { return std::min(height, (band + 1) * bandRows) <= rowsDone; }
 
     // Workers take bands in order, at most a few ahead of the one being written, so the memory
-    // held is a few bands, not the whole compressed picture.
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::vector<std::optional<DeflatedBand>> done(static_cast<std::size_t>(bands));
-    std::exception_ptr failure;
-    int next = 0;
-    int written = 0;
-    const int ahead = 2 * cores;
-    const auto work = [&] {
+    // held is a few bands, not the whole compressed picture; a band waits for its rows.
+    void Work() {
         for (;;) {
             int band = 0;
             {
                 std::unique_lock lock(mutex);
-                changed.wait(lock,
-                             [&] { return next - written < ahead || failure || next >= bands; });
-                if (failure || next >= bands) {
+                changed.wait(lock, [&] {
+                    return stopping || failure || next >= bands ||
+                           (next - written < ahead && BandReady(next));
+                });
+                if (stopping || failure || next >= bands) {
                     return;
                 }
                 band = next++;
             }
             try {
                 const int first = band * bandRows;
-                DeflatedBand result =
-                    DeflateBand(bitmap, first, std::min(bitmap.Height(), first + bandRows), level,
-                                band == bands - 1);
-                std::lock_guard lock(mutex);
+                DeflatedBand result = DeflateBand(rows, first, std::min(height, first + bandRows),
+                                                  level, band == bands - 1);
+                std::unique_lock lock(mutex);
                 done[std::size_t(band)] = std::move(result);
+                WriteInOrder(lock);
             } catch (...) {
                 std::lock_guard lock(mutex);
-                failure = std::current_exception();
+                if (!failure) {
+                    failure = std::current_exception();
+                }
             }
             changed.notify_all();
         }
-    };
-    std::vector<std::jthread> workers;
-    for (int i = 0; i < cores; ++i) {
-        workers.emplace_back(work);
     }
-    IdatChunks idat(file);
-    const std::uint8_t zlibHeader[2] = {0x78, 0x9C};
-    idat.Add(zlibHeader, 2);
-    uLong adler = 1;
-    try {
-        for (; written < bands;) {
-            DeflatedBand band;
-            {
-                std::unique_lock lock(mutex);
-                changed.wait(lock,
-                             [&] { return failure || done[std::size_t(written)].has_value(); });
-                if (failure) {
-                    std::rethrow_exception(failure);
-                }
-                band = std::move(*done[std::size_t(written)]);
+
+    // One thread at a time writes the bands that are next in the file, the lock let go meanwhile.
+    void WriteInOrder(std::unique_lock<std::mutex>& lock) {
+        if (writing) {
+            return;
+        }
+        writing = true;
+        try {
+            while (!failure && !stopping && written < bands && done[std::size_t(written)]) {
+                const DeflatedBand band = std::move(*done[std::size_t(written)]);
                 done[std::size_t(written)].reset();
-            }
-            idat.Add(band.bytes.data(), band.bytes.size());
-            adler = adler32_combine(adler, band.adler, z_off_t(band.length));
-            {
-                std::lock_guard lock(mutex);
+                lock.unlock();
+                idat.Add(band.bytes.data(), band.bytes.size());
+                adler = adler32_combine(adler, band.adler, z_off_t(band.length));
+                lock.lock();
                 ++written;
             }
-            changed.notify_all();
-        }
-    } catch (...) {
-        {
-            std::lock_guard lock(mutex);
-            if (!failure) {
-                failure = std::current_exception();
+        } catch (...) {
+            if (!lock.owns_lock()) {
+                lock.lock();
             }
+            writing = false;
+            throw;
         }
-        changed.notify_all();
-        throw;
+        writing = false;
     }
+
+    const PictureRows rows;
+    const int height;
+    const int level;
+    const int bandRows;
+    const int bands;
+    const int ahead;
+    ReplacingFile file;
+    IdatChunks idat;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::optional<DeflatedBand>> done;
+    std::exception_ptr failure;
+    int rowsDone = 0;
+    int next = 0;
+    int written = 0;
+    bool writing = false;
+    bool stopping = false;
+    uLong adler = 1;  // of the bands written, kept by the writing thread
+    // Last, so that they end before what they use goes.
+    std::vector<std::jthread> workers;
+};
+
+PngBandStream::PngBandStream(const Bitmap24& picture, const std::string& path, int level,
+                             int cores)
+    : state_(picture.Empty() ? throw Error("Cannot save an empty picture")
+                             : std::make_unique<State>(picture, path, level, cores)) {}
+
+PngBandStream::~PngBandStream() {
+    if (state_) {
+        {
+            std::lock_guard lock(state_->mutex);
+            state_->stopping = true;
+        }
+        state_->changed.notify_all();
+    }
+}
+
+void PngBandStream::RowsDone(int rows) {
+    {
+        std::lock_guard lock(state_->mutex);
+        state_->rowsDone = std::clamp(rows, state_->rowsDone, state_->height);
+    }
+    state_->changed.notify_all();
+}
+
+void PngBandStream::Finish() {
+    State& state = *state_;
+    RowsDone(state.height);
+    {
+        std::unique_lock lock(state.mutex);
+        state.changed.wait(lock, [&] { return state.failure || state.written == state.bands; });
+        if (state.failure) {
+            state.stopping = true;
+            lock.unlock();
+            state.changed.notify_all();
+            std::rethrow_exception(state.failure);
+        }
+    }
+    state.workers.clear();
     std::uint8_t trailer[4];
-    PutBe32(trailer, std::uint32_t(adler));
-    idat.Add(trailer, 4);
-    idat.Flush();
-    WriteEnd(file);
-    file.Commit();
+    PutBe32(trailer, std::uint32_t(state.adler));
+    state.idat.Add(trailer, 4);
+    state.idat.Flush();
+    WriteEnd(state.file);
+    state.file.Commit();
 }
 
 }  // namespace pagrovix

@@ -1,6 +1,11 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
 #include <gtest/gtest.h>
 
 #include "imaging/ImageWriters.h"
@@ -109,6 +114,42 @@ TEST(PngWriter, FasterWritersGiveTheSamePixelsInOneValidStream) {
             ExpectDecodesTo(path, bitmap);
         }
     }
+}
+
+// The picture is painted from the top down while its file is written: rows below those said to be
+// final may still be anything. Dropped before it ends, the stream leaves the old file.
+TEST(PngWriter, BandStreamWritesRowsAsTheyArriveAndLeavesTheOldFileWhenDropped) {
+    test::ScratchFolder folder;
+    const Bitmap24 expected = test::PatternBitmap(700, 5000);
+    const std::string banded = folder.File("banded.png");
+    WritePngFileOnCores(expected, banded, 6, 2, 0);
+
+    Bitmap24 picture(700, 5000);
+    std::fill_n(picture.Data(), picture.ByteCount(), std::uint8_t(0x5A));
+    const std::string path = folder.File("streamed.png");
+    test::WriteBytes(path, {1, 2, 3});
+    {
+        PngBandStream dropped(picture, path, 6, 2);
+        dropped.RowsDone(2000);
+    }
+    EXPECT_EQ(test::ReadBytes(path), (Bytes{1, 2, 3}));
+
+    PngBandStream stream(picture, path, 6, 3);
+    for (int done = 0; done < 5000;) {
+        // Time for a stream that would take rows too early to take them.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        const int painted = std::min(5000, done + 777);
+        std::copy(expected.Row(done).data(), expected.Row(painted - 1).data() + expected.Stride(),
+                  picture.Row(done).data());
+        stream.RowsDone(painted);
+        done = painted;
+        if (done < 5000) {
+            std::fill_n(picture.Row(done).data(), expected.Stride(), std::uint8_t(0xA5));
+        }
+    }
+    stream.Finish();
+    EXPECT_EQ(test::ReadBytes(path), test::ReadBytes(banded));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
 }
 
 TEST(PngWriter, HoldsOnlyHeaderImageDataAndEndChunks) {
