@@ -12,9 +12,12 @@ namespace pagrovix {
 class BandProgressView : public BrowserView {
 public:
     using BandReport = std::function<void(int band, int bandCount)>;
+    // After each row of tiles of a page painted view by view: how many rows of the picture, from
+    // the top, hold their final pixels.
+    using RowsPainted = std::function<void(const Bitmap24& picture, int rows)>;
 
-    BandProgressView(BrowserView& view, BandReport report)
-        : view_(view), report_(std::move(report)) {}
+    BandProgressView(BrowserView& view, BandReport report, RowsPainted rowsPainted = {})
+        : view_(view), report_(std::move(report)), rowsPainted_(std::move(rowsPainted)) {}
 
     void MakeReady() override { view_.MakeReady(); }
     void Stop() override { view_.Stop(); }
@@ -32,6 +35,8 @@ private:
 
     BrowserView& view_;
     BandReport report_;
+    RowsPainted rowsPainted_;
+    int documentWidth_ = 0;
     int band_ = 0;
     int bandCount_ = 0;
 };

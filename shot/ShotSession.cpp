@@ -61,6 +61,22 @@ void CheckCropMemory(const CropRect& rect) {
                        AvailableMemory(), "The crop rectangle is too large");
 }
 
+int Cores() {
+    return int(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+// Runs write, which writes the file at path. The writers' own text names neither the file nor
+// the reason, and an unattended run must say both ("No space left on device").
+template <typename Write>
+void NamingTheFile(const std::string& path, const Write& write) {
+    try {
+        write();
+    } catch (const WriteError& error) {
+        throw Error("Cannot write the file \"" + path + "\": " +
+                    std::error_code(error.SystemError(), std::generic_category()).message());
+    }
+}
+
 // Writes one file of a job: the whole picture, or one part of it.
 void WriteFile(const Bitmap24& picture, const std::string& path, const ShotJob& job,
                const ShotOptions& options) {
@@ -100,20 +116,26 @@ void WriteFile(const Bitmap24& picture, const std::string& path, const ShotJob& 
     } else if (job.format == ImageFormat::Webp && !options.qualityGiven) {
         setting = kWebpLossless;
     }
-    try {
+    NamingTheFile(path, [&] {
         if (job.format == ImageFormat::Png) {
             // Deflate takes most of a tall page's writing: every core takes a share.
-            WritePngFileOnCores(picture, path, setting,
-                                int(std::max(1u, std::thread::hardware_concurrency())));
+            WritePngFileOnCores(picture, path, setting, Cores());
         } else {
             WriteImageFile(picture, path, job.format, setting);
         }
-    } catch (const WriteError& error) {
-        // The writers' own text names neither the file nor the reason, and an unattended run
-        // must say both ("No space left on device").
-        throw Error("Cannot write the file \"" + path + "\": " +
-                    std::error_code(error.SystemError(), std::generic_category()).message());
+    });
+}
+
+// Whether the job's file may be begun while its picture is painted view by view: one PNG file of
+// the whole picture, at a place where a file dropped half-way leaves nothing behind.
+bool WritesWhilePainted(const ShotJob& job, const ShotOptions& options) {
+    if (job.format != ImageFormat::Png || options.split) {
+        return false;
     }
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(job.output, error);
+    return status.type() == std::filesystem::file_type::not_found ||
+           status.type() == std::filesystem::file_type::regular;
 }
 
 // The files a job's picture of this height goes to: its output, or its parts with --split.
@@ -331,8 +353,12 @@ int ShotSession::Run() {
         std::clamp(int(std::thread::hardware_concurrency()), 1, std::max(1, options_.parallelJobs));
     WriteQueue writes(
         writers,
-        [this](const Bitmap24& picture, std::size_t job) {
-            WritePicture(picture, options_.jobs[job], options_);
+        [this](const Bitmap24& picture, std::size_t job, PngBandStream* started) {
+            if (started) {
+                NamingTheFile(options_.jobs[job].output, [started] { started->Finish(); });
+            } else {
+                WritePicture(picture, options_.jobs[job], options_);
+            }
         },
         [] { g_main_context_wakeup(nullptr); });
     writes_ = &writes;
@@ -586,11 +612,33 @@ std::optional<ShotSession::Failure> ShotSession::CaptureSlot(Slot& slot, WriteQu
             askedWhileWriting = askedWhileWriting || writes.InFlight() > 0;
             return FreeMemory(writes);
         };
-        BandProgressView progress(*slot.browser, [&](int band, int bandCount) {
-            if (single) {
-                reporter_.Band(job.address, band, bandCount);
-            }
-        });
+        // A page painted view by view has its file begun meanwhile, on the cores that wait for
+        // the engine: the rows of each row of views are deflated as soon as they are painted.
+        // Declared after the picture it reads, so that it ends first on every way out.
+        Bitmap24 page;
+        std::unique_ptr<PngBandStream> started;
+        bool mayStart = false;
+        BandProgressView progress(
+            *slot.browser,
+            [&](int band, int bandCount) {
+                if (single) {
+                    reporter_.Band(job.address, band, bandCount);
+                }
+            },
+            [&](const Bitmap24& picture, int rows) {
+                if (mayStart && !started) {
+                    try {
+                        started = std::make_unique<PngBandStream>(picture, job.output,
+                                                                  options_.pngLevel, Cores());
+                    } catch (const std::exception&) {
+                        // The writer meets the same trouble after the capture and tells it.
+                        mayStart = false;
+                    }
+                }
+                if (started) {
+                    started->RowsDone(rows);
+                }
+            });
         // Measured in the layout that is painted: readying turns lazy images eager and moves
         // whatever lies below them.
         std::optional<CropRect> part;
@@ -598,10 +646,12 @@ std::optional<ShotSession::Failure> ShotSession::CaptureSlot(Slot& slot, WriteQu
         callbacks.measured = [&] {
             part = slot.readying->PartToWrite();
             masks = slot.readying->MaskBoxes();
+            // Measured again, the page is painted again into a picture that may move.
+            started.reset();
+            mayStart = !part && masks.boxes.empty() && WritesWhilePainted(job, options_);
         };
         try {
             PageCapture capture(progress, std::move(callbacks));
-            Bitmap24 page;
             if (capture.Run(page)) {
                 const WebKitBrowserView::Readiness& readiness = slot.browser->LastReadiness();
                 if (readiness.cut >= 0) {
@@ -642,8 +692,8 @@ std::optional<ShotSession::Failure> ShotSession::CaptureSlot(Slot& slot, WriteQu
                 record.capturingSeconds = SecondsOf(now - captureStart);
                 queuedAt_[slot.job] = now;
                 const std::uint64_t encoderBytes =
-                    EncoderBytes(job, options_, page.Width(), page.Height());
-                writes.Add(slot.job, std::move(page), encoderBytes);
+                    started ? 0 : EncoderBytes(job, options_, page.Width(), page.Height());
+                writes.Add(slot.job, std::move(page), encoderBytes, std::move(started));
                 return std::nullopt;
             }
             shortOfMemory = capture.FailedForMemory();

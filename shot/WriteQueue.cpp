@@ -23,13 +23,14 @@ WriteQueue::~WriteQueue() {
     }
 }
 
-void WriteQueue::Add(std::size_t job, Bitmap24 picture, std::uint64_t encoderBytes) {
+void WriteQueue::Add(std::size_t job, Bitmap24 picture, std::uint64_t encoderBytes,
+                     std::unique_ptr<PngBandStream> started) {
     {
         std::lock_guard lock(mutex_);
         const std::uint64_t bytes = picture.ByteCount() + encoderBytes;
         bytes_ += bytes;
         encoderBytes_ += encoderBytes;
-        waiting_.push_back({job, std::move(picture), bytes, encoderBytes});
+        waiting_.push_back({job, std::move(picture), bytes, encoderBytes, std::move(started)});
         ++inFlight_;
     }
     changed_.notify_all();
@@ -93,13 +94,14 @@ void WriteQueue::Work() {
         lock.unlock();
         Result result{task.job, {}};
         try {
-            writer_(task.picture, task.job);
+            writer_(task.picture, task.job, task.started.get());
         } catch (const std::bad_alloc&) {
             result.error = "There is not enough memory to write the picture.";
         } catch (const std::exception& error) {
             result.error = error.what();
         }
         // The picture's memory goes back before anyone hears that it is free.
+        task.started.reset();
         task.picture = Bitmap24();
         lock.lock();
         Release(task);

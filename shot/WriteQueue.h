@@ -5,12 +5,14 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "imaging/Bitmap24.h"
+#include "imaging/ImageWriters.h"
 
 namespace pagrovix {
 
@@ -19,9 +21,11 @@ namespace pagrovix {
 // each picture until it is written; nothing here touches the GUI.
 class WriteQueue {
 public:
-    // Writes one picture for job; throws on failure. Called on the worker threads, several at a
-    // time, so it must only read what it shares.
-    using Writer = std::function<void(const Bitmap24& picture, std::size_t job)>;
+    // Writes one picture for job, or finishes started, its file begun while it was painted;
+    // throws on failure. Called on the worker threads, several at a time, so it must only read
+    // what it shares.
+    using Writer =
+        std::function<void(const Bitmap24& picture, std::size_t job, PngBandStream* started)>;
     struct Result {
         std::size_t job = 0;
         std::string error;  // empty when the file was written
@@ -35,8 +39,10 @@ public:
     WriteQueue& operator=(const WriteQueue&) = delete;
 
     // encoderBytes: what writing the picture takes beyond the picture itself, held until it is
-    // written.
-    void Add(std::size_t job, Bitmap24 picture, std::uint64_t encoderBytes = 0);
+    // written. started: the picture's file, begun as it was painted, which reads the picture
+    // until it is finished or dropped.
+    void Add(std::size_t job, Bitmap24 picture, std::uint64_t encoderBytes = 0,
+             std::unique_ptr<PngBandStream> started = {});
     // The results that came in since the last call, in the order they came.
     std::vector<Result> TakeResults();
     // Pictures added whose results have not been taken yet.
@@ -56,6 +62,8 @@ private:
         Bitmap24 picture;
         std::uint64_t bytes;  // the picture's and its encoder's
         std::uint64_t encoderBytes;
+        // After the picture, so that it ends first: it reads the picture.
+        std::unique_ptr<PngBandStream> started;
     };
     void Release(const Task& task);
     void Work();

@@ -76,6 +76,26 @@ TEST(BandProgressView, ReportsEachBandOfTheCaptureAndPassesEveryStepOn) {
     EXPECT_EQ(page.Row(65526)[0], std::uint8_t(65526));
 }
 
+// A page wider than the view is painted in rows of tiles: its rows are final only once the last
+// tile of their row is painted.
+TEST(BandProgressView, TellsWhichRowsAreFinalAfterEachRowOfTiles) {
+    RecordingView view({30, 70000}, {20, 32763});
+    BandProgressView progress(
+        view, [](int, int) {},
+        [&](const Bitmap24& picture, int rows) {
+            EXPECT_EQ(picture.Row(rows - 1)[0], std::uint8_t((rows - 1) / 32763 * 32763));
+            view.steps.push_back("rows " + std::to_string(rows));
+        });
+    Bitmap24 page;
+    ASSERT_TRUE(PageCapture(progress, QuietCallbacks()).Run(page));
+    std::erase_if(view.steps, [](const std::string& step) {
+        return !step.starts_with("paint") && !step.starts_with("rows");
+    });
+    EXPECT_EQ(view.steps, (std::vector<std::string>{"paint 32763", "paint 32763", "rows 32763",
+                                                    "paint 32763", "paint 32763", "rows 65526",
+                                                    "paint 4474", "paint 4474", "rows 70000"}));
+}
+
 TEST(BandProgressView, CountsAnewForEveryCapture) {
     RecordingView tall({10, 32764});
     RecordingView small({10, 5});

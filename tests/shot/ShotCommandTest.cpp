@@ -129,6 +129,30 @@ TEST_F(ShotCommand, RowPagesComeOutExactAcrossEveryBandBoundaryInEveryFormat) {
     }
 }
 
+// A PNG of a page painted view by view is begun while the views are painted. A page that changes
+// its size meanwhile is painted again from the top, and only that picture reaches the file: the
+// one begun first leaves nothing behind.
+TEST_F(ShotCommand, TallPngBegunWhilePaintedHoldsOnlyThePictureThatWasCapturedWhole) {
+    // The capture hides fixed elements after its first view: that is when this page drops its
+    // last 5000 rows, once.
+    const std::string page = Page("shrinks.html", 40000, 320);
+    std::ofstream(page, std::ios::app)
+        << "<i id='fixed' style='position: fixed'></i><script>\n"
+           "new MutationObserver(() => {\n"
+           "  const rows = document.querySelectorAll('div');\n"
+           "  if (rows.length === 40000) for (let i = 1; i <= 5000; ++i) rows[40000 - i].remove();\n"
+           "}).observe(fixed, {attributes: true});\n"
+           "</script>\n";
+    std::filesystem::create_directory(folder_.File("out"));
+    const std::string output = folder_.File("out/shrinks.png");
+    WriteBytes(output, {1, 2, 3});
+    const CommandResult result = RunShot({"--width", "320", page, output});
+    EXPECT_EQ(result.status, 0) << result.err;
+    ExpectNothingLeft(result);
+    EXPECT_TRUE(IsRowPage(ReadPngFile(output), 320, 35000));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.File("out")), {}), 1);
+}
+
 TEST_F(ShotCommand, SplitPartsHoldEveryRowOnceApartFromTheirSharedOverlap) {
     const std::string page = Page("rows1000.html", 1000, 64);
     const CommandResult result =
