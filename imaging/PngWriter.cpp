@@ -343,8 +343,18 @@ struct PngBandStream::State {
         WriteStart(file, picture);
         const std::uint8_t zlibHeader[2] = {0x78, 0x9C};
         idat.Add(zlibHeader, 2);
-        for (int i = 0; i < std::max(1, cores); ++i) {
-            workers.emplace_back([this] { Work(); });
+        try {
+            for (int i = 0; i < std::max(1, cores); ++i) {
+                workers.emplace_back([this] { Work(); });
+            }
+        } catch (...) {
+            // The threads that did start would wait for rows that never come.
+            {
+                std::lock_guard lock(mutex);
+                stopping = true;
+            }
+            changed.notify_all();
+            throw;
         }
     }
 
