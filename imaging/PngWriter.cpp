@@ -293,14 +293,14 @@ void WriteWholeDeflated(const Bitmap24& bitmap, const std::string& path, int lev
     file.Commit();
 }
 
+std::uint64_t FilteredBytes(int width, int height) {
+    return (1 + 3 * std::uint64_t(std::max(width, 0))) * std::uint64_t(std::max(height, 0));
+}
+
 // Bands of about a megabyte of filtered rows: enough work to share, small enough to keep every
 // core busy.
 int BandRows(int width) {
-    return int(std::max<std::size_t>(1, (1 << 20) / (1 + 3 * std::size_t(std::max(width, 0)))));
-}
-
-std::uint64_t FilteredBytes(int width, int height) {
-    return (1 + 3 * std::uint64_t(std::max(width, 0))) * std::uint64_t(std::max(height, 0));
+    return int(std::max<std::uint64_t>(1, (1 << 20) / FilteredBytes(width, 1)));
 }
 
 }  // namespace
