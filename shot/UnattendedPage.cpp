@@ -28,6 +28,9 @@ void MakeUnattended(wxWebView* view) {
     auto* webView = static_cast<WebKitWebView*>(view->GetNativeBackend());
     WebKitSettings* settings = webkit_web_view_get_settings(webView);
     webkit_settings_set_javascript_can_open_windows_automatically(settings, FALSE);
+    // Nothing goes back to a page once it is captured: kept for going back, the pages before
+    // would hold their whole documents in the page process, tens of MB each.
+    webkit_settings_set_enable_page_cache(settings, FALSE);
     view->EnableContextMenu(false);
     SilencePageDialogs(webView);
     g_signal_connect(webView, "run-file-chooser", G_CALLBACK(DeclineFileChooser), nullptr);

@@ -8,7 +8,8 @@ namespace pagrovix {
 // answered at once, the way a person who declines would, so no window opens and nothing waits.
 // Alerts are dismissed, confirm() and prompt() are cancelled, leaving a page is allowed, print
 // requests, permission requests, sign-in requests and file and colour choosers are declined.
-// New windows never open: the view's owner ignores the request.
+// New windows never open: the view's owner ignores the request. Pages left behind are not kept
+// for going back.
 void MakeUnattended(wxWebView* view);
 
 }  // namespace pagrovix
