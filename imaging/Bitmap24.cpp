@@ -1,10 +1,12 @@
 #include "imaging/Bitmap24.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include "imaging/Error.h"
 
@@ -55,6 +57,19 @@ void Bitmap24::SetSize(int width, int height) {
     }
     width_ = width;
     height_ = height;
+}
+
+void Bitmap24::ReleaseRows(int first, int end) {
+    first = std::clamp(first, 0, height_);
+    end = std::clamp(end, first, height_);
+    const std::uintptr_t page = std::uintptr_t(sysconf(_SC_PAGESIZE));
+    const auto from = std::uintptr_t(pixels_.get()) + Stride() * std::size_t(first);
+    const auto to = std::uintptr_t(pixels_.get()) + Stride() * std::size_t(end);
+    const std::uintptr_t begin = (from + page - 1) & ~(page - 1);
+    const std::uintptr_t stop = to & ~(page - 1);
+    if (stop > begin) {
+        madvise(reinterpret_cast<void*>(begin), stop - begin, MADV_DONTNEED);
+    }
 }
 
 void Bitmap24::Fill(std::uint8_t blue, std::uint8_t green, std::uint8_t red) {

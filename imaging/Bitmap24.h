@@ -40,6 +40,10 @@ public:
 
     // Fills every pixel with one colour.
     void Fill(std::uint8_t blue, std::uint8_t green, std::uint8_t red);
+    // Gives the memory of rows [first, end) back to the system, for a picture read once from the
+    // top down: those rows hold unspecified pixels afterwards. Only whole memory pages inside the
+    // rows go back, so a page shared with a row outside keeps its bytes.
+    void ReleaseRows(int first, int end);
 
 private:
     int width_ = 0;

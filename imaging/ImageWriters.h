@@ -27,6 +27,11 @@ void WritePngFile(const Bitmap24& bitmap, const std::string& path, int level);
 inline constexpr std::uint64_t kPngWholeDeflateBytes = std::uint64_t(128) << 20;
 void WritePngFileOnCores(const Bitmap24& bitmap, const std::string& path, int level, int cores,
                          std::uint64_t wholeBytes = kPngWholeDeflateBytes);
+// The same file, from a picture not needed afterwards: its rows give back their memory once they
+// are filtered for deflating, so the picture and its whole filtered copy are not held at once.
+// The bitmap is empty afterwards, whether the file was written or not.
+void WritePngFileUsingUp(Bitmap24& bitmap, const std::string& path, int level, int cores,
+                         std::uint64_t wholeBytes = kPngWholeDeflateBytes);
 
 // A PNG written while its picture is still being painted from the top down: each band of rows is
 // deflated on one of up to cores threads as soon as RowsDone says its rows are final, so that a

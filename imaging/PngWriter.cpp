@@ -262,15 +262,35 @@ DeflatedBand DeflateBand(const PictureRows& picture, int first, int end, int lev
     return band;
 }
 
+std::uint64_t FilteredBytes(int width, int height) {
+    return (1 + 3 * std::uint64_t(std::max(width, 0))) * std::uint64_t(std::max(height, 0));
+}
+
+// Bands of about a megabyte of filtered rows: enough work to share, small enough to keep every
+// core busy.
+int BandRows(int width) {
+    return int(std::max<std::uint64_t>(1, (1 << 20) / FilteredBytes(width, 1)));
+}
+
 // The whole picture filtered into one buffer and deflated in one call, which libdeflate needs.
-void WriteWholeDeflated(const Bitmap24& bitmap, const std::string& path, int level) {
+// usedUp, the same picture when it is not needed afterwards, gives back its rows as they are
+// filtered, so that the picture and its filtered copy are not held whole at once.
+void WriteWholeDeflated(const Bitmap24& bitmap, const std::string& path, int level,
+                        Bitmap24* usedUp) {
     ReplacingFile file(path);
+    const int width = bitmap.Width();
+    const int height = bitmap.Height();
     const std::size_t rowSize = 1 + bitmap.Stride();
-    const std::size_t size = rowSize * std::size_t(bitmap.Height());
+    const std::size_t size = rowSize * std::size_t(height);
     // Neither buffer is cleared: only what is written to takes memory.
     std::unique_ptr<std::uint8_t[]> filtered(new std::uint8_t[size]);
-    for (int y = 0; y < bitmap.Height(); ++y) {
+    const int releaseRows = BandRows(width);
+    for (int y = 0, released = 0; y < height; ++y) {
         FilterRowSub(bitmap.Row(y), filtered.get() + rowSize * std::size_t(y));
+        if (usedUp && (y + 1 - released == releaseRows || y + 1 == height)) {
+            usedUp->ReleaseRows(released, y + 1);
+            released = y + 1;
+        }
     }
     const std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> compressor(
         libdeflate_alloc_compressor(level), libdeflate_free_compressor);
@@ -293,16 +313,6 @@ void WriteWholeDeflated(const Bitmap24& bitmap, const std::string& path, int lev
     file.Commit();
 }
 
-std::uint64_t FilteredBytes(int width, int height) {
-    return (1 + 3 * std::uint64_t(std::max(width, 0))) * std::uint64_t(std::max(height, 0));
-}
-
-// Bands of about a megabyte of filtered rows: enough work to share, small enough to keep every
-// core busy.
-int BandRows(int width) {
-    return int(std::max<std::uint64_t>(1, (1 << 20) / FilteredBytes(width, 1)));
-}
-
 }  // namespace
 
 std::uint64_t PngOnCoresBytes(int width, int height) {
@@ -311,14 +321,16 @@ std::uint64_t PngOnCoresBytes(int width, int height) {
     return filtered <= kPngWholeDeflateBytes ? 2 * filtered : 0;
 }
 
-void WritePngFileOnCores(const Bitmap24& bitmap, const std::string& path, int level, int cores,
-                         std::uint64_t wholeBytes) {
+namespace {
+
+void WriteOnCores(const Bitmap24& bitmap, const std::string& path, int level, int cores,
+                  std::uint64_t wholeBytes, Bitmap24* usedUp) {
     if (bitmap.Empty()) {
         throw Error("Cannot save an empty picture");
     }
     level = std::clamp(level, 0, 9);
     if (FilteredBytes(bitmap.Width(), bitmap.Height()) <= wholeBytes) {
-        WriteWholeDeflated(bitmap, path, level);
+        WriteWholeDeflated(bitmap, path, level, usedUp);
         return;
     }
     if (cores < 2 || BandRows(bitmap.Width()) >= bitmap.Height()) {
@@ -327,6 +339,22 @@ void WritePngFileOnCores(const Bitmap24& bitmap, const std::string& path, int le
     }
     PngBandStream stream(bitmap, path, level, cores);
     stream.Finish();
+}
+
+}  // namespace
+
+void WritePngFileOnCores(const Bitmap24& bitmap, const std::string& path, int level, int cores,
+                         std::uint64_t wholeBytes) {
+    WriteOnCores(bitmap, path, level, cores, wholeBytes, nullptr);
+}
+
+void WritePngFileUsingUp(Bitmap24& bitmap, const std::string& path, int level, int cores,
+                         std::uint64_t wholeBytes) {
+    struct Emptied {
+        Bitmap24& bitmap;
+        ~Emptied() { bitmap = Bitmap24(); }
+    } emptied{bitmap};
+    WriteOnCores(bitmap, path, level, cores, wholeBytes, &bitmap);
 }
 
 struct PngBandStream::State {

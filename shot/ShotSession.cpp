@@ -77,8 +77,8 @@ void NamingTheFile(const std::string& path, const Write& write) {
     }
 }
 
-// Writes one file of a job: the whole picture, or one part of it.
-void WriteFile(const Bitmap24& picture, const std::string& path, const ShotJob& job,
+// Writes one file of a job: the whole picture, or one part of it, which it may use up.
+void WriteFile(Bitmap24& picture, const std::string& path, const ShotJob& job,
                const ShotOptions& options) {
     // A link where the program means to put a file of its own was put there by someone else;
     // following it would replace whatever it points at, outside the folder.
@@ -119,7 +119,7 @@ void WriteFile(const Bitmap24& picture, const std::string& path, const ShotJob& 
     NamingTheFile(path, [&] {
         if (job.format == ImageFormat::Png) {
             // Deflate takes most of a tall page's writing: every core takes a share.
-            WritePngFileOnCores(picture, path, setting, Cores());
+            WritePngFileUsingUp(picture, path, setting, Cores());
         } else {
             WriteImageFile(picture, path, job.format, setting);
         }
@@ -173,15 +173,16 @@ std::uint64_t FreeMemory(const WriteQueue& writes) {
     return available - std::min(available, writes.EncoderBytesInFlight());
 }
 
-// Runs on the writers' threads: reads only the picture, the job and the options.
-void WritePicture(const Bitmap24& picture, const ShotJob& job, const ShotOptions& options) {
+// Runs on the writers' threads: reads only the picture, which it may use up, the job and the
+// options.
+void WritePicture(Bitmap24& picture, const ShotJob& job, const ShotOptions& options) {
     if (!options.split || picture.Height() <= options.split->rows) {
         WriteFile(picture, job.output, job, options);
         return;
     }
     const std::vector<PartRows> parts = PlanParts(picture.Height(), *options.split);
     for (std::size_t i = 0; i < parts.size(); ++i) {
-        const Bitmap24 part =
+        Bitmap24 part =
             CropPicture(picture, {0, parts[i].top, picture.Width(), parts[i].bottom});
         WriteFile(part, PartPath(job.output, int(i) + 1), job, options);
     }
@@ -353,7 +354,7 @@ int ShotSession::Run() {
         std::clamp(int(std::thread::hardware_concurrency()), 1, std::max(1, options_.parallelJobs));
     WriteQueue writes(
         writers,
-        [this](const Bitmap24& picture, std::size_t job, PngBandStream* started) {
+        [this](Bitmap24& picture, std::size_t job, PngBandStream* started) {
             if (started) {
                 NamingTheFile(options_.jobs[job].output, [started] { started->Finish(); });
             } else {

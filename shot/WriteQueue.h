@@ -23,9 +23,8 @@ class WriteQueue {
 public:
     // Writes one picture for job, or finishes started, its file begun while it was painted;
     // throws on failure. Called on the worker threads, several at a time, so it must only read
-    // what it shares.
-    using Writer =
-        std::function<void(const Bitmap24& picture, std::size_t job, PngBandStream* started)>;
+    // what it shares. The picture is the writer's to use up: it is dropped afterwards.
+    using Writer = std::function<void(Bitmap24& picture, std::size_t job, PngBandStream* started)>;
     struct Result {
         std::size_t job = 0;
         std::string error;  // empty when the file was written

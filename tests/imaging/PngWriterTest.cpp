@@ -106,12 +106,18 @@ TEST(PngWriter, FasterWritersGiveTheSamePixelsInOneValidStream) {
     }();
     for (const auto& [bitmap, level] : cases) {
         SCOPED_TRACE(std::to_string(bitmap.Height()) + " rows at level " + std::to_string(level));
-        // Bands on two and three cores, then the whole picture deflated in one go.
+        // Bands on two and three cores, then the whole picture deflated in one go. A picture
+        // used up as it is written gives the same bytes: no row goes back before it is read.
         for (const auto& [cores, wholeBytes] :
              {std::pair{2, std::uint64_t(0)}, {3, std::uint64_t(0)}, {1, kPngWholeDeflateBytes}}) {
             const std::string path = folder.File("cores.png");
             WritePngFileOnCores(bitmap, path, level, cores, wholeBytes);
             ExpectDecodesTo(path, bitmap);
+            Bitmap24 usedUp = bitmap.Clone();
+            const std::string usedUpPath = folder.File("used-up.png");
+            WritePngFileUsingUp(usedUp, usedUpPath, level, cores, wholeBytes);
+            EXPECT_EQ(test::ReadBytes(usedUpPath), test::ReadBytes(path));
+            EXPECT_TRUE(usedUp.Empty());
         }
     }
 }

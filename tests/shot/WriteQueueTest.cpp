@@ -24,7 +24,7 @@ TEST(WriteQueue, EveryPictureGetsItsResultFromSeveralThreads) {
     std::atomic<int> wakeUps{0};
     WriteQueue queue(
         3,
-        [&](const Bitmap24& picture, std::size_t job, PngBandStream*) {
+        [&](Bitmap24& picture, std::size_t job, PngBandStream*) {
             if (job % 7 == 3) {
                 throw Error("Cannot create file " + std::to_string(job));
             }
@@ -57,7 +57,7 @@ TEST(WriteQueue, CancelEndsTheWaitingWritesButNotTheOneUnderWay) {
     std::condition_variable changed;
     bool started = false;
     bool release = false;
-    WriteQueue queue(1, [&](const Bitmap24&, std::size_t, PngBandStream*) {
+    WriteQueue queue(1, [&](Bitmap24&, std::size_t, PngBandStream*) {
         std::unique_lock lock(mutex);
         started = true;
         changed.notify_all();
