@@ -156,11 +156,12 @@ std::vector<PageCase> Pages() {
              "    section.classList.toggle('shown', section.offsetTop < scrollY + innerHeight);"
              "});</script>"},
         // A style sheet a script adds once the page has loaded, so the load waits neither for it
-        // nor for the backgrounds it gives.
+        // nor for the backgrounds it gives; they follow menus that are not displayed.
         {"style-images",
-         "<div style='height: 3000px'></div><div id=photo data-check='90,40,160' "
-         "style='height: 800px'></div><div id=set data-check='160,90,40' style='height: 400px'>"
-         "</div><script>addEventListener('load', () => document.head.insertAdjacentHTML("
+         "<nav style='display: none'><ul><li>menu</li></ul></nav><div style='height: 3000px'>"
+         "</div><div id=photo data-check='90,40,160' style='height: 800px'></div><div><div "
+         "hidden><p>more</p></div><div id=set data-check='160,90,40' style='height: 400px'>"
+         "</div></div><script>addEventListener('load', () => document.head.insertAdjacentHTML("
          "'beforeend', '<link rel=stylesheet href=slow/late.css>'));</script>",
          true, 2},
         // A chart that animates for a second after load.
