@@ -40,8 +40,10 @@ inline constexpr int kRevealCap = 100000;
 // - A playing video is shown by a canvas holding its frame, standing in its place.
 // - Then, within rest, the page comes to rest: finite animations and transitions are taken to
 //   their end, and it waits until neither the document nor a canvas has changed for a short
-//   while; infinite animations are not waited for. What the page changes after that is watched
-//   until kSettleAgainScript, when the capture begins.
+//   while; infinite animations are not waited for. A page that changed on the way (content its
+//   scripts showed or added once it had started) is looked at again for images to wait for, and
+//   if there were any, brought to rest again within what is left of rest. What the page changes
+//   after that is watched until kSettleAgainScript, when the capture begins.
 // Everything changed is kept in pagrovixSaved for kRestoreStylesScript. Gives [ready, moving,
 // cut, grew]: ready 1 when everything arrived within budget; moving 1 when the page still
 // changed after rest; cut the row where bringing the page into view stopped short of its end,
@@ -195,7 +197,6 @@ if ((hidden || byScript) && area.scrollHeight > area.clientHeight) {
   changes.takeRecords();
 }
 
-const waits = [];
 // A frame whose page has arrived gives no second load event: only one still showing its first
 // empty document is waited for (a frame from another site has arrived once it is out of reach).
 const arrived = (frame) => {
@@ -203,26 +204,42 @@ const arrived = (frame) => {
   return !inside || (inside.readyState === 'complete' &&
                      (inside.URL !== 'about:blank' || !frame.getAttribute('src')));
 };
-for (const frame of document.querySelectorAll('iframe[loading="lazy" i]')) {
-  if (!arrived(frame)) waits.push(loaded(frame));
-  frame.loading = 'eager';
-}
-for (const image of document.images) {
-  if (image.loading === 'lazy') image.loading = 'eager';
-  if (!image.complete) waits.push(loaded(image));
-}
-changes.takeRecords();
-if (document.fonts) waits.push(document.fonts.ready);
-// Asked for again, the style's images come from the same cache the page's style fills.
-const styleImages = Array.from(urls, (url) => {
-  const image = new Image();
-  image.src = url;
-  return image;
-});
-await within(Promise.all(waits));
-await within(Promise.all([...document.images, ...styleImages].map((image) =>
-    image.complete && image.naturalWidth ? image.decode().catch(() => {}) :
-    image.complete ? null : loaded(image).then(() => image.decode()).catch(() => {}))));
+const seenImages = new WeakSet();
+const askedUrls = new Set();
+// Waits for what the document holds now that was not waited for before. Gives whether there was
+// anything new to wait for.
+const arrival = async () => {
+  const waits = [];
+  const styleImages = [];
+  for (const frame of document.querySelectorAll('iframe[loading="lazy" i]')) {
+    if (!arrived(frame)) waits.push(loaded(frame));
+    frame.loading = 'eager';
+  }
+  const images = [];
+  for (const image of document.images) {
+    if (seenImages.has(image)) continue;
+    seenImages.add(image);
+    images.push(image);
+    if (image.loading === 'lazy') image.loading = 'eager';
+    if (!image.complete) waits.push(loaded(image));
+  }
+  changes.takeRecords();
+  if (document.fonts && document.fonts.status !== 'loaded') waits.push(document.fonts.ready);
+  // Asked for again, the style's images come from the same cache the page's style fills.
+  for (const url of urls) {
+    if (askedUrls.has(url)) continue;
+    askedUrls.add(url);
+    const image = new Image();
+    image.src = url;
+    styleImages.push(image);
+  }
+  await within(Promise.all(waits));
+  await within(Promise.all([...images, ...styleImages].map((image) =>
+      image.complete && image.naturalWidth ? image.decode().catch(() => {}) :
+      image.complete ? null : loaded(image).then(() => image.decode()).catch(() => {}))));
+  return waits.length > 0 || styleImages.length > 0;
+};
+await arrival();
 
 for (const video of document.querySelectorAll('video')) {
   if (video.readyState < 2 || !video.videoWidth || !video.videoHeight) continue;
@@ -292,7 +309,17 @@ const settle = async (restMs) => {
     if (performance.now() >= restEnd) return true;
   }
 };
-const moving = await settle(rest);
+const restUntil = performance.now() + rest;
+let moving = await settle(rest);
+// What the page showed or added by then (content its scripts put in once it had started) may
+// bring images of its own, which the engine asks for only as it paints them: they are waited for
+// too, and the page brought to rest again within what is left of rest. One still moving is not
+// waited for twice.
+if (changedAt >= 0 && !moving) {
+  scan();
+  changes.takeRecords();
+  if (await arrival()) moving = await settle(Math.max(0, restUntil - performance.now()));
+}
 // The capture may come a while later, when the page's turn comes: what the page changes until
 // then is seen, and kSettleAgainScript brings it to rest again first.
 const restedCanvases = canvasState();

@@ -164,6 +164,18 @@ std::vector<PageCase> Pages() {
          "</div></div><script>addEventListener('load', () => document.head.insertAdjacentHTML("
          "'beforeend', '<link rel=stylesheet href=slow/late.css>'));</script>",
          true, 2},
+        // A background shown by the page's script only after readying has begun: it reacts to the
+        // readying drawing its sections (as a page's start-up may come just after load), and the
+        // picture it shows arrives late.
+        {"shown-once-started",
+         "<style>#shown { display: none; position: absolute; inset: 0; "
+         "background: url(slow/photo.bmp?shown) } #shown.on { display: block }</style>"
+         "<section style='content-visibility: auto; contain-intrinsic-size: auto 100px'>"
+         "<div style='height: 100px'></div></section><div data-check='180,90,20' "
+         "style='position: relative; height: 400px'><div id=shown></div></div><script>"
+         "new MutationObserver(() => shown.className = 'on').observe("
+         "document.querySelector('section'), {attributes: true});</script>",
+         true},
         // A chart that animates for a second after load.
         {"growing-bar",
          "<canvas id=chart data-check='30,60,240' width=1000 height=100 style='display: block'>"
