@@ -156,13 +156,14 @@ const scan = () => {
     if (href) urls.add(new URL(href, document.baseURI).href);
   }
   for (const video of document.querySelectorAll('video[poster]')) urls.add(video.poster);
+  // What the scan changed itself is not the page moving.
+  changes.takeRecords();
 };
 // Style sheets still on their way (one a script added after load, say) come first: what they ask
 // for is read from the style.
 await within(Promise.all(Array.from(document.querySelectorAll('link[rel~="stylesheet" i]'),
     (link) => link.sheet || link.disabled ? null : loaded(link))));
 scan();
-changes.takeRecords();
 
 let cut = -1;
 let grew = false;
@@ -194,7 +195,6 @@ if ((hidden || byScript) && area.scrollHeight > area.clientHeight) {
   window.scrollTo({left: startX, top: startY, behavior: 'instant'});
   await frameDrawn();
   scan();
-  changes.takeRecords();
 }
 
 // A frame whose page has arrived gives no second load event: only one still showing its first
@@ -317,7 +317,6 @@ let moving = await settle(rest);
 // waited for twice.
 if (changedAt >= 0 && !moving) {
   scan();
-  changes.takeRecords();
   if (await arrival()) moving = await settle(Math.max(0, restUntil - performance.now()));
 }
 // The capture may come a while later, when the page's turn comes: what the page changes until

@@ -313,16 +313,6 @@ void WriteWholeDeflated(const Bitmap24& bitmap, const std::string& path, int lev
     file.Commit();
 }
 
-}  // namespace
-
-std::uint64_t PngOnCoresBytes(int width, int height) {
-    // The filtered rows and, at worst, as many deflated bytes.
-    const std::uint64_t filtered = FilteredBytes(width, height);
-    return filtered <= kPngWholeDeflateBytes ? 2 * filtered : 0;
-}
-
-namespace {
-
 void WriteOnCores(const Bitmap24& bitmap, const std::string& path, int level, int cores,
                   std::uint64_t wholeBytes, Bitmap24* usedUp) {
     if (bitmap.Empty()) {
@@ -342,6 +332,12 @@ void WriteOnCores(const Bitmap24& bitmap, const std::string& path, int level, in
 }
 
 }  // namespace
+
+std::uint64_t PngOnCoresBytes(int width, int height) {
+    // The filtered rows and, at worst, as many deflated bytes.
+    const std::uint64_t filtered = FilteredBytes(width, height);
+    return filtered <= kPngWholeDeflateBytes ? 2 * filtered : 0;
+}
 
 void WritePngFileOnCores(const Bitmap24& bitmap, const std::string& path, int level, int cores,
                          std::uint64_t wholeBytes) {

@@ -182,8 +182,7 @@ void WritePicture(Bitmap24& picture, const ShotJob& job, const ShotOptions& opti
     }
     const std::vector<PartRows> parts = PlanParts(picture.Height(), *options.split);
     for (std::size_t i = 0; i < parts.size(); ++i) {
-        Bitmap24 part =
-            CropPicture(picture, {0, parts[i].top, picture.Width(), parts[i].bottom});
+        Bitmap24 part = CropPicture(picture, {0, parts[i].top, picture.Width(), parts[i].bottom});
         WriteFile(part, PartPath(job.output, int(i) + 1), job, options);
     }
 }
@@ -350,8 +349,7 @@ ShotSession::~ShotSession() = default;
 int ShotSession::Run() {
     started_ = std::chrono::steady_clock::now();
     // Encoding is the costliest step; more writers than cores would only take turns.
-    const int writers =
-        std::clamp(int(std::thread::hardware_concurrency()), 1, std::max(1, options_.parallelJobs));
+    const int writers = std::clamp(Cores(), 1, std::max(1, options_.parallelJobs));
     WriteQueue writes(
         writers,
         [this](Bitmap24& picture, std::size_t job, PngBandStream* started) {
