@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <new>
 
 #include <sys/mman.h>
-#include <unistd.h>
 
 #include "imaging/Error.h"
 
@@ -28,6 +28,10 @@ void PreferLargePages(std::uint8_t* block, std::size_t bytes) {
 
 }  // namespace
 
+void PixelsUnmap::operator()(std::uint8_t* pixels) const noexcept {
+    munmap(pixels, bytes);
+}
+
 Bitmap24 Bitmap24::Clone() const {
     Bitmap24 copy(width_, height_);
     if (ByteCount() > 0) {
@@ -41,35 +45,28 @@ void Bitmap24::SetSize(int width, int height) {
         throw Error("Invalid bitmap size " + std::to_string(width) + " x " + std::to_string(height));
     }
     const std::size_t stride = std::size_t(width) * 3;
-    if (height > 0 && stride > std::numeric_limits<std::ptrdiff_t>::max() / std::size_t(height)) {
+    if (height > 0 &&
+        stride + 1 > std::numeric_limits<std::ptrdiff_t>::max() / std::size_t(height)) {
         throw Error("Bitmap " + std::to_string(width) + " x " + std::to_string(height) +
                     " is too large");
     }
-    const std::size_t bytes = stride * std::size_t(height);
+    const std::size_t bytes = stride * std::size_t(height) + std::size_t(height);
     // Keep the block when it is about the right size: every capture resizes the main window's same
     // picture, but a bitmap that shrinks far should not go on holding a whole page.
-    if (bytes > capacity_ || bytes < capacity_ / 2) {
+    const std::size_t capacity = pixels_ ? pixels_.get_deleter().bytes : 0;
+    if (bytes > capacity || bytes < capacity / 2) {
         pixels_.reset();
-        capacity_ = 0;
-        pixels_ = std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
-        capacity_ = bytes;
+        void* block = bytes > 0 ? mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+                                       MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
+                                : nullptr;
+        if (block == MAP_FAILED) {
+            throw std::bad_alloc();
+        }
+        pixels_ = {static_cast<std::uint8_t*>(block), PixelsUnmap{bytes}};
         PreferLargePages(pixels_.get(), bytes);
     }
     width_ = width;
     height_ = height;
-}
-
-void Bitmap24::ReleaseRows(int first, int end) {
-    first = std::clamp(first, 0, height_);
-    end = std::clamp(end, first, height_);
-    const std::uintptr_t page = std::uintptr_t(sysconf(_SC_PAGESIZE));
-    const auto from = std::uintptr_t(pixels_.get()) + Stride() * std::size_t(first);
-    const auto to = std::uintptr_t(pixels_.get()) + Stride() * std::size_t(end);
-    const std::uintptr_t begin = (from + page - 1) & ~(page - 1);
-    const std::uintptr_t stop = to & ~(page - 1);
-    if (stop > begin) {
-        madvise(reinterpret_cast<void*>(begin), stop - begin, MADV_DONTNEED);
-    }
 }
 
 void Bitmap24::Fill(std::uint8_t blue, std::uint8_t green, std::uint8_t red) {

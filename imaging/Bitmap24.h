@@ -7,6 +7,12 @@
 
 namespace pagrovix {
 
+// Gives a picture's block of pixels back to the system.
+struct PixelsUnmap {
+    std::size_t bytes = 0;
+    void operator()(std::uint8_t* pixels) const noexcept;
+};
+
 // A 24-bit picture: each pixel is the three bytes blue, green, red; row 0 is the top row, and rows
 // are packed at 3 × width bytes. Pictures of a whole page reach hundreds of MB (1280 × 100000 is
 // 384 MB), so the pixels are left uninitialised on resize and copies are explicit.
@@ -38,18 +44,20 @@ public:
     std::uint8_t* Data() { return pixels_.get(); }
     const std::uint8_t* Data() const { return pixels_.get(); }
 
+    // The pixels and after them room for one byte more a row, untouched until written: a picture
+    // that is written once and dropped can be turned into rows one byte longer where it is (a
+    // PNG file's filtered rows) instead of into a copy as large.
+    std::span<std::uint8_t> Block() { return {pixels_.get(), pixels_.get_deleter().bytes}; }
+
     // Fills every pixel with one colour.
     void Fill(std::uint8_t blue, std::uint8_t green, std::uint8_t red);
-    // Gives the memory of rows [first, end) back to the system, for a picture read once from the
-    // top down: those rows hold unspecified pixels afterwards. Only whole memory pages inside the
-    // rows go back, so a page shared with a row outside keeps its bytes.
-    void ReleaseRows(int first, int end);
 
 private:
     int width_ = 0;
     int height_ = 0;
-    std::size_t capacity_ = 0;
-    std::unique_ptr<std::uint8_t[]> pixels_;
+    // Mapped from the system on their own, so that a picture dropped gives its memory back at
+    // once rather than leaving it with the allocator, picture after picture.
+    std::unique_ptr<std::uint8_t[], PixelsUnmap> pixels_;
 };
 
 }  // namespace pagrovix

@@ -27,8 +27,8 @@ void WritePngFile(const Bitmap24& bitmap, const std::string& path, int level);
 inline constexpr std::uint64_t kPngWholeDeflateBytes = std::uint64_t(128) << 20;
 void WritePngFileOnCores(const Bitmap24& bitmap, const std::string& path, int level, int cores,
                          std::uint64_t wholeBytes = kPngWholeDeflateBytes);
-// The same file, from a picture not needed afterwards: its rows give back their memory once they
-// are filtered for deflating, so the picture and its whole filtered copy are not held at once.
+// The same file, from a picture not needed afterwards: it is filtered for deflating where it lies,
+// so the picture and a whole filtered copy are not held at once.
 // The bitmap is empty afterwards, whether the file was written or not.
 void WritePngFileUsingUp(Bitmap24& bitmap, const std::string& path, int level, int cores,
                          std::uint64_t wholeBytes = kPngWholeDeflateBytes);

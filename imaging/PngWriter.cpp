@@ -272,25 +272,53 @@ int BandRows(int width) {
     return int(std::max<std::uint64_t>(1, (1 << 20) / FilteredBytes(width, 1)));
 }
 
+// Turns a picture that is used up into its filtered rows where it lies, from the bottom row up:
+// each filtered row is one byte longer, so it starts y + 1 bytes further on than its pixels and
+// covers only rows already done and pixels of its own row already read.
+const std::uint8_t* FilterInPlace(Bitmap24& picture) {
+    const std::size_t stride = picture.Stride();
+    std::uint8_t* const block = picture.Block().data();
+    for (int y = picture.Height() - 1; y >= 0; --y) {
+        const std::uint8_t* const bgr = block + stride * std::size_t(y);
+        std::uint8_t* const out = block + (stride + 1) * std::size_t(y);
+        for (std::size_t i = stride; i >= 6; i -= 3) {
+            const std::size_t at = i - 3;
+            const std::uint8_t blue = bgr[at], green = bgr[at + 1], red = bgr[at + 2];
+            const std::uint8_t left[3] = {bgr[at - 3], bgr[at - 2], bgr[at - 1]};
+            out[1 + at] = std::uint8_t(red - left[2]);
+            out[2 + at] = std::uint8_t(green - left[1]);
+            out[3 + at] = std::uint8_t(blue - left[0]);
+        }
+        if (stride >= 3) {
+            const std::uint8_t blue = bgr[0], green = bgr[1], red = bgr[2];
+            out[1] = red;
+            out[2] = green;
+            out[3] = blue;
+        }
+        out[0] = kSubFilter;
+    }
+    return block;
+}
+
 // The whole picture filtered into one buffer and deflated in one call, which libdeflate needs.
-// usedUp, the same picture when it is not needed afterwards, gives back its rows as they are
-// filtered, so that the picture and its filtered copy are not held whole at once.
+// usedUp, the same picture when it is not needed afterwards, is filtered where it lies, so that
+// the picture and a filtered copy as large are not held at once.
 void WriteWholeDeflated(const Bitmap24& bitmap, const std::string& path, int level,
                         Bitmap24* usedUp) {
     ReplacingFile file(path);
-    const int width = bitmap.Width();
-    const int height = bitmap.Height();
     const std::size_t rowSize = 1 + bitmap.Stride();
-    const std::size_t size = rowSize * std::size_t(height);
+    const std::size_t size = rowSize * std::size_t(bitmap.Height());
     // Neither buffer is cleared: only what is written to takes memory.
-    std::unique_ptr<std::uint8_t[]> filtered(new std::uint8_t[size]);
-    const int releaseRows = BandRows(width);
-    for (int y = 0, released = 0; y < height; ++y) {
-        FilterRowSub(bitmap.Row(y), filtered.get() + rowSize * std::size_t(y));
-        if (usedUp && (y + 1 - released == releaseRows || y + 1 == height)) {
-            usedUp->ReleaseRows(released, y + 1);
-            released = y + 1;
+    std::unique_ptr<std::uint8_t[]> copy;
+    const std::uint8_t* filtered = nullptr;
+    if (usedUp && usedUp->Block().size() >= size) {
+        filtered = FilterInPlace(*usedUp);
+    } else {
+        copy.reset(new std::uint8_t[size]);
+        for (int y = 0; y < bitmap.Height(); ++y) {
+            FilterRowSub(bitmap.Row(y), copy.get() + rowSize * std::size_t(y));
         }
+        filtered = copy.get();
     }
     const std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> compressor(
         libdeflate_alloc_compressor(level), libdeflate_free_compressor);
@@ -300,11 +328,11 @@ void WriteWholeDeflated(const Bitmap24& bitmap, const std::string& path, int lev
     const std::size_t bound = libdeflate_zlib_compress_bound(compressor.get(), size);
     const std::unique_ptr<std::uint8_t[]> deflated(new std::uint8_t[bound]);
     const std::size_t length =
-        libdeflate_zlib_compress(compressor.get(), filtered.get(), size, deflated.get(), bound);
+        libdeflate_zlib_compress(compressor.get(), filtered, size, deflated.get(), bound);
     if (length == 0) {
         throw Error("PNG compression error");
     }
-    filtered.reset();
+    copy.reset();
     WriteStart(file, bitmap);
     IdatChunks idat(file);
     idat.Add(deflated.get(), length);
