@@ -50,6 +50,14 @@ void MapForReading(const void* data, std::size_t bytes) {
 #endif
 }
 
+void GiveBackShared(const void* data, std::size_t bytes) {
+    void* start = nullptr;
+    std::size_t length = 0;
+    if (WholePages(data, bytes, start, length)) {
+        madvise(start, length, MADV_REMOVE);
+    }
+}
+
 Bitmap24 CopyOfPicture(const Bitmap24& picture) {
     Bitmap24 copy(picture.Width(), picture.Height());
     MapForWriting(copy.Data(), copy.ByteCount());

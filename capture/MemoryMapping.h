@@ -14,6 +14,10 @@ namespace pagrovix {
 void MapForWriting(void* data, std::size_t bytes);
 void MapForReading(const void* data, std::size_t bytes);
 
+// Gives the whole memory pages inside a block of shared memory back to the system, for memory
+// that nobody reads again: they read as zeros afterwards, in every process that maps them.
+void GiveBackShared(const void* data, std::size_t bytes);
+
 // A copy of picture, made without the page-by-page faults of a plain copy into new memory.
 Bitmap24 CopyOfPicture(const Bitmap24& picture);
 

@@ -155,17 +155,20 @@ void PageCapture::CaptureAsMeasured(Bitmap24& page) {
         CaptureBytes(plan.pictureWidth, plan.pictureHeight, painted.width, painted.height),
         callbacks_.availableMemory() + page.ByteCount());
     page.SetSize(plan.pictureWidth, plan.pictureHeight);
-    // The system clears fresh memory page by page as it is first written, which for a tall page
-    // takes about as long as the engine takes to paint it: it is done meanwhile, on another core.
-    // Mapping a page leaves what it holds alone, so the painting may go into it at the same time.
-    const std::jthread mapping([data = page.Data(), bytes = page.ByteCount()] {
-        MapForWriting(data, bytes);
-    });
     view_.ScrollTo(0, 0);
     if (plan.wholeDocument) {
+        // The picture takes its memory as the painting is copied into it, and the painting gives
+        // its own back as it goes, so that a tall page is not held twice over.
         view_.PaintDocument(page, plan.scale);
         return;
     }
+    // The system clears fresh memory page by page as it is first written, which for a tall page
+    // takes a good part of the time the engine takes to paint it, view after view: it is done
+    // meanwhile, on another core. Mapping a page leaves what it holds alone, so the painting may
+    // go into it at the same time.
+    const std::jthread mapping([data = page.Data(), bytes = page.ByteCount()] {
+        MapForWriting(data, bytes);
+    });
     view_.PinStickyElements();
     for (std::size_t i = 0; i < plan.tiles.size(); ++i) {
         const Tile& tile = plan.tiles[i];

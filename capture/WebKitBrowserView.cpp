@@ -265,7 +265,16 @@ void WebKitBrowserView::PaintDocument(Bitmap24& picture, int) {
                               std::to_string(picture.Width()) + " x " +
                               std::to_string(picture.Height()) + ".");
         }
-        CopyPaintedArea(painted, 0, 0, picture.Width(), picture.Height(), picture, 0, 0);
+        // The painting is handed over in memory that the engine no longer uses: the rows copied
+        // go back to the system as the copy goes on, so that the painting and the picture of a
+        // tall page are not held whole at once.
+        constexpr int kBandRows = 256;
+        for (int top = 0; top < picture.Height(); top += kBandRows) {
+            const int rows = std::min(kBandRows, picture.Height() - top);
+            CopyPaintedArea(painted, 0, top, picture.Width(), rows, picture, 0, top);
+            GiveBackShared(painted.data + std::size_t(painted.stride) * std::size_t(top),
+                           std::size_t(painted.stride) * std::size_t(rows));
+        }
     });
 }
 
