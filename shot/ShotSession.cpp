@@ -436,14 +436,16 @@ bool ShotSession::StartJobs() {
                     busySites.push_back(SiteOf(other->address));
                 }
             }
+            // The slot holds the job before anything waits for the engine: an X server that goes
+            // away meanwhile fails the jobs the slots hold, and this one must be among them.
+            slot->job = job;
+            slot->state = Slot::State::Loading;
             ForgetPageState(slot->view, busySites);
             if (options_.cookieFile) {
                 ReplaceCookies(slot->view, options_.cookies);
             }
             const std::string url = MakeUrl(shot.address, CurrentFolder());
             slot->address = url;
-            slot->job = job;
-            slot->state = Slot::State::Loading;
             slot->stepStart = std::chrono::steady_clock::now();
             ++records_[job].attempts;
             slot->signIn->StartJob(url);
