@@ -4,6 +4,8 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include "capture/MemoryMapping.h"
 #include "imaging/Error.h"
@@ -109,6 +111,32 @@ TEST(PaintedPixels, MappingMemoryAheadLeavesWhatItHolds) {
     MapForReading(bytes.data() + 1, bytes.size() - 1);
     MapForWriting(bytes.data(), 0);
     EXPECT_TRUE(bytes == before);
+}
+
+// A painting copied a band at a time gives back the whole pages inside the band, and only those:
+// a page it shares with the next band still holds rows to be copied. Seen through a second
+// mapping, as the engine's process would see it.
+TEST(PaintedPixels, SharedMemoryGoesBackOnlyInWholePagesInsideTheBlock) {
+    const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
+    const std::size_t size = 5 * page;
+    const int memory = memfd_create("painting", 0);
+    ASSERT_GE(memory, 0);
+    ASSERT_EQ(ftruncate(memory, off_t(size)), 0);
+    auto* copied = static_cast<std::uint8_t*>(
+        mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, memory, 0));
+    auto* engine =
+        static_cast<std::uint8_t*>(mmap(nullptr, size, PROT_READ, MAP_SHARED, memory, 0));
+    close(memory);
+    ASSERT_NE(copied, MAP_FAILED);
+    ASSERT_NE(engine, MAP_FAILED);
+    std::memset(copied, 0x5A, size);
+    GiveBackShared(copied + 100, 3 * page + 50);
+    for (std::size_t i = 0; i < size; ++i) {
+        const bool inside = i >= page && i < 3 * page;
+        ASSERT_EQ(engine[i], inside ? 0 : 0x5A) << "byte " << i;
+    }
+    munmap(copied, size);
+    munmap(engine, size);
 }
 
 }  // namespace
