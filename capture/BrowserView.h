@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <memory>
+
 #include "capture/CapturePlan.h"
 #include "imaging/Bitmap24.h"
 #include "imaging/Error.h"
@@ -11,6 +14,19 @@ namespace pagrovix {
 class PageChanged : public Error {
 public:
     using Error::Error;
+};
+
+// A painting of the whole document that the engine handed over and that is still to be copied
+// into its picture. The copy may be made on another thread, once; it gives the painting's memory
+// back as it goes. The object itself is dropped on the thread that made it, which the engine's
+// memory is owned by.
+class PaintingCopy {
+public:
+    virtual ~PaintingCopy() = default;
+    // What the painting holds until it is copied, in bytes.
+    virtual std::uint64_t Bytes() const = 0;
+    // Into the picture PaintDocumentForLater was given (or a picture moved from it).
+    virtual void CopyInto(Bitmap24& picture) = 0;
 };
 
 // The engine-specific steps of a capture. The view keeps the size the person sees it at: the
@@ -40,6 +56,12 @@ public:
     // Paints the whole document as it shows scrolled to the top into picture, which is already
     // scale * W x scale * H; PageChanged when the engine paints another size.
     virtual void PaintDocument(Bitmap24& picture, int scale) = 0;
+    // As PaintDocument, but the copy into picture may be left to whoever takes the picture on,
+    // so that the capture need not wait for it; nothing is given back when it was made at once.
+    virtual std::unique_ptr<PaintingCopy> PaintDocumentForLater(Bitmap24& picture, int scale) {
+        PaintDocument(picture, scale);
+        return nullptr;
+    }
     // Before painting view by view: sticky elements are put where they are at the top of the page,
     // so they do not follow the view down.
     virtual void PinStickyElements() = 0;

@@ -79,6 +79,7 @@ void PageCapture::Finish() {
 }
 
 bool PageCapture::RunSteps(Bitmap24& page) {
+    paintingCopy_.reset();
     bool failed = false;
     fixedHidden_ = false;
     failedForMemory_ = false;
@@ -107,6 +108,7 @@ bool PageCapture::RunSteps(Bitmap24& page) {
         }
     }
     if (failed) {
+        paintingCopy_.reset();
         return false;
     }
     callbacks_.setBusy(true);
@@ -159,7 +161,11 @@ void PageCapture::CaptureAsMeasured(Bitmap24& page) {
     if (plan.wholeDocument) {
         // The picture takes its memory as the painting is copied into it, and the painting gives
         // its own back as it goes, so that a tall page is not held twice over.
-        view_.PaintDocument(page, plan.scale);
+        if (handOnBeforeCopying_) {
+            paintingCopy_ = view_.PaintDocumentForLater(page, plan.scale);
+        } else {
+            view_.PaintDocument(page, plan.scale);
+        }
         return;
     }
     // The system clears fresh memory page by page as it is first written, which for a tall page

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,14 @@ public:
     // Whether it failed for a reason that may not come again: a time limit, an ended process.
     bool FailedTransiently() const { return failedTransiently_; }
 
+    // Lets a page painted whole be handed on before its painting is copied into the picture, so
+    // that the copy is made by whoever writes the picture, on another thread, while this one goes
+    // on. The receiver then takes the copy with TakePaintingCopy and makes it before it reads
+    // a pixel.
+    void HandOnBeforeCopying(bool yes) { handOnBeforeCopying_ = yes; }
+    // The last picture handed on still to be copied into, or nothing when it holds its pixels.
+    std::unique_ptr<PaintingCopy> TakePaintingCopy() { return std::move(paintingCopy_); }
+
     // True from the start of Run until it returns, hand-off included.
     bool IsRunning() const { return running_; }
     // Runs action once the running capture has ended, or at once when none runs: a window that
@@ -67,6 +76,8 @@ private:
     // Fixed elements are hidden once the first view has shown them; a page painted again after
     // changing its size is painted without them.
     bool fixedHidden_ = false;
+    bool handOnBeforeCopying_ = false;
+    std::unique_ptr<PaintingCopy> paintingCopy_;
     std::vector<std::function<void()>> whenFinished_;
 };
 

@@ -26,6 +26,43 @@ WebKitWebView* EngineOf(wxWebView* view) {
 
 }  // namespace
 
+// A painting the engine handed over, in memory shared with its process that it no longer uses:
+// held until it is copied, and given back to the system by the copy as it goes.
+class EnginePainting final : public PaintingCopy {
+public:
+    EnginePainting(std::unique_ptr<cairo_surface_t, SurfaceDestroy> surface,
+                   const PaintedPixels& pixels)
+        : surface_(std::move(surface)), pixels_(pixels) {}
+
+    const PaintedPixels& Pixels() const { return pixels_; }
+
+    // The pages of the painting mapped here at once rather than one fault at a time.
+    void MapHere() const {
+        MapForReading(pixels_.data, std::size_t(pixels_.stride) * std::size_t(pixels_.height));
+    }
+
+    std::uint64_t Bytes() const override {
+        return std::uint64_t(pixels_.stride) * std::uint64_t(pixels_.height);
+    }
+
+    // The rows copied go back to the system as the copy goes on, so that the painting and the
+    // picture of a tall page are not held whole at once.
+    void CopyInto(Bitmap24& picture) override {
+        MapHere();
+        constexpr int kBandRows = 256;
+        for (int top = 0; top < picture.Height(); top += kBandRows) {
+            const int rows = std::min(kBandRows, picture.Height() - top);
+            CopyPaintedArea(pixels_, 0, top, picture.Width(), rows, picture, 0, top);
+            GiveBackShared(pixels_.data + std::size_t(pixels_.stride) * std::size_t(top),
+                           std::size_t(pixels_.stride) * std::size_t(rows));
+        }
+    }
+
+private:
+    std::unique_ptr<cairo_surface_t, SurfaceDestroy> surface_;
+    PaintedPixels pixels_;
+};
+
 struct WebKitSignals {
     static void ProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason,
                                   gpointer data) {
@@ -257,25 +294,20 @@ void WebKitBrowserView::ScrollTo(int x, int y) {
     }
 }
 
-void WebKitBrowserView::PaintDocument(Bitmap24& picture, int) {
-    Paint(WEBKIT_SNAPSHOT_REGION_FULL_DOCUMENT, [&](const PaintedPixels& painted) {
-        if (painted.width != picture.Width() || painted.height != picture.Height()) {
-            throw PageChanged("The browser painted " + std::to_string(painted.width) + " x " +
-                              std::to_string(painted.height) + " pixels instead of " +
-                              std::to_string(picture.Width()) + " x " +
-                              std::to_string(picture.Height()) + ".");
-        }
-        // The painting is handed over in memory that the engine no longer uses: the rows copied
-        // go back to the system as the copy goes on, so that the painting and the picture of a
-        // tall page are not held whole at once.
-        constexpr int kBandRows = 256;
-        for (int top = 0; top < picture.Height(); top += kBandRows) {
-            const int rows = std::min(kBandRows, picture.Height() - top);
-            CopyPaintedArea(painted, 0, top, picture.Width(), rows, picture, 0, top);
-            GiveBackShared(painted.data + std::size_t(painted.stride) * std::size_t(top),
-                           std::size_t(painted.stride) * std::size_t(rows));
-        }
-    });
+void WebKitBrowserView::PaintDocument(Bitmap24& picture, int scale) {
+    PaintDocumentForLater(picture, scale)->CopyInto(picture);
+}
+
+std::unique_ptr<PaintingCopy> WebKitBrowserView::PaintDocumentForLater(Bitmap24& picture, int) {
+    std::unique_ptr<EnginePainting> painting = Snapshot(WEBKIT_SNAPSHOT_REGION_FULL_DOCUMENT);
+    const PaintedPixels& painted = painting->Pixels();
+    if (painted.width != picture.Width() || painted.height != picture.Height()) {
+        throw PageChanged("The browser painted " + std::to_string(painted.width) + " x " +
+                          std::to_string(painted.height) + " pixels instead of " +
+                          std::to_string(picture.Width()) + " x " +
+                          std::to_string(picture.Height()) + ".");
+    }
+    return painting;
 }
 
 void WebKitBrowserView::PinStickyElements() {
@@ -297,6 +329,12 @@ void WebKitBrowserView::PaintTile(Bitmap24& picture, const Tile& tile, int scale
 }
 
 void WebKitBrowserView::Paint(int region, const std::function<void(const PaintedPixels&)>& paint) {
+    const std::unique_ptr<EnginePainting> painting = Snapshot(region);
+    painting->MapHere();
+    paint(painting->Pixels());
+}
+
+std::unique_ptr<EnginePainting> WebKitBrowserView::Snapshot(int region) {
     ThrowIfEngineEnded();
     WebKitWebView* engine = EngineOf(view_);
     EngineReply reply;
@@ -326,9 +364,7 @@ void WebKitBrowserView::Paint(int region, const std::function<void(const Painted
         cairo_image_surface_get_data(surface.get()), cairo_image_surface_get_width(surface.get()),
         cairo_image_surface_get_height(surface.get()),
         cairo_image_surface_get_stride(surface.get()), format == CAIRO_FORMAT_ARGB32};
-    // The painting arrives in memory shared with the engine's process, not yet mapped here.
-    MapForReading(painted.data, std::size_t(painted.stride) * std::size_t(painted.height));
-    paint(painted);
+    return std::make_unique<EnginePainting>(std::move(surface), painted);
 }
 
 void WebKitBrowserView::Restore() noexcept {

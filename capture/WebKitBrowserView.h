@@ -17,6 +17,7 @@ class wxWindow;
 
 namespace pagrovix {
 
+class EnginePainting;
 struct PaintedPixels;
 class ScriptCallInFlight;
 
@@ -56,6 +57,7 @@ public:
     PageGeometry MeasurePage() override;
     void ScrollTo(int x, int y) override;
     void PaintDocument(Bitmap24& picture, int scale) override;
+    std::unique_ptr<PaintingCopy> PaintDocumentForLater(Bitmap24& picture, int scale) override;
     void PinStickyElements() override;
     void HideFixedElements() override;
     void PaintTile(Bitmap24& picture, const Tile& tile, int scale) override;
@@ -80,6 +82,8 @@ private:
     // The numbers of the array an async function body gives; nothing when the limit passed.
     std::optional<std::vector<double>> AsyncNumbers(const std::string& body, GVariant* arguments,
                                                     std::chrono::milliseconds limit);
+    // The region of the page as the engine paints it now.
+    std::unique_ptr<EnginePainting> Snapshot(int region);
     // Runs paint on the region of the page as the engine paints it now.
     void Paint(int region, const std::function<void(const PaintedPixels&)>& paint);
     void ThrowIfEngineEnded() const;

@@ -24,6 +24,12 @@ void BandProgressView::PaintDocument(Bitmap24& picture, int scale) {
     view_.PaintDocument(picture, scale);
 }
 
+std::unique_ptr<PaintingCopy> BandProgressView::PaintDocumentForLater(Bitmap24& picture,
+                                                                      int scale) {
+    ReportNextBand();
+    return view_.PaintDocumentForLater(picture, scale);
+}
+
 void BandProgressView::PaintTile(Bitmap24& picture, const Tile& tile, int scale) {
     ReportNextBand();
     view_.PaintTile(picture, tile, scale);

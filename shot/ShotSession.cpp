@@ -653,7 +653,11 @@ std::optional<ShotSession::Failure> ShotSession::CaptureSlot(Slot& slot, WriteQu
         };
         try {
             PageCapture capture(progress, std::move(callbacks));
+            // A page painted whole is copied into its picture by the writer: this thread goes on
+            // with the other pages meanwhile.
+            capture.HandOnBeforeCopying(true);
             if (capture.Run(page)) {
+                std::unique_ptr<PaintingCopy> painting = capture.TakePaintingCopy();
                 const WebKitBrowserView::Readiness& readiness = slot.browser->LastReadiness();
                 if (readiness.cut >= 0) {
                     reporter_.Warning(
@@ -675,6 +679,11 @@ std::optional<ShotSession::Failure> ShotSession::CaptureSlot(Slot& slot, WriteQu
                     reporter_.Warning(
                         job.address, "--mask \"" + selector + "\" matches no element on this page");
                 }
+                // Masks and parts are made here, on the picture's pixels.
+                if (painting && (part || !masks.boxes.empty())) {
+                    painting->CopyInto(page);
+                    painting.reset();
+                }
                 // In document pixels, before the part is cut out: painted by the program, so
                 // nothing the page does can move the boxes or show what they cover.
                 PaintMasks(page,
@@ -694,7 +703,8 @@ std::optional<ShotSession::Failure> ShotSession::CaptureSlot(Slot& slot, WriteQu
                 queuedAt_[slot.job] = now;
                 const std::uint64_t encoderBytes =
                     started ? 0 : EncoderBytes(job, options_, page.Width(), page.Height());
-                writes.Add(slot.job, std::move(page), encoderBytes, std::move(started));
+                writes.Add(slot.job, std::move(page), encoderBytes, std::move(started),
+                           std::move(painting));
                 return std::nullopt;
             }
             shortOfMemory = capture.FailedForMemory();

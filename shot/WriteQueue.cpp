@@ -24,13 +24,16 @@ WriteQueue::~WriteQueue() {
 }
 
 void WriteQueue::Add(std::size_t job, Bitmap24 picture, std::uint64_t encoderBytes,
-                     std::unique_ptr<PngBandStream> started) {
+                     std::unique_ptr<PngBandStream> started,
+                     std::unique_ptr<PaintingCopy> painting) {
     {
         std::lock_guard lock(mutex_);
-        const std::uint64_t bytes = picture.ByteCount() + encoderBytes;
+        const std::uint64_t bytes =
+            picture.ByteCount() + encoderBytes + (painting ? painting->Bytes() : 0);
         bytes_ += bytes;
         encoderBytes_ += encoderBytes;
-        waiting_.push_back({job, std::move(picture), bytes, encoderBytes, std::move(started)});
+        waiting_.push_back({job, std::move(picture), bytes, encoderBytes, std::move(started),
+                            std::move(painting)});
         ++inFlight_;
     }
     changed_.notify_all();
@@ -69,7 +72,7 @@ void WriteQueue::Cancel(const std::string& reason) {
         std::lock_guard lock(mutex_);
         for (const Task& task : waiting_) {
             Release(task);
-            results_.push_back({task.job, reason});
+            results_.push_back({task.job, reason, {}});
         }
         waiting_.clear();
     }
@@ -92,8 +95,11 @@ void WriteQueue::Work() {
         waiting_.pop_front();
         ++running_;
         lock.unlock();
-        Result result{task.job, {}};
+        Result result{task.job, {}, {}};
         try {
+            if (task.painting) {
+                task.painting->CopyInto(task.picture);
+            }
             writer_(task.picture, task.job, task.started.get());
         } catch (const std::bad_alloc&) {
             result.error = "There is not enough memory to write the picture.";
@@ -103,6 +109,7 @@ void WriteQueue::Work() {
         // The picture's memory goes back before anyone hears that it is free.
         task.started.reset();
         task.picture = Bitmap24();
+        result.painting = std::move(task.painting);
         lock.lock();
         Release(task);
         --running_;

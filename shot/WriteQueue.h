@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "capture/BrowserView.h"
 #include "imaging/Bitmap24.h"
 #include "imaging/ImageWriters.h"
 
@@ -28,6 +29,9 @@ public:
     struct Result {
         std::size_t job = 0;
         std::string error;  // empty when the file was written
+        // The picture's painting, copied, handed back to be dropped on the thread that takes
+        // the results, where the engine that made it lives.
+        std::unique_ptr<PaintingCopy> painting;
     };
 
     // wakeUp is called on a worker when a result is ready, to wake the thread that takes them.
@@ -39,9 +43,11 @@ public:
 
     // encoderBytes: what writing the picture takes beyond the picture itself, held until it is
     // written. started: the picture's file, begun as it was painted, which reads the picture
-    // until it is finished or dropped.
+    // until it is finished or dropped. painting: still to be copied into the picture, which the
+    // writing thread does first.
     void Add(std::size_t job, Bitmap24 picture, std::uint64_t encoderBytes = 0,
-             std::unique_ptr<PngBandStream> started = {});
+             std::unique_ptr<PngBandStream> started = {},
+             std::unique_ptr<PaintingCopy> painting = {});
     // The results that came in since the last call, in the order they came.
     std::vector<Result> TakeResults();
     // Pictures added whose results have not been taken yet.
@@ -59,10 +65,11 @@ private:
     struct Task {
         std::size_t job;
         Bitmap24 picture;
-        std::uint64_t bytes;  // the picture's and its encoder's
+        std::uint64_t bytes;  // the picture's, its encoder's and its painting's
         std::uint64_t encoderBytes;
         // After the picture, so that it ends first: it reads the picture.
         std::unique_ptr<PngBandStream> started;
+        std::unique_ptr<PaintingCopy> painting;
     };
     void Release(const Task& task);
     void Work();

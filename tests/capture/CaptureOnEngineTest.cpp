@@ -2,6 +2,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -191,6 +192,30 @@ TEST_F(CaptureOnEngine, PageOf1000RowsIsCapturedWholeAndHandedToTheSnapshotWindo
     EXPECT_TRUE(IsRowPage(*outcome.picture, 1280, 1000, Scale()));
     EXPECT_EQ(outcome.paints, 1);
     EXPECT_EQ(outcome.paintsOnScreen, 0) << "the browser was off the screen while painted";
+    ExpectRestored();
+}
+
+TEST_F(CaptureOnEngine, PageHandedOnBeforeCopyingIsCopiedExactlyOnAnotherThread) {
+    ASSERT_TRUE(harness->Load(RowPage(1280, 3000)));
+    WebKitBrowserView real(harness->view, harness->panel);
+    std::vector<std::string> errors;
+    PageCapture::Callbacks callbacks;
+    callbacks.setBusy = [](bool) {};
+    callbacks.showError = [&](const std::string& text) { errors.push_back(text); };
+    callbacks.showPicture = [](const Bitmap24&) {};
+    callbacks.saveTallPage = [](const Bitmap24&) {};
+    PageCapture capture(real, callbacks);
+    capture.HandOnBeforeCopying(true);
+    Bitmap24 page;
+    ASSERT_TRUE(capture.Run(page));
+    EXPECT_THAT(errors, ElementsAre());
+    std::unique_ptr<PaintingCopy> painting = capture.TakePaintingCopy();
+    ASSERT_TRUE(painting);
+    EXPECT_GE(painting->Bytes(), 4u * std::uint64_t(page.ByteCount()) / 3);
+    // The writer gets the picture moved to it.
+    Bitmap24 written = std::move(page);
+    std::thread([&] { painting->CopyInto(written); }).join();
+    EXPECT_TRUE(IsRowPage(written, 1280, 3000, Scale()));
     ExpectRestored();
 }
 

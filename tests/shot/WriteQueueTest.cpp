@@ -4,6 +4,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -89,6 +90,57 @@ TEST(WriteQueue, CancelEndsTheWaitingWritesButNotTheOneUnderWay) {
     EXPECT_EQ(results[1].error, "stopped");
     EXPECT_EQ(results[2].error, "stopped");
     EXPECT_EQ(queue.BytesInFlight(), 0u);
+}
+
+// Paints every byte of the picture with one value, and tells where it was copied and dropped.
+class FakePainting : public PaintingCopy {
+public:
+    FakePainting(std::thread::id& copiedOn, std::thread::id& droppedOn)
+        : copiedOn_(copiedOn), droppedOn_(droppedOn) {}
+    ~FakePainting() override { droppedOn_ = std::this_thread::get_id(); }
+    std::uint64_t Bytes() const override { return 1000; }
+    void CopyInto(Bitmap24& picture) override {
+        copiedOn_ = std::this_thread::get_id();
+        std::fill(picture.Data(), picture.Data() + picture.ByteCount(), std::uint8_t(7));
+    }
+
+private:
+    std::thread::id& copiedOn_;
+    std::thread::id& droppedOn_;
+};
+
+TEST(WriteQueue, APaintingIsCopiedOnTheWriterFirstAndDroppedWhereTheResultsAreTaken) {
+    std::thread::id copiedOn, droppedOn, writtenOn;
+    int firstByte = -1;
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool release = false;
+    WriteQueue queue(1, [&](Bitmap24& picture, std::size_t, PngBandStream*) {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return release; });
+        writtenOn = std::this_thread::get_id();
+        firstByte = picture.Data()[0];
+    });
+    queue.Add(0, Bitmap24(2, 2), 100, {}, std::make_unique<FakePainting>(copiedOn, droppedOn));
+    // Until it is written the picture holds its pixels, its encoder's and its painting's bytes.
+    EXPECT_EQ(queue.BytesInFlight(), 2u * 6 + 100 + 1000);
+    {
+        std::lock_guard lock(mutex);
+        release = true;
+    }
+    changed.notify_all();
+    queue.WaitUntilDone();
+    EXPECT_EQ(firstByte, 7) << "the writer read the picture before the painting was in it";
+    EXPECT_EQ(copiedOn, writtenOn);
+    EXPECT_NE(copiedOn, std::this_thread::get_id());
+    EXPECT_EQ(queue.BytesInFlight(), 0u);
+    {
+        const auto results = queue.TakeResults();
+        ASSERT_EQ(results.size(), 1u);
+        EXPECT_EQ(results[0].error, "");
+        EXPECT_TRUE(results[0].painting);
+    }
+    EXPECT_EQ(droppedOn, std::this_thread::get_id());
 }
 
 }  // namespace
