@@ -60,4 +60,13 @@ std::string CaptureHarness::Script(const std::string& script) {
     return output.utf8_string();
 }
 
+PageCapture::Callbacks ErrorsOnlyCallbacks(std::vector<std::string>& errors) {
+    PageCapture::Callbacks callbacks;
+    callbacks.setBusy = [](bool) {};
+    callbacks.showError = [&errors](const std::string& text) { errors.push_back(text); };
+    callbacks.showPicture = [](const Bitmap24&) {};
+    callbacks.saveTallPage = [](const Bitmap24&) {};
+    return callbacks;
+}
+
 }  // namespace pagrovix::test

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "capture/PageCapture.h"
 
 class wxFrame;
 class wxPanel;
@@ -26,5 +29,8 @@ public:
     wxPanel* panel = nullptr;
     wxWebView* view = nullptr;
 };
+
+// Callbacks for a capture with no window of its own to show: its errors go into errors.
+PageCapture::Callbacks ErrorsOnlyCallbacks(std::vector<std::string>& errors);
 
 }  // namespace pagrovix::test

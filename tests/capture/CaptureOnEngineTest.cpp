@@ -199,12 +199,7 @@ TEST_F(CaptureOnEngine, PageHandedOnBeforeCopyingIsCopiedExactlyOnAnotherThread)
     ASSERT_TRUE(harness->Load(RowPage(1280, 3000)));
     WebKitBrowserView real(harness->view, harness->panel);
     std::vector<std::string> errors;
-    PageCapture::Callbacks callbacks;
-    callbacks.setBusy = [](bool) {};
-    callbacks.showError = [&](const std::string& text) { errors.push_back(text); };
-    callbacks.showPicture = [](const Bitmap24&) {};
-    callbacks.saveTallPage = [](const Bitmap24&) {};
-    PageCapture capture(real, callbacks);
+    PageCapture capture(real, ErrorsOnlyCallbacks(errors));
     capture.HandOnBeforeCopying(true);
     Bitmap24 page;
     ASSERT_TRUE(capture.Run(page));

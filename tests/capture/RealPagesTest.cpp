@@ -306,12 +306,7 @@ TEST(RealPages, AreCapturedAsThePersonSeesThemScrollingFromTopToBottom) {
         const std::string styles = harness.Script(kStylesScript);
         ASSERT_NE(styles, "");
         std::vector<std::string> errors;
-        PageCapture::Callbacks callbacks;
-        callbacks.setBusy = [](bool) {};
-        callbacks.showError = [&](const std::string& text) { errors.push_back(text); };
-        callbacks.showPicture = [](const Bitmap24&) {};
-        callbacks.saveTallPage = [](const Bitmap24&) {};
-        PageCapture capture(view, callbacks);
+        PageCapture capture(view, ErrorsOnlyCallbacks(errors));
         Bitmap24 picture;
         EXPECT_TRUE(capture.Run(picture));
         EXPECT_EQ(errors, std::vector<std::string>{});
