@@ -21,9 +21,10 @@ void WriteJpegFile(const Bitmap24& bitmap, const std::string& path, int quality)
 void WritePngFile(const Bitmap24& bitmap, const std::string& path, int level);
 
 // The same pixels as WritePngFile, deflated faster and unfiltered, which makes pages smaller: a
-// valid PNG of other bytes, for callers that need speed more than those exact bytes. A picture whose filtered rows take at most wholeBytes
-// is deflated in one go by libdeflate, which takes about half of zlib's time at the same level
-// for files no larger; a taller one in bands on up to cores threads, joined into one stream.
+// valid PNG of other bytes, for callers that need speed more than those exact bytes. A picture
+// whose filtered rows take at most wholeBytes is deflated in one go by libdeflate, which takes
+// about half of zlib's time at the same level; a taller one in bands on up to cores threads,
+// joined into one stream.
 inline constexpr std::uint64_t kPngWholeDeflateBytes = std::uint64_t(128) << 20;
 void WritePngFileOnCores(const Bitmap24& bitmap, const std::string& path, int level, int cores,
                          std::uint64_t wholeBytes = kPngWholeDeflateBytes);
