@@ -29,6 +29,19 @@ public:
     virtual void CopyInto(Bitmap24& picture) = 0;
 };
 
+// A painting of the whole document asked of the engine, which paints it in its own process while
+// the asker goes on. Whatever the view is asked afterwards (scripts, scrolling, showing it again)
+// happens after the painting, so it shows the page as it was when asked.
+class PendingPainting {
+public:
+    virtual ~PendingPainting() = default;
+    // Whether Take would not wait: the painting arrived, the engine failed or its time is up.
+    virtual bool Ready() const = 0;
+    // Waits until Ready, then gives the painting, or throws as PaintDocument does (PageChanged
+    // when the engine painted another size than the picture's).
+    virtual std::unique_ptr<PaintingCopy> Take() = 0;
+};
+
 // The engine-specific steps of a capture. The view keeps the size the person sees it at: the
 // page is laid out as they see it, and painted whole or view by view. Every call that waits for
 // the engine has a time limit; a failure (no document, a time-out, an engine that went away) is
@@ -56,9 +69,10 @@ public:
     // Paints the whole document as it shows scrolled to the top into picture, which is already
     // scale * W x scale * H; PageChanged when the engine paints another size.
     virtual void PaintDocument(Bitmap24& picture, int scale) = 0;
-    // As PaintDocument, but the copy into picture may be left to whoever takes the picture on,
-    // so that the capture need not wait for it; nothing is given back when it was made at once.
-    virtual std::unique_ptr<PaintingCopy> PaintDocumentForLater(Bitmap24& picture, int scale) {
+    // As PaintDocument, but the painting may be left on its way and its copy into picture to
+    // whoever takes the picture on, so that the capture waits for neither; nothing is given back
+    // when the picture was painted at once.
+    virtual std::unique_ptr<PendingPainting> PaintDocumentForLater(Bitmap24& picture, int scale) {
         PaintDocument(picture, scale);
         return nullptr;
     }

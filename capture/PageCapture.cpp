@@ -79,7 +79,7 @@ void PageCapture::Finish() {
 }
 
 bool PageCapture::RunSteps(Bitmap24& page) {
-    paintingCopy_.reset();
+    pendingPainting_.reset();
     bool failed = false;
     fixedHidden_ = false;
     failedForMemory_ = false;
@@ -108,7 +108,7 @@ bool PageCapture::RunSteps(Bitmap24& page) {
         }
     }
     if (failed) {
-        paintingCopy_.reset();
+        pendingPainting_.reset();
         return false;
     }
     callbacks_.setBusy(true);
@@ -161,8 +161,8 @@ void PageCapture::CaptureAsMeasured(Bitmap24& page) {
     if (plan.wholeDocument) {
         // The picture takes its memory as the painting is copied into it, and the painting gives
         // its own back as it goes, so that a tall page is not held twice over.
-        if (handOnBeforeCopying_) {
-            paintingCopy_ = view_.PaintDocumentForLater(page, plan.scale);
+        if (handOnBeforePainted_) {
+            pendingPainting_ = view_.PaintDocumentForLater(page, plan.scale);
         } else {
             view_.PaintDocument(page, plan.scale);
         }

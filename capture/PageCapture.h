@@ -48,13 +48,13 @@ public:
     // Whether it failed for a reason that may not come again: a time limit, an ended process.
     bool FailedTransiently() const { return failedTransiently_; }
 
-    // Lets a page painted whole be handed on before its painting is copied into the picture, so
-    // that the copy is made by whoever writes the picture, on another thread, while this one goes
-    // on. The receiver then takes the copy with TakePaintingCopy and makes it before it reads
-    // a pixel.
-    void HandOnBeforeCopying(bool yes) { handOnBeforeCopying_ = yes; }
-    // The last picture handed on still to be copied into, or nothing when it holds its pixels.
-    std::unique_ptr<PaintingCopy> TakePaintingCopy() { return std::move(paintingCopy_); }
+    // Lets a page painted whole be handed on as soon as the engine is asked to paint it, so that
+    // the engine paints and the painting is copied into the picture while this thread goes on.
+    // The receiver takes the painting on its way with TakePendingPainting, and copies it into the
+    // picture (on any thread) before it reads a pixel.
+    void HandOnBeforePainted(bool yes) { handOnBeforePainted_ = yes; }
+    // The painting of the last picture handed on, or nothing when the picture holds its pixels.
+    std::unique_ptr<PendingPainting> TakePendingPainting() { return std::move(pendingPainting_); }
 
     // True from the start of Run until it returns, hand-off included.
     bool IsRunning() const { return running_; }
@@ -76,8 +76,8 @@ private:
     // Fixed elements are hidden once the first view has shown them; a page painted again after
     // changing its size is painted without them.
     bool fixedHidden_ = false;
-    bool handOnBeforeCopying_ = false;
-    std::unique_ptr<PaintingCopy> paintingCopy_;
+    bool handOnBeforePainted_ = false;
+    std::unique_ptr<PendingPainting> pendingPainting_;
     std::vector<std::function<void()>> whenFinished_;
 };
 

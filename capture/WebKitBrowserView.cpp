@@ -63,6 +63,72 @@ private:
     PaintedPixels pixels_;
 };
 
+// A painting asked of the engine: its process paints it while this one goes on, and the answer
+// arrives with the engine's other events.
+class EngineSnapshot final : public PendingPainting {
+public:
+    EngineSnapshot(WebKitBrowserView& view, int region, int width, int height)
+        : view_(view),
+          width_(width),
+          height_(height),
+          deadline_(std::chrono::steady_clock::now() + view.limits_.paint) {
+        webkit_web_view_get_snapshot(EngineOf(view.view_), WebKitSnapshotRegion(region),
+                                     WEBKIT_SNAPSHOT_OPTIONS_NONE, reply_.Cancellable(),
+                                     EngineReply::Callback, reply_.CallbackData());
+    }
+
+    bool Ready() const override {
+        return reply_.Arrived() || view_.engineEnded_ ||
+               std::chrono::steady_clock::now() >= deadline_;
+    }
+
+    std::unique_ptr<PaintingCopy> Take() override { return TakePainting(); }
+
+    std::unique_ptr<EnginePainting> TakePainting() {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline_ - std::chrono::steady_clock::now());
+        WaitForEngine([this] { return reply_.Arrived() || view_.engineEnded_; },
+                      std::max(left, std::chrono::milliseconds(0)));
+        view_.ThrowIfEngineEnded();
+        if (!reply_.Arrived()) {
+            throw TransientError("The browser did not paint the page within " +
+                                 SecondsText(view_.limits_.paint) + ".");
+        }
+        GError* rawError = nullptr;
+        std::unique_ptr<cairo_surface_t, SurfaceDestroy> surface(
+            webkit_web_view_get_snapshot_finish(EngineOf(view_.view_), reply_.Result(), &rawError));
+        std::unique_ptr<GError, ErrorFree> error(rawError);
+        if (!surface) {
+            throw Error(std::string("The browser could not paint the page: ") +
+                        (error ? error->message : "no picture") + ".");
+        }
+        const cairo_format_t format = cairo_image_surface_get_format(surface.get());
+        if (cairo_surface_get_type(surface.get()) != CAIRO_SURFACE_TYPE_IMAGE ||
+            (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24)) {
+            throw Error("The browser painted the page in an unknown pixel format.");
+        }
+        cairo_surface_flush(surface.get());
+        const PaintedPixels painted{cairo_image_surface_get_data(surface.get()),
+                                    cairo_image_surface_get_width(surface.get()),
+                                    cairo_image_surface_get_height(surface.get()),
+                                    cairo_image_surface_get_stride(surface.get()),
+                                    format == CAIRO_FORMAT_ARGB32};
+        if (width_ >= 0 && (painted.width != width_ || painted.height != height_)) {
+            throw PageChanged("The browser painted " + std::to_string(painted.width) + " x " +
+                              std::to_string(painted.height) + " pixels instead of " +
+                              std::to_string(width_) + " x " + std::to_string(height_) + ".");
+        }
+        return std::make_unique<EnginePainting>(std::move(surface), painted);
+    }
+
+private:
+    WebKitBrowserView& view_;
+    int width_;
+    int height_;
+    std::chrono::steady_clock::time_point deadline_;
+    EngineReply reply_;
+};
+
 struct WebKitSignals {
     static void ProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason,
                                   gpointer data) {
@@ -295,19 +361,11 @@ void WebKitBrowserView::ScrollTo(int x, int y) {
 }
 
 void WebKitBrowserView::PaintDocument(Bitmap24& picture, int scale) {
-    PaintDocumentForLater(picture, scale)->CopyInto(picture);
+    PaintDocumentForLater(picture, scale)->Take()->CopyInto(picture);
 }
 
-std::unique_ptr<PaintingCopy> WebKitBrowserView::PaintDocumentForLater(Bitmap24& picture, int) {
-    std::unique_ptr<EnginePainting> painting = Snapshot(WEBKIT_SNAPSHOT_REGION_FULL_DOCUMENT);
-    const PaintedPixels& painted = painting->Pixels();
-    if (painted.width != picture.Width() || painted.height != picture.Height()) {
-        throw PageChanged("The browser painted " + std::to_string(painted.width) + " x " +
-                          std::to_string(painted.height) + " pixels instead of " +
-                          std::to_string(picture.Width()) + " x " +
-                          std::to_string(picture.Height()) + ".");
-    }
-    return painting;
+std::unique_ptr<PendingPainting> WebKitBrowserView::PaintDocumentForLater(Bitmap24& picture, int) {
+    return AskForSnapshot(WEBKIT_SNAPSHOT_REGION_FULL_DOCUMENT, picture.Width(), picture.Height());
 }
 
 void WebKitBrowserView::PinStickyElements() {
@@ -329,50 +387,28 @@ void WebKitBrowserView::PaintTile(Bitmap24& picture, const Tile& tile, int scale
 }
 
 void WebKitBrowserView::Paint(int region, const std::function<void(const PaintedPixels&)>& paint) {
-    const std::unique_ptr<EnginePainting> painting = Snapshot(region);
+    const std::unique_ptr<EnginePainting> painting = AskForSnapshot(region)->TakePainting();
     painting->MapHere();
     paint(painting->Pixels());
 }
 
-std::unique_ptr<EnginePainting> WebKitBrowserView::Snapshot(int region) {
+std::unique_ptr<EngineSnapshot> WebKitBrowserView::AskForSnapshot(int region, int width,
+                                                                  int height) {
     ThrowIfEngineEnded();
-    WebKitWebView* engine = EngineOf(view_);
-    EngineReply reply;
-    webkit_web_view_get_snapshot(engine, WebKitSnapshotRegion(region), WEBKIT_SNAPSHOT_OPTIONS_NONE,
-                                 reply.Cancellable(), EngineReply::Callback, reply.CallbackData());
-    WaitForEngine([&] { return reply.Arrived() || engineEnded_; }, limits_.paint);
-    ThrowIfEngineEnded();
-    if (!reply.Arrived()) {
-        throw TransientError("The browser did not paint the page within " +
-                             SecondsText(limits_.paint) + ".");
-    }
-    GError* rawError = nullptr;
-    std::unique_ptr<cairo_surface_t, SurfaceDestroy> surface(
-        webkit_web_view_get_snapshot_finish(engine, reply.Result(), &rawError));
-    std::unique_ptr<GError, ErrorFree> error(rawError);
-    if (!surface) {
-        throw Error(std::string("The browser could not paint the page: ") +
-                    (error ? error->message : "no picture") + ".");
-    }
-    const cairo_format_t format = cairo_image_surface_get_format(surface.get());
-    if (cairo_surface_get_type(surface.get()) != CAIRO_SURFACE_TYPE_IMAGE ||
-        (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24)) {
-        throw Error("The browser painted the page in an unknown pixel format.");
-    }
-    cairo_surface_flush(surface.get());
-    const PaintedPixels painted{
-        cairo_image_surface_get_data(surface.get()), cairo_image_surface_get_width(surface.get()),
-        cairo_image_surface_get_height(surface.get()),
-        cairo_image_surface_get_stride(surface.get()), format == CAIRO_FORMAT_ARGB32};
-    return std::make_unique<EnginePainting>(std::move(surface), painted);
+    return std::make_unique<EngineSnapshot>(*this, region, width, height);
 }
 
 void WebKitBrowserView::Restore() noexcept {
     try {
         const wxSize size = panel_->GetClientSize();
         view_->SetSize(0, 0, size.x, size.y);
+        // Not waited for: the page may still be painting a picture asked for last, which the
+        // engine finishes first, and a page that never answers would only hold the view up.
         if (!engineEnded_ && webkit_web_view_get_uri(EngineOf(view_))) {
-            Numbers(stylesChanged_ ? kRestoreStylesScript : ScrollScript(0, 0), limits_.restore);
+            const std::string script = stylesChanged_ ? kRestoreStylesScript : ScrollScript(0, 0);
+            webkit_web_view_evaluate_javascript(EngineOf(view_), script.c_str(),
+                                                gssize(script.size()), kScriptWorld, nullptr,
+                                                nullptr, nullptr, nullptr);
         }
     } catch (...) {
         // The view is shown again whatever the engine does; the error box has told the rest.

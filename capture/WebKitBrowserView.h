@@ -18,6 +18,7 @@ class wxWindow;
 namespace pagrovix {
 
 class EnginePainting;
+class EngineSnapshot;
 struct PaintedPixels;
 class ScriptCallInFlight;
 
@@ -35,7 +36,6 @@ public:
         // The longest wait, after that, for the page to come to rest (animations ended, drawing
         // quiet); a page still moving then is captured as it is.
         std::chrono::milliseconds rest{2000};
-        std::chrono::milliseconds restore{3000};
     };
 
     WebKitBrowserView(wxWebView* view, wxWindow* panel);
@@ -57,7 +57,7 @@ public:
     PageGeometry MeasurePage() override;
     void ScrollTo(int x, int y) override;
     void PaintDocument(Bitmap24& picture, int scale) override;
-    std::unique_ptr<PaintingCopy> PaintDocumentForLater(Bitmap24& picture, int scale) override;
+    std::unique_ptr<PendingPainting> PaintDocumentForLater(Bitmap24& picture, int scale) override;
     void PinStickyElements() override;
     void HideFixedElements() override;
     void PaintTile(Bitmap24& picture, const Tile& tile, int scale) override;
@@ -82,18 +82,20 @@ private:
     // The numbers of the array an async function body gives; nothing when the limit passed.
     std::optional<std::vector<double>> AsyncNumbers(const std::string& body, GVariant* arguments,
                                                     std::chrono::milliseconds limit);
-    // The region of the page as the engine paints it now.
-    std::unique_ptr<EnginePainting> Snapshot(int region);
+    // The region of the page as the engine paints it now, asked for; it arrives later. width and
+    // height, when given, are the size the painting must have.
+    std::unique_ptr<EngineSnapshot> AskForSnapshot(int region, int width = -1, int height = -1);
     // Runs paint on the region of the page as the engine paints it now.
     void Paint(int region, const std::function<void(const PaintedPixels&)>& paint);
     void ThrowIfEngineEnded() const;
     void OnNavigating(wxWebViewEvent& event);
     friend struct WebKitSignals;
+    friend class EngineSnapshot;
 
     wxWebView* view_;
     wxWindow* panel_;
     TimeLimits limits_;
-    void* engine_;  // the WebKitWebView behind view_
+    void* engine_;                      // the WebKitWebView behind view_
     void* keepWebGlPicture_ = nullptr;  // the WebKitUserScript added to every page it loads
     unsigned long terminatedHandler_ = 0;
     bool engineEnded_ = false;

@@ -24,8 +24,8 @@ void BandProgressView::PaintDocument(Bitmap24& picture, int scale) {
     view_.PaintDocument(picture, scale);
 }
 
-std::unique_ptr<PaintingCopy> BandProgressView::PaintDocumentForLater(Bitmap24& picture,
-                                                                      int scale) {
+std::unique_ptr<PendingPainting> BandProgressView::PaintDocumentForLater(Bitmap24& picture,
+                                                                         int scale) {
     ReportNextBand();
     return view_.PaintDocumentForLater(picture, scale);
 }

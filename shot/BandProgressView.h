@@ -25,7 +25,7 @@ public:
     PageGeometry MeasurePage() override;
     void ScrollTo(int x, int y) override { view_.ScrollTo(x, y); }
     void PaintDocument(Bitmap24& picture, int scale) override;
-    std::unique_ptr<PaintingCopy> PaintDocumentForLater(Bitmap24& picture, int scale) override;
+    std::unique_ptr<PendingPainting> PaintDocumentForLater(Bitmap24& picture, int scale) override;
     void PinStickyElements() override { view_.PinStickyElements(); }
     void HideFixedElements() override { view_.HideFixedElements(); }
     void PaintTile(Bitmap24& picture, const Tile& tile, int scale) override;

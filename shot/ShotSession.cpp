@@ -167,12 +167,6 @@ std::uint64_t EncoderBytes(const ShotJob& job, const ShotOptions& options, int w
     return bytes;
 }
 
-// The memory still free, less what the encoders of the pictures in flight will take.
-std::uint64_t FreeMemory(const WriteQueue& writes) {
-    const std::uint64_t available = AvailableMemory();
-    return available - std::min(available, writes.EncoderBytesInFlight());
-}
-
 // Runs on the writers' threads: reads only the picture, which it may use up, the job and the
 // options.
 void WritePicture(Bitmap24& picture, const ShotJob& job, const ShotOptions& options) {
@@ -195,8 +189,9 @@ double SecondsOf(std::chrono::steady_clock::duration duration) {
 
 // One browser view, off the screen, with what loads and captures pages in it.
 struct ShotSession::Slot {
-    // Settling: waiting out --delay; Preparing: made ready for the capture in its own time.
-    enum class State { Idle, Loading, Readying, Settling, Preparing };
+    // Settling: waiting out --delay; Preparing: made ready for the capture in its own time;
+    // Painting: captured, while the engine paints the picture.
+    enum class State { Idle, Loading, Readying, Settling, Preparing, Painting };
 
     explicit Slot(const ShotOptions& options) {
         // A window no window manager places: it stays off the screen, out of the person's way.
@@ -231,6 +226,7 @@ struct ShotSession::Slot {
         window->Show();
     }
     ~Slot() {
+        painting.reset();
         readying.reset();
         browser.reset();
         loader.reset();
@@ -256,6 +252,14 @@ struct ShotSession::Slot {
     std::chrono::steady_clock::time_point readyAt;
     // When the job's present step (loading, readying) began, for its record.
     std::chrono::steady_clock::time_point stepStart;
+    // While Painting: the painting on its way, the picture it goes into and when the capture
+    // began.
+    std::unique_ptr<PendingPainting> painting;
+    Bitmap24 page;
+    std::chrono::steady_clock::time_point captureStart;
+    // The page changed its size while it was painted: its next capture waits for the painting,
+    // so that it can be measured again as often as it takes.
+    bool paintAtOnce = false;
 };
 
 ShotSession::ShotSession(const ShotOptions& options, ShotReporter& reporter,
@@ -371,6 +375,7 @@ int ShotSession::Run() {
         progressed = StartJobs() || progressed;
         progressed = AdvanceLoads() || progressed;
         progressed = AdvanceReadying() || progressed;
+        progressed = AdvancePaintings(writes) || progressed;
         progressed = CaptureOne(writes) || progressed;
         const bool allIdle = std::all_of(slots_.begin(), slots_.end(), [](const auto& slot) {
             return slot->state == Slot::State::Idle;
@@ -440,6 +445,7 @@ bool ShotSession::StartJobs() {
             // away meanwhile fails the jobs the slots hold, and this one must be among them.
             slot->job = job;
             slot->state = Slot::State::Loading;
+            slot->paintAtOnce = false;
             ForgetPageState(slot->view, busySites);
             if (options_.cookieFile) {
                 ReplaceCookies(slot->view, options_.cookies);
@@ -574,7 +580,7 @@ bool ShotSession::CaptureOne(WriteQueue& writes) {
     }
     // Pictures on their way to their files may hold at most as much memory again as is still
     // free: the next capture waits for the writers rather than take the rest.
-    const std::uint64_t inFlight = writes.BytesInFlight();
+    const std::uint64_t inFlight = writes.BytesInFlight() + PaintingBytes();
     if (inFlight > 0 && inFlight > FreeMemory(writes)) {
         return false;
     }
@@ -584,9 +590,76 @@ bool ShotSession::CaptureOne(WriteQueue& writes) {
     if (const std::optional<Failure> failure = CaptureSlot(**chosen, writes)) {
         FailInSlot(*chosen, failure->reason, failure->mayPass);
     } else {
-        (*chosen)->state = Slot::State::Idle;
+        (*chosen)->state = (*chosen)->painting ? Slot::State::Painting : Slot::State::Idle;
     }
     return true;
+}
+
+bool ShotSession::AdvancePaintings(WriteQueue& writes) {
+    bool advanced = false;
+    for (auto& slot : slots_) {
+        if (slot->state != Slot::State::Painting || !slot->painting->Ready()) {
+            continue;
+        }
+        advanced = true;
+        std::unique_ptr<PaintingCopy> painting;
+        try {
+            painting = slot->painting->Take();
+        } catch (const PageChanged&) {
+            // Captured again from the start: measured anew, and painted as often as it takes.
+            slot->painting.reset();
+            slot->page = Bitmap24();
+            slot->paintAtOnce = true;
+            slot->state = Slot::State::Preparing;
+            continue;
+        } catch (const std::exception& error) {
+            slot->painting.reset();
+            slot->page = Bitmap24();
+            FailInSlot(slot, error.what(), dynamic_cast<const TransientError*>(&error) != nullptr);
+            continue;
+        }
+        slot->painting.reset();
+        QueueForWriting(slot->job, std::move(slot->page), slot->captureStart, {},
+                        std::move(painting), writes);
+        slot->state = Slot::State::Idle;
+    }
+    return advanced;
+}
+
+void ShotSession::QueueForWriting(std::size_t job, Bitmap24 page,
+                                  std::chrono::steady_clock::time_point captureStart,
+                                  std::unique_ptr<PngBandStream> started,
+                                  std::unique_ptr<PaintingCopy> painting, WriteQueue& writes) {
+    if (slots_.size() == 1) {
+        reporter_.Writing(options_.jobs[job].output);
+    }
+    JobRecord& record = records_[job];
+    record.width = page.Width();
+    record.height = page.Height();
+    const auto now = std::chrono::steady_clock::now();
+    record.capturingSeconds = SecondsOf(now - captureStart);
+    queuedAt_[job] = now;
+    const std::uint64_t encoderBytes =
+        started ? 0 : EncoderBytes(options_.jobs[job], options_, page.Width(), page.Height());
+    writes.Add(job, std::move(page), encoderBytes, std::move(started), std::move(painting));
+}
+
+std::uint64_t ShotSession::PaintingBytes() const {
+    std::uint64_t bytes = 0;
+    for (const auto& slot : slots_) {
+        if (slot->painting) {
+            // The engine's 32-bit painting, and the picture it is copied into.
+            bytes += slot->page.ByteCount() / 3 * 7;
+        }
+    }
+    return bytes;
+}
+
+std::uint64_t ShotSession::FreeMemory(const WriteQueue& writes) const {
+    // What the encoders of the pictures in flight and the paintings on their way are yet to take
+    // is not free.
+    const std::uint64_t available = AvailableMemory();
+    return available - std::min(available, writes.EncoderBytesInFlight() + PaintingBytes());
 }
 
 std::optional<ShotSession::Failure> ShotSession::CaptureSlot(Slot& slot, WriteQueue& writes) {
@@ -644,20 +717,23 @@ std::optional<ShotSession::Failure> ShotSession::CaptureSlot(Slot& slot, WriteQu
         // whatever lies below them.
         std::optional<CropRect> part;
         PageReadying::Masks masks;
+        PageCapture* running = nullptr;
         callbacks.measured = [&] {
             part = slot.readying->PartToWrite();
             masks = slot.readying->MaskBoxes();
             // Measured again, the page is painted again into a picture that may move.
             started.reset();
             mayStart = !part && masks.boxes.empty() && WritesWhilePainted(job, options_);
+            // Masks and parts are made on the picture's pixels as soon as it is captured; any
+            // other page painted whole is handed on while the engine paints it, and this thread
+            // goes on with the other pages.
+            running->HandOnBeforePainted(!slot.paintAtOnce && !part && masks.boxes.empty());
         };
         try {
             PageCapture capture(progress, std::move(callbacks));
-            // A page painted whole is copied into its picture by the writer: this thread goes on
-            // with the other pages meanwhile.
-            capture.HandOnBeforeCopying(true);
+            running = &capture;
             if (capture.Run(page)) {
-                std::unique_ptr<PaintingCopy> painting = capture.TakePaintingCopy();
+                std::unique_ptr<PendingPainting> painting = capture.TakePendingPainting();
                 const WebKitBrowserView::Readiness& readiness = slot.browser->LastReadiness();
                 if (readiness.cut >= 0) {
                     reporter_.Warning(
@@ -679,10 +755,11 @@ std::optional<ShotSession::Failure> ShotSession::CaptureSlot(Slot& slot, WriteQu
                     reporter_.Warning(
                         job.address, "--mask \"" + selector + "\" matches no element on this page");
                 }
-                // Masks and parts are made here, on the picture's pixels.
-                if (painting && (part || !masks.boxes.empty())) {
-                    painting->CopyInto(page);
-                    painting.reset();
+                if (painting) {
+                    slot.painting = std::move(painting);
+                    slot.page = std::move(page);
+                    slot.captureStart = captureStart;
+                    return std::nullopt;
                 }
                 // In document pixels, before the part is cut out: painted by the program, so
                 // nothing the page does can move the boxes or show what they cover.
@@ -693,18 +770,8 @@ std::optional<ShotSession::Failure> ShotSession::CaptureSlot(Slot& slot, WriteQu
                     CheckCropMemory(*part);
                     page = CropPicture(page, *part);
                 }
-                if (single) {
-                    reporter_.Writing(job.output);
-                }
-                record.width = page.Width();
-                record.height = page.Height();
-                const auto now = std::chrono::steady_clock::now();
-                record.capturingSeconds = SecondsOf(now - captureStart);
-                queuedAt_[slot.job] = now;
-                const std::uint64_t encoderBytes =
-                    started ? 0 : EncoderBytes(job, options_, page.Width(), page.Height());
-                writes.Add(slot.job, std::move(page), encoderBytes, std::move(started),
-                           std::move(painting));
+                QueueForWriting(slot.job, std::move(page), captureStart, std::move(started), {},
+                                writes);
                 return std::nullopt;
             }
             shortOfMemory = capture.FailedForMemory();
@@ -779,6 +846,8 @@ void ShotSession::FailJobsNotCaptured(const std::string& reason) {
     for (const auto& slot : slots_) {
         if (slot->state != Slot::State::Idle) {
             Fail(slot->job, reason);
+            slot->painting.reset();
+            slot->page = Bitmap24();
             slot->state = Slot::State::Idle;
         }
     }

@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "imaging/Bitmap24.h"
+#include "imaging/ImageWriters.h"
 #include "shot/JobRecord.h"
 #include "shot/ShotOptions.h"
 #include "shot/ShotReporter.h"
 
 namespace pagrovix {
 
+class PaintingCopy;
 class WriteQueue;
 
 // The command's run: --jobs browser views, off the screen, load and ready pages side by side;
@@ -44,6 +46,8 @@ private:
     bool AdvanceLoads();
     bool AdvanceReadying();
     bool CaptureOne(WriteQueue& writes);
+    // Hands the paintings that arrived on to the writers.
+    bool AdvancePaintings(WriteQueue& writes);
     struct Failure {
         std::string reason;
         bool mayPass = false;  // worth another try with --retries
@@ -51,6 +55,15 @@ private:
     // Why the capture failed, when it did.
     std::optional<Failure> CaptureSlot(Slot& slot, WriteQueue& writes);
     void ReadySlot(Slot& slot);
+    // The job's picture to the writers; painting, when given, is still to be copied into it.
+    void QueueForWriting(std::size_t job, Bitmap24 page,
+                         std::chrono::steady_clock::time_point captureStart,
+                         std::unique_ptr<PngBandStream> started,
+                         std::unique_ptr<PaintingCopy> painting, WriteQueue& writes);
+    // What the paintings on their way and their pictures will take, in bytes.
+    std::uint64_t PaintingBytes() const;
+    // The memory still free, less what the pictures in flight are yet to take.
+    std::uint64_t FreeMemory(const WriteQueue& writes) const;
     // Fails the slot's job, or puts it back for another try, and gives the slot a fresh view:
     // its page may still be busy, or its process gone.
     void FailInSlot(std::unique_ptr<Slot>& slot, const std::string& reason, bool mayPass = false);
