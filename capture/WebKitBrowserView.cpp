@@ -414,11 +414,17 @@ void WebKitBrowserView::Restore() noexcept {
         // The view is shown again whatever the engine does; the error box has told the rest.
     }
     stylesChanged_ = false;
-    gtk_widget_set_child_visible(GTK_WIDGET(view_->GetHandle()), TRUE);
+    if (!stayHidden_) {
+        Show();
+    }
     if (refusing_) {
         view_->Unbind(wxEVT_WEBVIEW_NAVIGATING, &WebKitBrowserView::OnNavigating, this);
         refusing_ = false;
     }
+}
+
+void WebKitBrowserView::Show() {
+    gtk_widget_set_child_visible(GTK_WIDGET(view_->GetHandle()), TRUE);
 }
 
 }  // namespace pagrovix

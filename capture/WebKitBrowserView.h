@@ -62,6 +62,11 @@ public:
     void HideFixedElements() override;
     void PaintTile(Bitmap24& picture, const Tile& tile, int scale) override;
     void Restore() noexcept override;
+    // For a program that loads another page into the view after each capture: Restore leaves the
+    // view off the screen, where the page just captured is not painted once more for nothing.
+    // Show brings it back.
+    void StayHiddenAfterCapture(bool yes) { stayHidden_ = yes; }
+    void Show();
 
     // What the last MakeReady found.
     struct Readiness {
@@ -102,6 +107,7 @@ private:
     bool outOfMemory_ = false;
     bool refusing_ = false;  // navigations, from Stop until Restore
     bool stylesChanged_ = false;
+    bool stayHidden_ = false;
     Readiness readiness_;
     std::unique_ptr<ScriptCallInFlight> readyCall_;  // BeginReady's, until MakeReady takes it
     std::chrono::steady_clock::time_point readyDeadline_;

@@ -36,6 +36,8 @@ public:
     // the time was up. TimedOut means that part of the page is there.
     void Start(const std::string& url, std::chrono::milliseconds limit);
     std::optional<Result> Poll() const;
+    // Whether the page Start asked for has replaced the one before in the view.
+    bool Committed() const { return committed_; }
 
     // Waits until the view has shown the page it was created with. The engine loads that page
     // only once the view is on the screen, and a load started before then would be lost.

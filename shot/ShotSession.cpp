@@ -223,6 +223,8 @@ struct ShotSession::Slot {
         WebKitBrowserView::TimeLimits limits;
         limits.rest = std::chrono::milliseconds(options.settleMilliseconds);
         browser = std::make_unique<WebKitBrowserView>(view, panel, limits);
+        // Shown again when the next page has replaced the one captured.
+        browser->StayHiddenAfterCapture(true);
         window->Show();
     }
     ~Slot() {
@@ -468,6 +470,10 @@ bool ShotSession::AdvanceLoads() {
         if (slot->state != Slot::State::Loading || StopRequested()) {
             continue;
         }
+        if (slot->loader->Committed()) {
+            // The page paints only while it is on the screen.
+            slot->browser->Show();
+        }
         const auto loaded = slot->loader->Poll();
         if (!loaded) {
             continue;
@@ -610,6 +616,7 @@ bool ShotSession::AdvancePaintings(WriteQueue& writes) {
             slot->painting.reset();
             slot->page = Bitmap24();
             slot->paintAtOnce = true;
+            slot->browser->Show();
             slot->state = Slot::State::Preparing;
             continue;
         } catch (const std::exception& error) {
