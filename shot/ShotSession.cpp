@@ -584,6 +584,14 @@ bool ShotSession::CaptureOne(WriteQueue& writes) {
     if (!chosen) {
         return false;
     }
+    // A page process paints on one core, and each painting holds its page in memory until it is
+    // written. With no more views than cores, a painting a core keeps them busy; with more, the
+    // other views keep them busy anyway, and the paintings go one at a time.
+    const auto painting = [](const auto& slot) { return slot->state == Slot::State::Painting; };
+    const int mostPaintings = int(slots_.size()) > Cores() ? 1 : Cores();
+    if (std::count_if(slots_.begin(), slots_.end(), painting) >= mostPaintings) {
+        return false;
+    }
     // Pictures on their way to their files may hold at most as much memory again as is still
     // free: the next capture waits for the writers rather than take the rest.
     const std::uint64_t inFlight = writes.BytesInFlight() + PaintingBytes();
