@@ -750,7 +750,10 @@ std::optional<ShotSession::Failure> ShotSession::CaptureSlot(Slot& slot, WriteQu
             if (capture.Run(page)) {
                 std::unique_ptr<PendingPainting> painting = capture.TakePendingPainting();
                 const WebKitBrowserView::Readiness& readiness = slot.browser->LastReadiness();
-                if (readiness.cut >= 0) {
+                // A page captured again, as it changed its size while it was painted, was warned
+                // about the first time.
+                const bool warned = slot.paintAtOnce;
+                if (!warned && readiness.cut >= 0) {
                     reporter_.Warning(
                         job.address,
                         "the page was brought into view only down to " +
@@ -761,7 +764,7 @@ std::optional<ShotSession::Failure> ShotSession::CaptureSlot(Slot& slot, WriteQu
                             "; content that appears only when scrolled to may be missing "
                             "below");
                 }
-                if (readiness.moving) {
+                if (!warned && readiness.moving) {
                     reporter_.Warning(job.address, "the page was still moving after --settle " +
                                                        std::to_string(options_.settleMilliseconds) +
                                                        " ms; it was captured as it was then");

@@ -869,6 +869,36 @@ TEST_F(ShotCommand, APageStillMovingOrStillGrowingIsCapturedAsItIsWithAWarning) 
     ExpectNothingLeft(result);
 }
 
+TEST_F(ShotCommand, APageThatKeepsChangingItsSizeIsCapturedAgainOrFailsAlone) {
+    // Taller by a pixel at every task the page runs, never taller than one painting holds: the
+    // painting is all but sure to come out another size than the page was measured at.
+    WriteText(folder_.File("growing.html"),
+              "<!DOCTYPE html><body style='margin:0'><div id=d style='height:1000px'></div>"
+              "<script>const c = new MessageChannel(); c.port1.onmessage = () => {"
+              " d.style.height = (d.offsetHeight >= 5000 ? 1000 : d.offsetHeight + 1) + 'px';"
+              " c.port2.postMessage(0); }; c.port2.postMessage(0);</script>");
+    const std::string good = Page("good.html", 900);
+    const CommandResult result =
+        RunShot({"--jobs", "2", "--settle", "300", folder_.File("growing.html"),
+                 folder_.File("growing.png"), good, folder_.File("good.png")});
+    EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("good.png")), 1280, 900));
+    // Measured and painted again until the two agree, or given up on with the reason.
+    if (result.status == 0) {
+        const Bitmap24 growing = ReadPngFile(folder_.File("growing.png"));
+        EXPECT_TRUE(growing.Height() >= 1000 && growing.Height() <= 5000) << growing.Height();
+    } else {
+        EXPECT_TRUE(Contains(result.err, "growing.html: The page kept changing its size during "
+                                         "the capture: The browser painted 1280 x "))
+            << result.err;
+        EXPECT_FALSE(std::filesystem::exists(folder_.File("growing.png")));
+    }
+    const std::string moving = "growing.html: the page was still moving";
+    const std::size_t first = result.err.find(moving);
+    EXPECT_NE(first, std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find(moving, first + 1), std::string::npos) << "warned once";
+    ExpectNothingLeft(result);
+}
+
 // Whether picture is a row page of width x height CSS pixels painted at two device pixels per
 // CSS pixel: every pixel doubled exactly in each direction.
 testing::AssertionResult IsDoubledRowPage(const Bitmap24& picture, int width, int height) {
