@@ -20,9 +20,9 @@ class PaintingCopy;
 class WriteQueue;
 
 // The command's run: --jobs browser views, off the screen, load and ready pages side by side;
-// each page that is ready is captured with the program's own capture, one capture at a time, and
-// its picture goes to worker threads that encode and write the file while the views go on. Needs a
-// running wx GUI.
+// each page that is ready is captured with the program's own capture, one capture at a time; its
+// page process paints it while the others go on, and the painting and its picture go to worker
+// threads that copy, encode and write the file while the views go on. Needs a running wx GUI.
 class ShotSession {
 public:
     // skipped: jobs left out before the run (--skip-existing), for the summary and the report.
