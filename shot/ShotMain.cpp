@@ -7,10 +7,12 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include <EGL/egl.h>
 #include <fcntl.h>
 #include <unistd.h>
 #include <wx/app.h>
@@ -129,6 +131,26 @@ bool SessionBusKnown() {
            std::filesystem::is_socket(std::filesystem::path(runtime) / "bus", error);
 }
 
+// This process only holds views nobody looks at and takes their paintings from the page
+// processes: it draws nothing with GL. The engine opens the display's GL all the same as its
+// first view starts, which loads the display's driver; on a machine without a graphics card that
+// is the software driver with its compiler library, a tenth of a second of every run. The GL
+// library reads its list of drivers once, at its first call: made with an empty list, it leaves
+// this process without GL. The page processes start later with the variable as it was, and keep
+// the GL their WebGL needs.
+void LeaveGlToThePageProcesses() {
+    constexpr const char* kDrivers = "__EGL_VENDOR_LIBRARY_FILENAMES";
+    const char* own = std::getenv(kDrivers);
+    const std::optional<std::string> saved = own ? std::optional<std::string>(own) : std::nullopt;
+    setenv(kDrivers, "/dev/null", 1);
+    eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
+    if (saved) {
+        setenv(kDrivers, saved->c_str(), 1);
+    } else {
+        unsetenv(kDrivers);
+    }
+}
+
 int RunShots(const char* program, const ShotOptions& options, const std::vector<ShotJob>& skipped,
              LaunchedServer launched) {
     std::FILE* errors = TakeErrorStream();
@@ -179,6 +201,7 @@ int RunShots(const char* program, const ShotOptions& options, const std::vector<
     if (display && !SessionBusKnown()) {
         setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
     }
+    LeaveGlToThePageProcesses();
     // From here a stop request winds the run up, also one that comes while the toolkit starts.
     InstallStopRequest();
     const TemporaryProfile profile;

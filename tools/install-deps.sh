@@ -9,7 +9,7 @@ gstreamer1.0-gl gstreamer1.0-tools
 libjpeg62-turbo-dev zlib1g-dev libdeflate-dev
 libwebp-dev webp nlohmann-json3-dev
 libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libjpeg-turbo-progs
-libx11-dev libxtst-dev python3 openssl xclip
+libx11-dev libxtst-dev libegl-dev python3 openssl xclip
 xvfb xauth openbox adwaita-icon-theme fonts-dejavu-core"
 
 missing=""
