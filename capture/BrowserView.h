@@ -42,6 +42,15 @@ public:
     virtual std::unique_ptr<PaintingCopy> Take() = 0;
 };
 
+// One view's painting of a tall page asked of the engine and still on its way.
+class PendingTile {
+public:
+    virtual ~PendingTile() = default;
+    // Waits for the painting and copies the tile's part of it into the picture it was asked for;
+    // throws as ScrollTo and PaintTile do.
+    virtual void Finish() = 0;
+};
+
 // The engine-specific steps of a capture. The view keeps the size the person sees it at: the
 // page is laid out as they see it, and painted whole or view by view. Every call that waits for
 // the engine has a time limit; a failure (no document, a time-out, an engine that went away) is
@@ -84,6 +93,16 @@ public:
     // Paints the view as it shows now and copies the part of it that tile names into place in
     // picture (in device pixels: everything times scale).
     virtual void PaintTile(Bitmap24& picture, const Tile& tile, int scale) = 0;
+    // ScrollTo the tile's place and PaintTile, asked of the engine without waiting for either, so
+    // that the next tiles are asked for while it paints this one; whatever the view is asked
+    // afterwards happens after this painting. Nothing is given back when the tile was painted at
+    // once.
+    virtual std::unique_ptr<PendingTile> AskForTile(Bitmap24& picture, const Tile& tile,
+                                                    int scale) {
+        ScrollTo(tile.scrollX, tile.scrollY);
+        PaintTile(picture, tile, scale);
+        return nullptr;
+    }
     // Back to normal: the page's own styles, scrolled to the top, shown. Never throws.
     virtual void Restore() noexcept = 0;
 };

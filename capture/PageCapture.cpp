@@ -1,6 +1,8 @@
 #include "capture/PageCapture.h"
 
 #include <algorithm>
+#include <deque>
+#include <memory>
 #include <new>
 #include <thread>
 #include <utility>
@@ -176,14 +178,25 @@ void PageCapture::CaptureAsMeasured(Bitmap24& page) {
         MapForWriting(data, bytes);
     });
     view_.PinStickyElements();
+    // The engine paints the next views while this process copies the last ones, and no view
+    // waits for the answer to the one before; each on its way holds one view's painting.
+    constexpr std::size_t kTilesOnTheirWay = 3;
+    std::deque<std::unique_ptr<PendingTile>> onTheirWay;
     for (std::size_t i = 0; i < plan.tiles.size(); ++i) {
-        const Tile& tile = plan.tiles[i];
-        view_.ScrollTo(tile.scrollX, tile.scrollY);
-        view_.PaintTile(page, tile, plan.scale);
+        if (std::unique_ptr<PendingTile> tile = view_.AskForTile(page, plan.tiles[i], plan.scale)) {
+            onTheirWay.push_back(std::move(tile));
+        }
         if (i == 0 && !fixedHidden_) {
             view_.HideFixedElements();
             fixedHidden_ = true;
         }
+        if (onTheirWay.size() == kTilesOnTheirWay) {
+            onTheirWay.front()->Finish();
+            onTheirWay.pop_front();
+        }
+    }
+    for (; !onTheirWay.empty(); onTheirWay.pop_front()) {
+        onTheirWay.front()->Finish();
     }
 }
 

@@ -294,19 +294,33 @@ void WebKitBrowserView::OnNavigating(wxWebViewEvent& event) {
 
 std::vector<double> WebKitBrowserView::Numbers(const std::string& script,
                                                std::chrono::milliseconds limit) {
-    ThrowIfEngineEnded();
-    WebKitWebView* engine = EngineOf(view_);
+    const auto deadline = std::chrono::steady_clock::now() + limit;
     EngineReply reply;
-    webkit_web_view_evaluate_javascript(engine, script.c_str(), gssize(script.size()), kScriptWorld,
-                                        nullptr, reply.Cancellable(), EngineReply::Callback,
-                                        reply.CallbackData());
-    WaitForEngine([&] { return reply.Arrived() || engineEnded_; }, limit);
+    StartScript(script, reply);
+    return AnswerNumbers(reply, deadline, limit);
+}
+
+void WebKitBrowserView::StartScript(const std::string& script, EngineReply& reply) {
+    ThrowIfEngineEnded();
+    webkit_web_view_evaluate_javascript(EngineOf(view_), script.c_str(), gssize(script.size()),
+                                        kScriptWorld, nullptr, reply.Cancellable(),
+                                        EngineReply::Callback, reply.CallbackData());
+}
+
+std::vector<double> WebKitBrowserView::AnswerNumbers(const EngineReply& reply,
+                                                     std::chrono::steady_clock::time_point deadline,
+                                                     std::chrono::milliseconds limit) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    WaitForEngine([&] { return reply.Arrived() || engineEnded_; },
+                  std::max(left, std::chrono::milliseconds(0)));
     ThrowIfEngineEnded();
     if (!reply.Arrived()) {
         throw TransientError("The page did not answer within " + SecondsText(limit) + ".");
     }
     GError* error = nullptr;
-    JSCValue* value = webkit_web_view_evaluate_javascript_finish(engine, reply.Result(), &error);
+    JSCValue* value =
+        webkit_web_view_evaluate_javascript_finish(EngineOf(view_), reply.Result(), &error);
     return NumbersOfAnswer(value, error);
 }
 
@@ -347,8 +361,10 @@ PageGeometry WebKitBrowserView::MeasurePage() {
     return page;
 }
 
-void WebKitBrowserView::ScrollTo(int x, int y) {
-    const std::vector<double> position = Numbers(ScrollScript(x, y), limits_.script);
+namespace {
+
+// position is where the scrolling script left the page.
+void CheckScrolledTo(const std::vector<double>& position, int x, int y) {
     if (position.size() != 2) {
         throw Error("The page could not be scrolled.");
     }
@@ -358,6 +374,17 @@ void WebKitBrowserView::ScrollTo(int x, int y) {
                           std::to_string(std::lround(position[0])) + ", " +
                           std::to_string(std::lround(position[1])) + ".");
     }
+}
+
+void CopyTile(const PaintedPixels& painted, const Tile& tile, int scale, Bitmap24& picture) {
+    CopyPaintedArea(painted, (tile.x - tile.scrollX) * scale, (tile.y - tile.scrollY) * scale,
+                    tile.width * scale, tile.rows * scale, picture, tile.x * scale, tile.y * scale);
+}
+
+}  // namespace
+
+void WebKitBrowserView::ScrollTo(int x, int y) {
+    CheckScrolledTo(Numbers(ScrollScript(x, y), limits_.script), x, y);
 }
 
 void WebKitBrowserView::PaintDocument(Bitmap24& picture, int scale) {
@@ -379,11 +406,46 @@ void WebKitBrowserView::HideFixedElements() {
 }
 
 void WebKitBrowserView::PaintTile(Bitmap24& picture, const Tile& tile, int scale) {
-    Paint(WEBKIT_SNAPSHOT_REGION_VISIBLE, [&](const PaintedPixels& painted) {
-        CopyPaintedArea(painted, (tile.x - tile.scrollX) * scale, (tile.y - tile.scrollY) * scale,
-                        tile.width * scale, tile.rows * scale, picture, tile.x * scale,
-                        tile.y * scale);
-    });
+    Paint(WEBKIT_SNAPSHOT_REGION_VISIBLE,
+          [&](const PaintedPixels& painted) { CopyTile(painted, tile, scale, picture); });
+}
+
+// The scrolling script and the painting go to the page process one after the other, where they
+// run in that order: the painting shows the view scrolled. Both answers are taken when the tile
+// is finished.
+class EngineTile final : public PendingTile {
+public:
+    EngineTile(WebKitBrowserView& view, Bitmap24& picture, const Tile& tile, int scale)
+        : view_(view),
+          picture_(picture),
+          tile_(tile),
+          scale_(scale),
+          scrollDeadline_(std::chrono::steady_clock::now() + view.limits_.script) {
+        view.StartScript(ScrollScript(tile.scrollX, tile.scrollY), scrolled_);
+        painting_ = view.AskForSnapshot(WEBKIT_SNAPSHOT_REGION_VISIBLE);
+    }
+
+    void Finish() override {
+        CheckScrolledTo(view_.AnswerNumbers(scrolled_, scrollDeadline_, view_.limits_.script),
+                        tile_.scrollX, tile_.scrollY);
+        const std::unique_ptr<EnginePainting> painting = painting_->TakePainting();
+        painting->MapHere();
+        CopyTile(painting->Pixels(), tile_, scale_, picture_);
+    }
+
+private:
+    WebKitBrowserView& view_;
+    Bitmap24& picture_;
+    Tile tile_;
+    int scale_;
+    std::chrono::steady_clock::time_point scrollDeadline_;
+    EngineReply scrolled_;
+    std::unique_ptr<EngineSnapshot> painting_;
+};
+
+std::unique_ptr<PendingTile> WebKitBrowserView::AskForTile(Bitmap24& picture, const Tile& tile,
+                                                           int scale) {
+    return std::make_unique<EngineTile>(*this, picture, tile, scale);
 }
 
 void WebKitBrowserView::Paint(int region, const std::function<void(const PaintedPixels&)>& paint) {

@@ -19,6 +19,8 @@ namespace pagrovix {
 
 class EnginePainting;
 class EngineSnapshot;
+class EngineTile;
+class EngineReply;
 struct PaintedPixels;
 class ScriptCallInFlight;
 
@@ -61,6 +63,8 @@ public:
     void PinStickyElements() override;
     void HideFixedElements() override;
     void PaintTile(Bitmap24& picture, const Tile& tile, int scale) override;
+    std::unique_ptr<PendingTile> AskForTile(Bitmap24& picture, const Tile& tile,
+                                            int scale) override;
     void Restore() noexcept override;
     // For a program that loads another page into the view after each capture: Restore leaves the
     // view off the screen, where the page just captured is not painted once more for nothing.
@@ -84,6 +88,13 @@ public:
 private:
     // The numbers of the array the script gives; empty when it gives null.
     std::vector<double> Numbers(const std::string& script, std::chrono::milliseconds limit);
+    // Runs script; its answer arrives in reply.
+    void StartScript(const std::string& script, EngineReply& reply);
+    // The numbers of the answer StartScript asked for, waited for until deadline, which is limit
+    // after it was asked.
+    std::vector<double> AnswerNumbers(const EngineReply& reply,
+                                      std::chrono::steady_clock::time_point deadline,
+                                      std::chrono::milliseconds limit);
     // The numbers of the array an async function body gives; nothing when the limit passed.
     std::optional<std::vector<double>> AsyncNumbers(const std::string& body, GVariant* arguments,
                                                     std::chrono::milliseconds limit);
@@ -96,6 +107,7 @@ private:
     void OnNavigating(wxWebViewEvent& event);
     friend struct WebKitSignals;
     friend class EngineSnapshot;
+    friend class EngineTile;
 
     wxWebView* view_;
     wxWindow* panel_;

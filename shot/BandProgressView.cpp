@@ -1,6 +1,9 @@
 #include "shot/BandProgressView.h"
 
 #include <algorithm>
+#include <functional>
+#include <memory>
+#include <utility>
 
 #include "capture/CapturePlan.h"
 
@@ -33,7 +36,43 @@ std::unique_ptr<PendingPainting> BandProgressView::PaintDocumentForLater(Bitmap2
 void BandProgressView::PaintTile(Bitmap24& picture, const Tile& tile, int scale) {
     ReportNextBand();
     view_.PaintTile(picture, tile, scale);
-    // Tiles go left to right, then down: the last of a row ends every row above its bottom.
+    ReportRows(picture, tile, scale);
+}
+
+namespace {
+
+// A tile on its way whose rows are reported once it is in the picture.
+class ReportedTile final : public PendingTile {
+public:
+    ReportedTile(std::unique_ptr<PendingTile> tile, std::function<void()> finished)
+        : tile_(std::move(tile)), finished_(std::move(finished)) {}
+    void Finish() override {
+        tile_->Finish();
+        finished_();
+    }
+
+private:
+    std::unique_ptr<PendingTile> tile_;
+    std::function<void()> finished_;
+};
+
+}  // namespace
+
+std::unique_ptr<PendingTile> BandProgressView::AskForTile(Bitmap24& picture, const Tile& tile,
+                                                          int scale) {
+    ReportNextBand();
+    std::unique_ptr<PendingTile> asked = view_.AskForTile(picture, tile, scale);
+    if (!asked) {
+        ReportRows(picture, tile, scale);
+        return nullptr;
+    }
+    return std::make_unique<ReportedTile>(
+        std::move(asked), [this, &picture, tile, scale] { ReportRows(picture, tile, scale); });
+}
+
+void BandProgressView::ReportRows(const Bitmap24& picture, const Tile& tile, int scale) {
+    // Tiles go left to right, then down, and are finished in that order: the last of a row ends
+    // every row above its bottom.
     if (rowsPainted_ && tile.x + tile.width >= documentWidth_) {
         rowsPainted_(picture, (tile.y + tile.rows) * scale);
     }

@@ -29,10 +29,13 @@ public:
     void PinStickyElements() override { view_.PinStickyElements(); }
     void HideFixedElements() override { view_.HideFixedElements(); }
     void PaintTile(Bitmap24& picture, const Tile& tile, int scale) override;
+    std::unique_ptr<PendingTile> AskForTile(Bitmap24& picture, const Tile& tile,
+                                            int scale) override;
     void Restore() noexcept override { view_.Restore(); }
 
 private:
     void ReportNextBand();
+    void ReportRows(const Bitmap24& picture, const Tile& tile, int scale);
 
     BrowserView& view_;
     BandReport report_;

@@ -72,6 +72,13 @@ public:
         Step("paint", [&] { inner_.PaintTile(picture, tile, scale); });
         Painted();
     }
+    std::unique_ptr<PendingTile> AskForTile(Bitmap24& picture, const Tile& tile,
+                                            int scale) override {
+        std::unique_ptr<PendingTile> asked;
+        Step("paint", [&] { asked = inner_.AskForTile(picture, tile, scale); });
+        Painted();
+        return asked;
+    }
     void Restore() noexcept override { inner_.Restore(); }
 
 private:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,15 @@ std::array<std::uint8_t, 3> Mark(int x, int y) {
     return {std::uint8_t(y), std::uint8_t(y >> 8), std::uint8_t(x * 7 + (y >> 16))};
 }
 
+class FakeTile : public PendingTile {
+public:
+    explicit FakeTile(std::function<void()> finish) : finish_(std::move(finish)) {}
+    void Finish() override { finish_(); }
+
+private:
+    std::function<void()> finish_;
+};
+
 // An engine double: a document of the given size in a view of the given size, painted whole or
 // view by view in device pixels, and a log of every step.
 class FakeView : public BrowserView {
@@ -36,8 +46,14 @@ public:
     int scrollX = 0, scrollY = 0;
     bool hidden = false;
     bool pinned = false;
-    int fixedHiddenAtPaint = -1;  // the paint after which fixed elements were hidden
+    int fixedHiddenAtPaint = -1;  // the tile after which fixed elements were hidden
     int paints = 0;
+    int asked = 0;  // tiles
+    // Tiles asked for as the engine paints them: scrolled to and painted in turn, and their answer
+    // (where the scrolling stopped, the painting) taken only when each is finished.
+    bool tilesOnTheirWay = false;
+    int onTheirWay = 0;
+    int mostOnTheirWay = 0;
     std::vector<std::string> log;
     std::function<void(const std::string& step)> onStep;
     std::optional<std::string> failAt;
@@ -113,7 +129,7 @@ public:
         Step("pin");
     }
     void HideFixedElements() override {
-        fixedHiddenAtPaint = paints;
+        fixedHiddenAtPaint = asked;
         Step("hide fixed");
     }
     void PaintTile(Bitmap24& picture, const Tile& tile, int scale) override {
@@ -131,6 +147,25 @@ public:
         EXPECT_LE(tile.y + tile.rows, scrollY + page.view.height);
         ++paints;
         Fill(picture, tile.x, tile.y, tile.width, tile.rows);
+    }
+    std::unique_ptr<PendingTile> AskForTile(Bitmap24& picture, const Tile& tile,
+                                            int scale) override {
+        ++asked;
+        if (!tilesOnTheirWay) {
+            return BrowserView::AskForTile(picture, tile, scale);
+        }
+        Step("ask " + std::to_string(tile.x) + "," + std::to_string(tile.y));
+        EXPECT_TRUE(hidden);
+        EXPECT_TRUE(pinned);
+        mostOnTheirWay = std::max(mostOnTheirWay, ++onTheirWay);
+        return std::make_unique<FakeTile>([this, &picture, tile] {
+            --onTheirWay;
+            if (tile.scrollY > 0) {
+                ChangeSize();
+            }
+            ++paints;
+            Fill(picture, tile.x, tile.y, tile.width, tile.rows);
+        });
     }
     void Restore() noexcept override {
         log.push_back("restore");
@@ -223,21 +258,30 @@ TEST(PageCaptureSteps, PagesOfEveryHeightArePaintedWholeAndHandedTheRightWay) {
              Case{5, 16381, {5, 700}, 2, 1, false},     // 32762 device rows
              Case{5, 16382, {5, 9000}, 2, 2, true},     // 32764 device rows
          }) {
-        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " at " +
-                     std::to_string(c.scale));
-        FakeView view(c.width, c.height, c.view, c.scale);
-        Outcome outcome;
-        PageCapture capture(view, outcome.Callbacks(view));
-        Bitmap24 page;
-        EXPECT_TRUE(capture.Run(page));
-        EXPECT_EQ(view.paints, c.paints);
-        EXPECT_EQ(page.Width(), c.width * c.scale);
-        EXPECT_EQ(page.Height(), c.height * c.scale);
-        EXPECT_TRUE(IsWholePage(page, c.scale));
-        EXPECT_THAT(outcome.events,
-                    ElementsAre("busy", "idle", "busy", c.toFile ? "save" : "picture", "idle"));
-        if (c.paints > 1) {
-            EXPECT_EQ(view.fixedHiddenAtPaint, 1) << "fixed elements show in the first view only";
+        for (const bool onTheirWay : {false, true}) {
+            SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " at " +
+                         std::to_string(c.scale) + (onTheirWay ? ", tiles on their way" : ""));
+            FakeView view(c.width, c.height, c.view, c.scale);
+            view.tilesOnTheirWay = onTheirWay;
+            Outcome outcome;
+            PageCapture capture(view, outcome.Callbacks(view));
+            Bitmap24 page;
+            EXPECT_TRUE(capture.Run(page));
+            EXPECT_EQ(view.paints, c.paints);
+            EXPECT_EQ(page.Width(), c.width * c.scale);
+            EXPECT_EQ(page.Height(), c.height * c.scale);
+            EXPECT_TRUE(IsWholePage(page, c.scale));
+            EXPECT_THAT(outcome.events,
+                        ElementsAre("busy", "idle", "busy", c.toFile ? "save" : "picture", "idle"));
+            if (c.paints > 1) {
+                EXPECT_EQ(view.fixedHiddenAtPaint, 1)
+                    << "fixed elements show in the first view only";
+            }
+            if (onTheirWay) {
+                // Each on its way holds a view's painting.
+                EXPECT_LE(view.mostOnTheirWay, 3);
+                EXPECT_GE(view.mostOnTheirWay, c.paints > 1 ? 2 : 0);
+            }
         }
     }
 }
@@ -268,21 +312,24 @@ TEST(PageCaptureSteps, APageThatChangesItsSizeIsMeasuredAgain) {
           Case{70000, 60000, 3, 3,
                "The page kept changing its size during the capture: changed "
                "to 60000"}}) {
-        SCOPED_TRACE(test.height);
-        FakeView view(10, test.height, {10, 30000});
-        view.changes = test.changes;
-        view.changedHeight = test.changedHeight;
-        Outcome outcome;
-        PageCapture capture(view, outcome.Callbacks(view));
-        Bitmap24 page;
-        EXPECT_EQ(capture.Run(page), test.error.empty());
-        EXPECT_EQ(std::count(view.log.begin(), view.log.end(), "measure"), test.measures);
-        if (test.error.empty()) {
-            EXPECT_THAT(outcome.errors, ElementsAre());
-            EXPECT_EQ(page.Height(), test.changedHeight);
-            EXPECT_TRUE(IsWholePage(page));
-        } else {
-            EXPECT_THAT(outcome.errors, ElementsAre(test.error));
+        for (const bool onTheirWay : {false, true}) {
+            SCOPED_TRACE(std::to_string(test.height) + (onTheirWay ? ", tiles on their way" : ""));
+            FakeView view(10, test.height, {10, 30000});
+            view.tilesOnTheirWay = onTheirWay;
+            view.changes = test.changes;
+            view.changedHeight = test.changedHeight;
+            Outcome outcome;
+            PageCapture capture(view, outcome.Callbacks(view));
+            Bitmap24 page;
+            EXPECT_EQ(capture.Run(page), test.error.empty());
+            EXPECT_EQ(std::count(view.log.begin(), view.log.end(), "measure"), test.measures);
+            if (test.error.empty()) {
+                EXPECT_THAT(outcome.errors, ElementsAre());
+                EXPECT_EQ(page.Height(), test.changedHeight);
+                EXPECT_TRUE(IsWholePage(page));
+            } else {
+                EXPECT_THAT(outcome.errors, ElementsAre(test.error));
+            }
         }
     }
 }
