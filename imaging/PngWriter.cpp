@@ -239,18 +239,37 @@ struct PictureRows {
     }
 };
 
+// Memory a thread keeps for the bands it deflates: every band of a tall page passes through the
+// same megabytes instead of clearing fresh ones, which the system would also have to map first.
+class BandScratch {
+public:
+    std::uint8_t* Get(std::size_t bytes) {
+        if (bytes > size_) {
+            data_ = std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
+            size_ = bytes;
+        }
+        return data_.get();
+    }
+
+private:
+    std::unique_ptr<std::uint8_t[]> data_;
+    std::size_t size_ = 0;
+};
+
 DeflatedBand DeflateBand(const PictureRows& picture, int first, int end, int level, bool last) {
     const std::size_t rowSize = 1 + picture.stride;
     constexpr std::size_t kWindow = 32 * 1024;
     const int primingRows = int(std::min<std::size_t>(first, (kWindow + rowSize - 1) / rowSize));
-    std::vector<std::uint8_t> filtered(rowSize * std::size_t(end - first + primingRows));
+    const std::size_t filteredSize = rowSize * std::size_t(end - first + primingRows);
+    thread_local BandScratch filteredScratch;
+    thread_local BandScratch deflatedScratch;
+    std::uint8_t* const filtered = filteredScratch.Get(filteredSize);
     for (int y = first - primingRows; y < end; ++y) {
-        FilterRowNone(picture.Row(y),
-                      filtered.data() + rowSize * std::size_t(y - first + primingRows));
+        FilterRowNone(picture.Row(y), filtered + rowSize * std::size_t(y - first + primingRows));
     }
     const std::size_t primed = rowSize * std::size_t(primingRows);
     DeflatedBand band;
-    band.length = filtered.size() - primed;
+    band.length = filteredSize - primed;
 
     z_stream stream{};
     if (deflateInit2(&stream, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
@@ -259,19 +278,21 @@ DeflatedBand DeflateBand(const PictureRows& picture, int first, int end, int lev
     const std::unique_ptr<z_stream, int (*)(z_stream*)> owner(&stream, deflateEnd);
     if (primed > 0) {
         const std::size_t dictionary = std::min(primed, kWindow);
-        deflateSetDictionary(&stream, filtered.data() + primed - dictionary, uInt(dictionary));
+        deflateSetDictionary(&stream, filtered + primed - dictionary, uInt(dictionary));
     }
-    band.bytes.resize(deflateBound(&stream, uLong(band.length)) + 16);
-    stream.next_in = filtered.data() + primed;
+    const std::size_t bound = deflateBound(&stream, uLong(band.length)) + 16;
+    std::uint8_t* const deflated = deflatedScratch.Get(bound);
+    stream.next_in = filtered + primed;
     stream.avail_in = uInt(band.length);
-    stream.next_out = band.bytes.data();
-    stream.avail_out = uInt(band.bytes.size());
+    stream.next_out = deflated;
+    stream.avail_out = uInt(bound);
     const int result = deflate(&stream, last ? Z_FINISH : Z_SYNC_FLUSH);
     if (result != (last ? Z_STREAM_END : Z_OK) || stream.avail_in != 0) {
         throw Error("PNG compression error");
     }
-    band.bytes.resize(band.bytes.size() - stream.avail_out);
-    band.adler = adler32(1, filtered.data() + primed, uInt(band.length));
+    // Kept until the bands before it are written: only what deflate made.
+    band.bytes.assign(deflated, deflated + (bound - stream.avail_out));
+    band.adler = adler32(1, filtered + primed, uInt(band.length));
     return band;
 }
 
@@ -500,8 +521,7 @@ struct PngBandStream::State {
     std::vector<std::jthread> workers;
 };
 
-PngBandStream::PngBandStream(const Bitmap24& picture, const std::string& path, int level,
-                             int cores)
+PngBandStream::PngBandStream(const Bitmap24& picture, const std::string& path, int level, int cores)
     : state_(picture.Empty() ? throw Error("Cannot save an empty picture")
                              : std::make_unique<State>(picture, path, level, cores)) {}
 
