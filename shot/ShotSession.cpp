@@ -15,6 +15,7 @@
 #include <wx/webview.h>
 
 #include "capture/CaptureLimits.h"
+#include "capture/MemoryMapping.h"
 #include "capture/PageCapture.h"
 #include "capture/PageScripts.h"
 #include "capture/WebKitBrowserView.h"
@@ -259,6 +260,7 @@ struct ShotSession::Slot {
     std::unique_ptr<PendingPainting> painting;
     Bitmap24 page;
     std::chrono::steady_clock::time_point captureStart;
+    std::size_t pageMapped = 0;  // bytes of page mapped while it waits for the painting
     // The page changed its size while it was painted: its next capture waits for the painting,
     // so that it can be measured again as often as it takes.
     bool paintAtOnce = false;
@@ -612,7 +614,22 @@ bool ShotSession::CaptureOne(WriteQueue& writes) {
 bool ShotSession::AdvancePaintings(WriteQueue& writes) {
     bool advanced = false;
     for (auto& slot : slots_) {
-        if (slot->state != Slot::State::Painting || !slot->painting->Ready()) {
+        if (slot->state != Slot::State::Painting) {
+            continue;
+        }
+        if (!slot->painting->Ready()) {
+            // With one view, this process has nothing else to do while its page process paints:
+            // the picture's memory, which the system clears as it is first written, is mapped
+            // meanwhile, a few megabytes at a time so that the painting is taken as it comes.
+            // With more, the other views' work keeps the cores busy anyway.
+            constexpr std::size_t kMappedAtOnce = std::size_t(8) << 20;
+            const std::size_t left = slot->page.ByteCount() - slot->pageMapped;
+            if (slots_.size() == 1 && left > 0) {
+                const std::size_t bytes = std::min(left, kMappedAtOnce);
+                MapForWriting(slot->page.Data() + slot->pageMapped, bytes);
+                slot->pageMapped += bytes;
+                advanced = true;
+            }
             continue;
         }
         advanced = true;
@@ -777,6 +794,7 @@ std::optional<ShotSession::Failure> ShotSession::CaptureSlot(Slot& slot, WriteQu
                     slot.painting = std::move(painting);
                     slot.page = std::move(page);
                     slot.captureStart = captureStart;
+                    slot.pageMapped = 0;
                     return std::nullopt;
                 }
                 // In document pixels, before the part is cut out: painted by the program, so
