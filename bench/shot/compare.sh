@@ -61,19 +61,20 @@ for candidate in /usr/share/doc/nettle-dev/nettle.html /usr/share/doc/nodejs/api
     fi
 done
 
-# Runs one tool on one page RUNS times; prints "seconds largestMB allMB status allPssMB" of the
-# fastest.
+# Runs one tool on one page RUNS times, timed with nothing sampled, then once more with its memory
+# sampled; prints "seconds largestMB allMB status allPssMB": the fastest time, the memory of the
+# sampled run and the status of the last.
 measure() {
     best=""
     i=0
     while [ $i -lt "$runs" ]; do
-        result=$(python3 "$here/measure.py" "$work/out/last.log" "$@")
-        if [ -z "$best" ] || [ "$(echo "$result $best" | awk '{print ($1 < $6)}')" = 1 ]; then
-            best=$result
+        seconds=$(python3 "$here/measure.py" --time-only "$work/out/last.log" "$@" | cut -d' ' -f1)
+        if [ -z "$best" ] || awk "BEGIN { exit !($seconds < $best) }"; then
+            best=$seconds
         fi
         i=$((i + 1))
     done
-    echo "$best"
+    python3 "$here/measure.py" "$work/out/last.log" "$@" | awk -v best="$best" '{ $1 = best; print }'
 }
 
 run_tool() {  # tool url output

@@ -45,22 +45,39 @@ shot_list() {
     done <"$list"
 }
 
-run() {  # tool N folder -> "seconds largestMB allMB status allPssMB"
+run_once() {  # [--time-only] tool N folder -> "seconds largestMB allMB status allPssMB"
+    mode=""
+    if [ "$1" = --time-only ]; then
+        mode=$1
+        shift
+    fi
     case $1 in
     pagrovix-shot)
         shot_list "$3" >"$work/shot-list.txt"
-        python3 "$here/measure.py" "$work/last.log" env -u DISPLAY "$shot" --quiet --jobs "$2" \
-            --list "$work/shot-list.txt" ;;
+        python3 "$here/measure.py" $mode "$work/last.log" env -u DISPLAY "$shot" --quiet \
+            --jobs "$2" --list "$work/shot-list.txt" ;;
     chromium)
         [ -d "$playwright" ] && command -v chromium >/dev/null 2>&1 || return
-        python3 "$here/measure.py" "$work/last.log" node "$here/chromium-batch.js" "$playwright" \
-            "$2" "$list" "$3" ;;
+        python3 "$here/measure.py" $mode "$work/last.log" node "$here/chromium-batch.js" \
+            "$playwright" "$2" "$list" "$3" ;;
     wkhtmltoimage)
         command -v wkhtmltoimage >/dev/null 2>&1 || return
-        python3 "$here/measure.py" "$work/last.log" sh -c "sed 's|\\(.*\\) \\(.*\\)|\\1 $3/\\2|' \
+        python3 "$here/measure.py" $mode "$work/last.log" sh -c "sed 's|\\(.*\\) \\(.*\\)|\\1 $3/\\2|' \
             '$list' | xargs -P $2 -n 2 env QT_QPA_PLATFORM=offscreen wkhtmltoimage --quiet \
             --width 1280 --disable-smart-width --format png" ;;
     esac
+}
+
+# Timed with nothing sampled (sampling slows tools of many processes more), then run again with
+# its memory sampled: the time of the first, the memory of the second, the files of the first.
+run() {  # tool N folder -> "seconds largestMB allMB status allPssMB"
+    timed=$(run_once --time-only "$@")
+    [ -n "$timed" ] || return
+    written=$(find "$3" -name '*.png' -size +0 | wc -l)
+    mkdir -p "$3.sampled"
+    run_once "$1" "$2" "$3.sampled" | awk -v s="${timed%% *}" '{ $1 = s; print }'
+    rm -rf "$3.sampled"
+    echo "$written" >"$3.written"
 }
 
 echo
@@ -80,7 +97,8 @@ for n in $jobs_list; do
             continue
         fi
         set -- $result
-        written=$(find "$out" -name '*.png' -size +0 | wc -l)
+        written=$(cat "$out.written")
+        rm -f "$out.written"
         rate=$(awk -v s="$1" -v p="$written" 'BEGIN { printf "%.1f", 60 * p / s }')
         if [ "$tool" = pagrovix-shot ]; then
             ours=$rate

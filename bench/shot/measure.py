@@ -5,7 +5,11 @@ processes' proportional set sizes in MB (sampled every 100 ms). Resident sizes c
 library once in every process that maps it; proportional ones share it out among them, so their
 sum is what the processes take together.
 
-usage: measure.py LOG COMMAND [ARGUMENT ...]   (the command's output goes to LOG)"""
+Sampling takes CPU and holds each process's memory map while it reads it, which slows tools of
+many processes more than tools of one: with --time-only nothing is sampled and the two sampled
+figures are 0, for runs that are timed.
+
+usage: measure.py [--time-only] LOG COMMAND [ARGUMENT ...]   (the command's output goes to LOG)"""
 import os
 import subprocess
 import sys
@@ -51,12 +55,18 @@ def tree_memory_kb(root, proportional):
 
 
 def main():
-    log, command = sys.argv[1], sys.argv[2:]
+    arguments = sys.argv[1:]
+    sampled = arguments[0] != "--time-only"
+    if not sampled:
+        arguments = arguments[1:]
+    log, command = arguments[0], arguments[1:]
     with tempfile.NamedTemporaryFile(mode="r", suffix=".time") as report, open(log, "w") as out:
         start = time.monotonic()
         process = subprocess.Popen(["/usr/bin/time", "-v", "-o", report.name] + command,
                                    stdout=out, stderr=out)
         peak = peak_pss = samples = 0
+        if not sampled:
+            process.wait()
         while process.poll() is None:
             # Proportional sizes cost the kernel a walk of every mapping: one sample in five.
             rss, pss = tree_memory_kb(process.pid, samples % 5 == 0)
