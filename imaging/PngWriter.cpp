@@ -521,7 +521,8 @@ struct PngBandStream::State {
     std::vector<std::jthread> workers;
 };
 
-PngBandStream::PngBandStream(const Bitmap24& picture, const std::string& path, int level, int cores)
+PngBandStream::PngBandStream(const Bitmap24& picture, const std::string& path, int level,
+                             int cores)
     : state_(picture.Empty() ? throw Error("Cannot save an empty picture")
                              : std::make_unique<State>(picture, path, level, cores)) {}
 
