@@ -17,7 +17,6 @@ class wxWindow;
 
 namespace pagrovix {
 
-class EnginePainting;
 class EngineSnapshot;
 class EngineTile;
 class EngineReply;
