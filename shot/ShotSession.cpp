@@ -227,6 +227,7 @@ struct ShotSession::Slot {
         // Shown again when the next page has replaced the one captured.
         browser->StayHiddenAfterCapture(true);
         window->Show();
+        PaintNothingOnScreen(window);
     }
     ~Slot() {
         painting.reset();

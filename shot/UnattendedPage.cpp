@@ -1,6 +1,8 @@
 #include "shot/UnattendedPage.h"
 
+#include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
+#include <wx/window.h>
 #include <wx/webview.h>
 
 #include "ui/SilentPage.h"
@@ -36,6 +38,13 @@ void MakeUnattended(wxWebView* view) {
     g_signal_connect(webView, "run-file-chooser", G_CALLBACK(DeclineFileChooser), nullptr);
     g_signal_connect(webView, "run-color-chooser", G_CALLBACK(DeclineColorChooser), nullptr);
     g_signal_connect(webView, "show-notification", G_CALLBACK(DeclineNotification), nullptr);
+}
+
+void PaintNothingOnScreen(wxWindow* window) {
+    // Everything in the window paints through its top-level window, frozen here for good.
+    if (GdkWindow* native = gtk_widget_get_window(GTK_WIDGET(window->GetHandle()))) {
+        gdk_window_freeze_updates(native);
+    }
 }
 
 }  // namespace pagrovix

@@ -1,6 +1,7 @@
 #pragma once
 
 class wxWebView;
+class wxWindow;
 
 namespace pagrovix {
 
@@ -11,5 +12,11 @@ namespace pagrovix {
 // New windows never open: the view's owner ignores the request. Pages left behind are not kept
 // for going back.
 void MakeUnattended(wxWebView* view);
+
+// The views' window is off the screen and their pictures come from the page processes, so the
+// window is never painted: each paint would send the page's latest frame to the X server through
+// a buffer the size of the view, and the page's next step of loading waited for it. Called once
+// the window is shown.
+void PaintNothingOnScreen(wxWindow* window);
 
 }  // namespace pagrovix
