@@ -224,10 +224,12 @@ struct ShotSession::Slot {
         WebKitBrowserView::TimeLimits limits;
         limits.rest = std::chrono::milliseconds(options.settleMilliseconds);
         browser = std::make_unique<WebKitBrowserView>(view, panel, limits);
-        // Shown again when the next page has replaced the one captured.
+        // Shown once a page arrives, as again after each capture: the blank start page is never
+        // painted, and the first page's load does not wait while its painting is taken in.
         browser->StayHiddenAfterCapture(true);
         window->Show();
         PaintNothingOnScreen(window);
+        browser->Hide();
     }
     ~Slot() {
         painting.reset();
