@@ -46,7 +46,7 @@ document.body.appendChild(rows);
 </script></body></html>
 HTML
 }
-heights="1000 32763 32764 70000"
+heights="1000 10000 32763 32764 70000"
 for height in $heights; do
     row_page "$height"
 done
