@@ -225,7 +225,7 @@ struct ShotSession::Slot {
         limits.rest = std::chrono::milliseconds(options.settleMilliseconds);
         browser = std::make_unique<WebKitBrowserView>(view, panel, limits);
         // Shown once a page arrives, as again after each capture: the blank start page is never
-        // painted, and the first page's load does not wait while its painting is taken in.
+        // painted, and the first page's load does not wait while that painting is taken in.
         browser->StayHiddenAfterCapture(true);
         window->Show();
         PaintNothingOnScreen(window);

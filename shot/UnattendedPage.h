@@ -15,8 +15,8 @@ void MakeUnattended(wxWebView* view);
 
 // The views' window is off the screen and their pictures come from the page processes, so the
 // window is never painted: each paint would send the page's latest frame to the X server through
-// a buffer the size of the view, and the page's next step of loading waited for it. Called once
-// the window is shown.
+// a buffer the size of the view, and the page's next step of loading would wait for it. Called
+// once the window is shown.
 void PaintNothingOnScreen(wxWindow* window);
 
 }  // namespace pagrovix
