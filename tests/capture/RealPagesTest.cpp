@@ -145,6 +145,16 @@ std::vector<PageCase> Pages() {
              "    entry.target.classList.add('shown'); seen.unobserve(entry.target); } });"
              "for (const section of document.querySelectorAll('section')) seen.observe(section);"
              "</script>"},
+        // Hidden by the page's own script, which no style sheet shows.
+        {"revealed-by-animation",
+         Sections(20, 400, "") +
+             "<script>const seen = new IntersectionObserver((entries) => {"
+             "  for (const entry of entries) if (entry.isIntersecting) {"
+             "    entry.target.getAnimations().forEach((a) => a.cancel());"
+             "    seen.unobserve(entry.target); } });"
+             "for (const section of document.querySelectorAll('section')) {"
+             "  section.animate([{opacity: 0}], {duration: 1, fill: 'forwards'});"
+             "  seen.observe(section); }</script>"},
         // Scroll events show what is above the view's bottom and hide the rest again, as
         // animate-on-scroll libraries do.
         {"revealed-by-scrolling",
@@ -164,6 +174,28 @@ std::vector<PageCase> Pages() {
          "</div></div><script>addEventListener('load', () => document.head.insertAdjacentHTML("
          "'beforeend', '<link rel=stylesheet href=slow/late.css>'));</script>",
          true, 2},
+        // Backgrounds given just after the page has loaded, which no rule names as such, far down
+        // the page: from a custom property through a shorthand, from a table's own attribute and
+        // from a custom element's shadow tree.
+        {"custom-property-background",
+         "<div style='height: 3000px'></div><div id=photo data-check='180,90,20' "
+         "style='height: 400px'></div><script>addEventListener('load', () => setTimeout(() => "
+         "document.head.insertAdjacentHTML('beforeend', '<style>:root { --photo: "
+         "url(slow/photo.bmp?custom) } #photo { background: var(--photo) }</style>')));"
+         "</script>",
+         true},
+        {"attribute-background",
+         "<div style='height: 3000px'></div><table id=table cellspacing=0 "
+         "data-check='180,90,20' style='width: 100%; height: 400px'><tr><td></td></tr></table>"
+         "<script>addEventListener('load', () => setTimeout(() => "
+         "table.setAttribute('background', 'slow/photo.bmp?table')));</script>",
+         true},
+        {"custom-element-background",
+         "<div style='height: 3000px'></div><photo-box data-check='180,90,20'></photo-box>"
+         "<script>addEventListener('load', () => setTimeout(() => document.querySelector("
+         "'photo-box').attachShadow({mode: 'closed'}).innerHTML = '<style>:host { display: "
+         "block; height: 400px; background: url(slow/photo.bmp?host) }</style>'));</script>",
+         true},
         // A background shown by the page's script only after readying has begun: it reacts to the
         // readying drawing its sections (as a page's start-up may come just after load), and the
         // picture it shows arrives late.
