@@ -125,6 +125,10 @@ const pseudoRules = (rules, out) => {
 const styleGives = () => {
   const gives = {images: false, hidden: false, contentVisibility: false};
   const all = () => Object.assign(gives, {images: true, hidden: true, contentVisibility: true});
+  // A custom element may style itself from its shadow tree's sheets.
+  const custom = document.evaluate("//*[contains(local-name(), '-')]", document, null,
+                                   XPathResult.FIRST_ORDERED_NODE_TYPE, null);
+  if (custom.singleNodeValue) return all();
   const declarations = (style) => {
     for (let i = 0; i < style.length; ++i) {
       const name = style[i];
@@ -167,10 +171,7 @@ const styleGives = () => {
     if (document.querySelector('[style*="content-visibility" i]')) gives.contentVisibility = true;
   }
   if (document.getAnimations && document.getAnimations().length > 0) gives.hidden = true;
-  // A custom element may style itself from its shadow tree's sheets.
-  const custom = document.evaluate("//*[contains(local-name(), '-')]", document, null,
-                                   XPathResult.FIRST_ORDERED_NODE_TYPE, null);
-  return custom.singleNodeValue ? all() : gives;
+  return gives;
 };
 const scan = () => {
   const gives = styleGives();
