@@ -34,9 +34,10 @@ inline constexpr int kRevealCap = 100000;
 //   and the page hears of no scrolling until the capture ends, so it does not hide them again.
 //   A page with nothing of the kind is not scrolled, so a simple page costs no time here.
 // - Style sheets still loading are waited for. Content that loads as it comes into view is asked
-//   for now, since a view painted off the screen never scrolls to it; then fonts, images, the images the style uses where it is painted
-//   (backgrounds, border images, list images, image-set choices, pseudo-elements the style
-//   sheets give images), posters and SVG images, loaded and decoded.
+//   for now, since a view painted off the screen never scrolls to it; then fonts, images, the
+//   images the style uses where it is painted (backgrounds, border images, list images, image-set
+//   choices, pseudo-elements the style sheets give images), posters and SVG images, loaded and
+//   decoded: the style's images only when the page's style can give any.
 // - A playing video is shown by a canvas holding its frame, standing in its place.
 // - Then, within rest, the page comes to rest: finite animations and transitions are taken to
 //   their end, and it waits until neither the document nor a canvas has changed for a short
@@ -120,12 +121,11 @@ const pseudoRules = (rules, out) => {
 // Which of what the scan looks for the page's style can give at all: images, hidden (opacity or
 // visibility) and content-visibility. Read from the declarations of its rules, style attributes and
 // presentational attributes; what it cannot read (a sheet from elsewhere, a custom element, which
-// its shadow tree's sheets may style) counts as giving all. On a page of many elements that sets none of them, reading
-// every element's style for them took a tenth of a second.
+// its shadow tree's sheets may style) counts as giving all. On a page of many elements that sets
+// none of them, reading every element's style for them took a tenth of a second.
 const styleGives = () => {
   const gives = {images: false, hidden: false, contentVisibility: false};
   const all = () => Object.assign(gives, {images: true, hidden: true, contentVisibility: true});
-  // A custom element may style itself from its shadow tree's sheets.
   const custom = document.evaluate("//*[contains(local-name(), '-')]", document, null,
                                    XPathResult.FIRST_ORDERED_NODE_TYPE, null);
   if (custom.singleNodeValue) return all();
