@@ -281,7 +281,20 @@ const arrival = async () => {
     seenImages.add(image);
     images.push(image);
     if (image.loading === 'lazy') image.loading = 'eager';
-    if (!image.complete) waits.push(loaded(image));
+    if (!image.complete) {
+      waits.push(loaded(image));
+    } else if (!image.naturalWidth && image.getAttribute('src')) {
+      // An image that failed to load may be drawn by the engine, on the page's first visit, as a
+      // square as wide as its box, where later visits and other browsers draw a small box: asked
+      // for again, it fails as on a later visit.
+      waits.push(image.decode().then(() => null, () => {
+        const source = image.getAttribute('src');
+        image.setAttribute('src', '');
+        image.setAttribute('src', source);
+        changes.takeRecords();
+        return image.complete ? null : loaded(image);
+      }));
+    }
   }
   changes.takeRecords();
   if (document.fonts && document.fonts.status !== 'loaded') waits.push(document.fonts.ready);

@@ -778,11 +778,11 @@ TEST_F(ShotCommand, TheViewSizeOptionsShapeTheLayout) {
 // Pages as people write them, each checked against where its parts must be.
 TEST_F(ShotCommand, RealPagesComeOutAsABrowserShowsThem) {
     struct Case {
-        const char* file;
-        const char* page;
+        std::string file;
+        std::string page;
         int height;  // the picture's; the part below row 100 is filled with rgb(10, 120, 200)
     };
-    const Case cases[] = {
+    std::vector<Case> cases = {
         // An XHTML doctype on a local .html file is still HTML: parsed as XML, the page would
         // stop at the unclosed <br>.
         {"manual.HTML",
@@ -812,17 +812,31 @@ TEST_F(ShotCommand, RealPagesComeOutAsABrowserShowsThem) {
          "200 / 255, 1); context.clear(context.COLOR_BUFFER_BIT);</script>",
          2000},
     };
+    // A missing image on a page that links to itself: on the page's first visit the engine may
+    // lay the failed image out as a square as wide as its cell, in some runs and not in others,
+    // where later visits and other browsers draw a small box. Several pages, first in the page
+    // process, so that the square shows in most runs of a build that lets it through.
+    for (int i = 1; i <= 6; ++i) {
+        const std::string name = "broken-" + std::to_string(i);
+        cases.insert(cases.begin() + (i - 1), {name + ".html",
+                         "<!DOCTYPE html><body style=\"margin:0\"><div style=\"height:100px\">"
+                         "<a href=\"" + name + ".html\">this page</a><table cellspacing=0 "
+                         "cellpadding=0><tr><td width=300><img src=\"" + name + ".png\" "
+                         "alt=\"gone\"></td></tr></table></div><div style=\"height:1900px;"
+                         "background:rgb(10,120,200)\"></div>",
+                         2000});
+    }
     std::vector<std::string> arguments;
     for (const Case& item : cases) {
         WriteText(folder_.File(item.file), item.page);
         arguments.push_back(folder_.File(item.file));
-        arguments.push_back(folder_.File(std::string(item.file) + ".png"));
+        arguments.push_back(folder_.File(item.file + ".png"));
     }
     const CommandResult result = RunShot(arguments);
     EXPECT_EQ(result.status, 0) << result.err;
     for (const Case& item : cases) {
         SCOPED_TRACE(item.file);
-        const Bitmap24 picture = ReadPngFile(folder_.File(std::string(item.file) + ".png"));
+        const Bitmap24 picture = ReadPngFile(folder_.File(item.file + ".png"));
         EXPECT_EQ(picture.Width(), 1280);
         EXPECT_EQ(picture.Height(), item.height);
         EXPECT_TRUE(IsFilled(picture, 0, 100, 1280, item.height - 100, {10, 120, 200}));
