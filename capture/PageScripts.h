@@ -136,14 +136,13 @@ const styleGives = () => {
         gives.hidden = true;
       } else if (name === 'content-visibility') {
         gives.contentVisibility = true;
-      } else if (name.startsWith('--') || imageProperties.includes(name)) {
+      } else if (name.startsWith('--')) {
+        if (/url\(|image-set\(/i.test(style.getPropertyValue(name))) gives.images = true;
+      } else if (imageProperties.includes(name)) {
         // An image-set's plain strings are addresses too. A shorthand holding var() leaves its
         // longhands empty until it is used.
         const value = style.getPropertyValue(name);
-        if (/url\(|image-set\(/i.test(value) ||
-            (!name.startsWith('--') && (value === '' || value.includes('var(')))) {
-          gives.images = true;
-        }
+        if (value === '' || /url\(|image-set\(|var\(/i.test(value)) gives.images = true;
       }
     }
   };

@@ -782,7 +782,7 @@ TEST_F(ShotCommand, RealPagesComeOutAsABrowserShowsThem) {
         std::string page;
         int height;  // the picture's; the part below row 100 is filled with rgb(10, 120, 200)
     };
-    std::vector<Case> cases = {
+    const Case written[] = {
         // An XHTML doctype on a local .html file is still HTML: parsed as XML, the page would
         // stop at the unclosed <br>.
         {"manual.HTML",
@@ -816,9 +816,10 @@ TEST_F(ShotCommand, RealPagesComeOutAsABrowserShowsThem) {
     // lay the failed image out as a square as wide as its cell, in some runs and not in others,
     // where later visits and other browsers draw a small box. Several pages, first in the page
     // process, so that the square shows in most runs of a build that lets it through.
+    std::vector<Case> cases;
     for (int i = 1; i <= 6; ++i) {
         const std::string name = "broken-" + std::to_string(i);
-        cases.insert(cases.begin() + (i - 1), {name + ".html",
+        cases.push_back({name + ".html",
                          "<!DOCTYPE html><body style=\"margin:0\"><div style=\"height:100px\">"
                          "<a href=\"" + name + ".html\">this page</a><table cellspacing=0 "
                          "cellpadding=0><tr><td width=300><img src=\"" + name + ".png\" "
@@ -826,6 +827,7 @@ TEST_F(ShotCommand, RealPagesComeOutAsABrowserShowsThem) {
                          "background:rgb(10,120,200)\"></div>",
                          2000});
     }
+    cases.insert(cases.end(), std::begin(written), std::end(written));
     std::vector<std::string> arguments;
     for (const Case& item : cases) {
         WriteText(folder_.File(item.file), item.page);
