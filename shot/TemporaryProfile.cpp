@@ -39,6 +39,11 @@ int StartRemoverAfterExit(const std::string& folder) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, ends[0], STDIN_FILENO);
+    // Nothing else of the command's: a shell holding its output would keep whoever reads it (a
+    // pipe, $(...), a script's subprocess) waiting for that second after the command has ended.
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     // A group of its own: the terminal's Ctrl+C, meant for the command, does not reach it.
