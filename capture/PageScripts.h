@@ -30,9 +30,12 @@ inline constexpr int kRevealCap = 100000;
 //   sections under content-visibility: auto are drawn, whether in view or not.
 // - A page with something hidden that scrolling may show (sections that appear as they come into
 //   view, marks of scripts that load content then) is brought into view from top to bottom, a
-//   frame at each step, down to cap, within a part of budget; then it goes back where it was,
-//   and the page hears of no scrolling until the capture ends, so it does not hide them again.
-//   A page with nothing of the kind is not scrolled, so a simple page costs no time here.
+//   frame at each step (a little longer where something is still hidden, for pages that look on
+//   a timer), down to cap, within a part of budget. Then it goes back where it was, heard, so
+//   that what follows the scroll position (a header, a title, parallax) is as at the top; a page
+//   that then hides again what it showed is brought into view once more and goes back unheard.
+//   The page hears of no scrolling until the capture ends. A page with nothing of the kind is
+//   not scrolled, so a simple page costs no time here.
 // - Style sheets still loading are waited for. Content that loads as it comes into view is asked
 //   for now, since a view painted off the screen never scrolls to it; then fonts, images, the
 //   images the style uses where it is painted (backgrounds, border images, list images, image-set
@@ -66,6 +69,17 @@ const loaded = (element) => new Promise((done) => {
 const nextFrame = () => new Promise((done) => requestAnimationFrame(() => done()));
 // Once a frame has been drawn, and with it what the page checks of the view at each frame.
 const frameDrawn = () => new Promise((done) => requestAnimationFrame(() => setTimeout(done, 0)));
+const pause = (ms) => new Promise((done) => setTimeout(done, ms));
+// Finite animations and transitions taken to their end.
+const finishFinite = () => {
+  if (!document.getAnimations) return;
+  for (const animation of document.getAnimations()) {
+    const timing = animation.effect && animation.effect.getComputedTiming();
+    if (timing && Number.isFinite(timing.endTime) && animation.playState === 'running') {
+      try { animation.finish(); } catch (error) {}
+    }
+  }
+};
 const saved = globalThis.pagrovixSaved || (globalThis.pagrovixSaved = []);
 const setStyle = (element, name, value) => {
   saved.push([element, name, element.style.getPropertyValue(name),
@@ -87,6 +101,12 @@ for (const element of [root, document.body]) {
 
 const urls = new Set();
 let hidden = false;
+// The sections the first scan found hidden in the flow: what bringing the page into view may show.
+const hiddenSections = [];
+const isHidden = (element) => {
+  const style = getComputedStyle(element);
+  return style.opacity === '0' || style.visibility === 'hidden';
+};
 const urlPattern = /url\(\s*(?:"((?:[^"\\]|\\.)*)"|'((?:[^'\\]|\\.)*)'|([^)\s]*))\s*\)/g;
 const imageProperties = ['background-image', 'border-image-source', 'list-style-image'];
 const collect = (style) => {
@@ -175,7 +195,8 @@ const styleGives = () => {
 const scan = () => {
   const gives = styleGives();
   const body = document.body;
-  const walk = gives.images || gives.contentVisibility || (gives.hidden && !hidden);
+  const looking = gives.hidden && !hidden;
+  const walk = gives.images || gives.contentVisibility || looking;
   for (let next = walk ? body : null; next; ) {
     const element = next;
     const style = getComputedStyle(element);
@@ -187,13 +208,14 @@ const scan = () => {
     }
     // A section waiting to be shown in the flow, not a small mark, nor a button or a dialog
     // placed over the page until it is hovered or opened.
-    if (gives.hidden && !hidden && (style.opacity === '0' || style.visibility === 'hidden') &&
+    if (looking && (style.opacity === '0' || style.visibility === 'hidden') &&
         (style.position === 'static' || style.position === 'relative')) {
       const box = element.getBoundingClientRect();
-      hidden = box.width >= 40 && box.height >= 40;
+      if (box.width >= 40 && box.height >= 40) hiddenSections.push(element);
     }
     if (gives.images) collect(style);
   }
+  if (looking) hidden = hiddenSections.length > 0;
   for (const sheet of gives.images ? document.styleSheets : []) {
     let selectors = [];
     try { selectors = pseudoRules(sheet.cssRules, []); } catch (error) {}
@@ -234,25 +256,76 @@ if ((hidden || byScript) && area.scrollHeight > area.clientHeight) {
   const until = start + budget * 0.6;
   const step = Math.max(1, area.clientHeight);
   const startHeight = area.scrollHeight;
-  for (let y = 0; ; y = Math.min(y + step, area.scrollHeight - area.clientHeight)) {
-    window.scrollTo({left: startX, top: y, behavior: 'instant'});
-    await frameDrawn();
-    if (y >= area.scrollHeight - area.clientHeight) break;
-    if (y >= cap || performance.now() >= until) {
-      cut = y + area.clientHeight;
-      grew = area.scrollHeight > startHeight;
-      break;
-    }
-  }
   // Time for scroll handlers that the page calls only every so often.
-  await new Promise((done) => setTimeout(done, 150));
-  // From here until the capture ends the page hears of no more scrolling, so what it has shown
-  // stays shown as the view goes back and the capture scrolls it.
+  const everySoOften = 150;
+  // Pages that look at the scroll position on a timer commonly do so every 50 ms: with hold, a
+  // view with a section still hidden in it a frame after it came is held that long, once for each
+  // section, as long as the rest of the page can still be brought into view by deadline.
+  const glance = 60;
+  const held = new Set();
+  // Down the page a view at a time, a frame at each, until deadline. Gives how long it took.
+  const pass = async (hold, deadline, marksCut) => {
+    const begun = performance.now();
+    let steps = 0;
+    let holding = 0;
+    for (let y = 0; ; y = Math.min(y + step, area.scrollHeight - area.clientHeight)) {
+      window.scrollTo({left: startX, top: y, behavior: 'instant'});
+      await frameDrawn();
+      ++steps;
+      if (hold) {
+        finishFinite();
+        const waiting = hiddenSections.filter((element) => {
+          const box = element.getBoundingClientRect();
+          return !held.has(element) && box.bottom > 0 && box.top < innerHeight &&
+                 isHidden(element);
+        });
+        const now = performance.now();
+        const rest = Math.ceil((area.scrollHeight - area.clientHeight - y) / step) *
+                     (now - begun - holding) / steps;
+        if (waiting.length > 0 && now + glance + rest < deadline) {
+          waiting.forEach((element) => held.add(element));
+          await pause(glance);
+          holding += performance.now() - now;
+        }
+      }
+      if (y >= area.scrollHeight - area.clientHeight) break;
+      if (y >= cap || performance.now() >= deadline) {
+        if (marksCut) {
+          cut = y + area.clientHeight;
+          grew = area.scrollHeight > startHeight;
+        }
+        break;
+      }
+    }
+    const took = performance.now() - begun;
+    await pause(everySoOften);
+    finishFinite();
+    return took;
+  };
+  const look = await pass(true, until, true);
+  const shown = hiddenSections.filter((element) => !isHidden(element));
+  // Back where it was, heard by the page: what follows the scroll position (a header that hides
+  // on the way down, a title that fades, parallax) is as it is for a person who opens the page.
+  window.scrollTo({left: startX, top: startY, behavior: 'instant'});
+  await frameDrawn();
+  await pause(everySoOften);
+  finishFinite();
+  // A page that hides again what it showed is brought into view once more, and does not hear the
+  // way back. From here until the capture ends the page hears of no more scrolling, so what it has
+  // shown stays shown as the capture scrolls it.
+  const hidesAgain = shown.some(isHidden);
+  if (hidesAgain) {
+    cut = -1;
+    grew = false;
+    await pass(false, Math.min(performance.now() + look, end), true);
+  }
   const unheard = (event) => event.stopImmediatePropagation();
   window.addEventListener('scroll', unheard, true);
   saved.push(() => window.removeEventListener('scroll', unheard, true));
-  window.scrollTo({left: startX, top: startY, behavior: 'instant'});
-  await frameDrawn();
+  if (hidesAgain) {
+    window.scrollTo({left: startX, top: startY, behavior: 'instant'});
+    await frameDrawn();
+  }
   scan();
 }
 
@@ -353,15 +426,6 @@ const canvasState = () => Array.from(document.querySelectorAll('canvas'), (canva
     return 0;
   }
 }).join();
-const finishFinite = () => {
-  if (!document.getAnimations) return;
-  for (const animation of document.getAnimations()) {
-    const timing = animation.effect && animation.effect.getComputedTiming();
-    if (timing && Number.isFinite(timing.endTime) && animation.playState === 'running') {
-      try { animation.finish(); } catch (error) {}
-    }
-  }
-};
 const quiet = 100;
 // Until the page is at rest, or restMs have passed: whether it still moved then.
 const settle = async (restMs) => {

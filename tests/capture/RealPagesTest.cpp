@@ -165,6 +165,32 @@ std::vector<PageCase> Pages() {
              "  for (const section of document.querySelectorAll('section'))"
              "    section.classList.toggle('shown', section.offsetTop < scrollY + innerHeight);"
              "});</script>"},
+        // What follows the scroll position is as at the top: a header that hides on the way down
+        // and a title that fades, on a page whose sections are revealed as they come into view.
+        {"follows-the-scroll",
+         "<style>section { opacity: 0; transition: opacity 0.6s; } section.shown { opacity: 1; }"
+         ".off { transform: translateY(-100%); } .faded { opacity: 0; }</style><div id=title "
+         "data-check='200,30,30' style='height: 500px; background: rgb(200,30,30)'></div>"
+         "<header id=bar data-check='0,0,0' style='position: fixed; top: 0; left: 0; right: 0; "
+         "height: 60px; background: rgb(0,0,0)'></header>" +
+             Sections(10, 400, "") +
+             "<script>const seen = new IntersectionObserver((entries) => {"
+             "  for (const entry of entries) if (entry.isIntersecting) {"
+             "    entry.target.classList.add('shown'); seen.unobserve(entry.target); } });"
+             "for (const section of document.querySelectorAll('section')) seen.observe(section);"
+             "let last = scrollY; addEventListener('scroll', () => {"
+             "  bar.classList.toggle('off', scrollY > last); last = scrollY;"
+             "  title.classList.toggle('faded', scrollY > 200); });</script>"},
+        // Sections shown by a timer that looks at the scroll position every 50 ms.
+        {"revealed-on-a-timer",
+         "<style>section { visibility: hidden; } section.seen { visibility: visible; }</style>" +
+             Sections(12, 400, "") +
+             "<script>let scrolled = true; addEventListener('scroll', () => scrolled = true);"
+             "setInterval(() => { if (!scrolled) return; scrolled = false;"
+             "  for (const section of document.querySelectorAll('section')) {"
+             "    const box = section.getBoundingClientRect();"
+             "    if (box.top < innerHeight && box.bottom > 0) section.classList.add('seen');"
+             "  } }, 50);</script>"},
         // A style sheet a script adds once the page has loaded, so the load waits neither for it
         // nor for the backgrounds it gives; they follow menus that are not displayed.
         {"style-images",
