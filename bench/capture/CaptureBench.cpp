@@ -113,11 +113,14 @@ void WriteRowPage(const std::string& path, int width, int height) {
 std::vector<std::pair<std::string, std::string>> BehaviourPages() {
     const std::string head =
         "<!DOCTYPE html><html><head><style>html, body { margin: 0; }</style></head><body>";
-    std::string sections;
-    for (int i = 0; i < 40; ++i) {
-        sections += "<section style='height: 1000px; background: rgb(" + std::to_string(i * 6) +
-                    ",120,200)'><div style='height: 100%'></div></section>";
-    }
+    const auto sections = [](int count) {
+        std::string out;
+        for (int i = 0; i < count; ++i) {
+            out += "<section style='height: 1000px; background: rgb(" + std::to_string(i * 6) +
+                   ",120,200)'><div style='height: 100%'></div></section>";
+        }
+        return out;
+    };
     return {
         {"pulled up",
          head + "<div id=rows style='margin-top: -50px'></div><script>"
@@ -127,16 +130,16 @@ std::vector<std::pair<std::string, std::string>> BehaviourPages() {
         {"snap", head +
                      "<style>html { scroll-snap-type: y mandatory; } section {"
                      " scroll-snap-align: start; }</style>" +
-                     sections},
+                     sections(40)},
         {"cont.-visib.", head +
                              "<style>section { content-visibility: auto;"
                              " contain-intrinsic-size: auto 1000px; }</style>" +
-                             sections},
+                             sections(40)},
         {"revealed",
          head +
              "<style>section { opacity: 0; transition: opacity 0.6s; }"
              " section.shown { opacity: 1; }</style>" +
-             sections.substr(0, sections.size() / 4) +
+             sections(10) +
              "<script>const seen = new IntersectionObserver((entries) => {"
              " for (const entry of entries) if (entry.isIntersecting) {"
              " entry.target.classList.add('shown'); seen.unobserve(entry.target); } });"
