@@ -273,17 +273,20 @@ if ((hidden || byScript) && area.scrollHeight > area.clientHeight) {
       await frameDrawn();
       ++steps;
       if (hold) {
-        finishFinite();
-        const waiting = hiddenSections.filter((element) => {
+        const waiting = () => hiddenSections.filter((element) => {
           const box = element.getBoundingClientRect();
           return !held.has(element) && box.bottom > 0 && box.top < innerHeight &&
                  isHidden(element);
         });
+        // Intersection observers hear of the view in a task of their own after the frame.
+        if (waiting().length > 0) await pause(0);
+        finishFinite();
+        const still = waiting();
         const now = performance.now();
         const rest = Math.ceil((area.scrollHeight - area.clientHeight - y) / step) *
                      (now - begun - holding) / steps;
-        if (waiting.length > 0 && now + glance + rest < deadline) {
-          waiting.forEach((element) => held.add(element));
+        if (still.length > 0 && now + glance + rest < deadline) {
+          still.forEach((element) => held.add(element));
           await pause(glance);
           holding += performance.now() - now;
         }
