@@ -263,7 +263,7 @@ if ((hidden || byScript) && area.scrollHeight > area.clientHeight) {
   // section, as long as the rest of the page can still be brought into view by deadline.
   const glance = 60;
   const held = new Set();
-  // Down the page a view at a time, a frame at each, until deadline. Gives how long it took.
+  // Down the page a view at a time, a frame at each, until deadline.
   const pass = async (hold, deadline, marksCut) => {
     const begun = performance.now();
     let steps = 0;
@@ -300,12 +300,10 @@ if ((hidden || byScript) && area.scrollHeight > area.clientHeight) {
         break;
       }
     }
-    const took = performance.now() - begun;
     await pause(everySoOften);
     finishFinite();
-    return took;
   };
-  const look = await pass(true, until, true);
+  await pass(true, until, true);
   const shown = hiddenSections.filter((element) => !isHidden(element));
   // Back where it was, heard by the page: what follows the scroll position (a header that hides
   // on the way down, a title that fades, parallax) is as it is for a person who opens the page.
@@ -320,7 +318,7 @@ if ((hidden || byScript) && area.scrollHeight > area.clientHeight) {
   if (hidesAgain) {
     cut = -1;
     grew = false;
-    await pass(false, Math.min(performance.now() + look, end), true);
+    await pass(false, end, true);
   }
   const unheard = (event) => event.stopImmediatePropagation();
   window.addEventListener('scroll', unheard, true);
