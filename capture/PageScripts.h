@@ -100,8 +100,8 @@ for (const element of [root, document.body]) {
 }
 
 const urls = new Set();
-let hidden = false;
-// The sections the first scan found hidden in the flow: what bringing the page into view may show.
+// The sections a scan found hidden in the flow, once one has: what bringing the page into view
+// may show.
 const hiddenSections = [];
 const isHidden = (element) => {
   const style = getComputedStyle(element);
@@ -195,7 +195,7 @@ const styleGives = () => {
 const scan = () => {
   const gives = styleGives();
   const body = document.body;
-  const looking = gives.hidden && !hidden;
+  const looking = gives.hidden && hiddenSections.length === 0;
   const walk = gives.images || gives.contentVisibility || looking;
   for (let next = walk ? body : null; next; ) {
     const element = next;
@@ -215,7 +215,6 @@ const scan = () => {
     }
     if (gives.images) collect(style);
   }
-  if (looking) hidden = hiddenSections.length > 0;
   for (const sheet of gives.images ? document.styleSheets : []) {
     let selectors = [];
     try { selectors = pseudoRules(sheet.cssRules, []); } catch (error) {}
@@ -251,7 +250,7 @@ let grew = false;
 // Marks of the scripts that load or show content as it comes into view.
 const byScript = document.querySelector(
     '[data-src], [data-srcset], [data-bg], [data-lazy], [data-aos], [class*="lazy"]');
-if ((hidden || byScript) && area.scrollHeight > area.clientHeight) {
+if ((hiddenSections.length > 0 || byScript) && area.scrollHeight > area.clientHeight) {
   const startX = scrollX, startY = scrollY;
   const until = start + budget * 0.6;
   const step = Math.max(1, area.clientHeight);
