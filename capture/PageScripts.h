@@ -262,8 +262,12 @@ if ((hiddenSections.length > 0 || byScript) && area.scrollHeight > area.clientHe
   // section, as long as the rest of the page can still be brought into view by deadline.
   const glance = 60;
   const held = new Set();
+  const waiting = () => hiddenSections.filter((element) => {
+    const box = element.getBoundingClientRect();
+    return !held.has(element) && box.bottom > 0 && box.top < innerHeight && isHidden(element);
+  });
   // Down the page a view at a time, a frame at each, until deadline.
-  const pass = async (hold, deadline, marksCut) => {
+  const pass = async (hold, deadline) => {
     const begun = performance.now();
     let steps = 0;
     let holding = 0;
@@ -272,11 +276,6 @@ if ((hiddenSections.length > 0 || byScript) && area.scrollHeight > area.clientHe
       await frameDrawn();
       ++steps;
       if (hold) {
-        const waiting = () => hiddenSections.filter((element) => {
-          const box = element.getBoundingClientRect();
-          return !held.has(element) && box.bottom > 0 && box.top < innerHeight &&
-                 isHidden(element);
-        });
         // Intersection observers hear of the view in a task of their own after the frame.
         if (waiting().length > 0) await pause(0);
         finishFinite();
@@ -292,17 +291,15 @@ if ((hiddenSections.length > 0 || byScript) && area.scrollHeight > area.clientHe
       }
       if (y >= area.scrollHeight - area.clientHeight) break;
       if (y >= cap || performance.now() >= deadline) {
-        if (marksCut) {
-          cut = y + area.clientHeight;
-          grew = area.scrollHeight > startHeight;
-        }
+        cut = y + area.clientHeight;
+        grew = area.scrollHeight > startHeight;
         break;
       }
     }
     await pause(everySoOften);
     finishFinite();
   };
-  await pass(true, until, true);
+  await pass(true, until);
   const shown = hiddenSections.filter((element) => !isHidden(element));
   // Back where it was, heard by the page: what follows the scroll position (a header that hides
   // on the way down, a title that fades, parallax) is as it is for a person who opens the page.
@@ -317,7 +314,7 @@ if ((hiddenSections.length > 0 || byScript) && area.scrollHeight > area.clientHe
   if (hidesAgain) {
     cut = -1;
     grew = false;
-    await pass(false, end, true);
+    await pass(false, end);
   }
   const unheard = (event) => event.stopImmediatePropagation();
   window.addEventListener('scroll', unheard, true);
