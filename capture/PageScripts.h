@@ -24,10 +24,27 @@ inline constexpr const char* kMeasureScript = R"js((() => {
 // keeps growing as it is scrolled (an endless feed) is followed no further.
 inline constexpr int kRevealCap = 100000;
 
+// Gives back, newest first, what the capture changed since saved held mark entries: a function
+// undoes what it stands for; [element, name, value, priority] is a property of the element's own
+// style as it was.
+inline constexpr const char* kRestoreToFunction = R"js(
+const restoreTo = (saved, mark) => {
+  while (saved.length > mark) {
+    const entry = saved.pop();
+    if (typeof entry === 'function') { entry(); continue; }
+    const [element, name, value, priority] = entry;
+    if (value) element.style.setProperty(name, value, priority);
+    else element.style.removeProperty(name);
+  }
+};
+)js";
+
 // The body of an async function of budget and rest (milliseconds) and cap (pixels): the page is
 // made ready for its picture, and whatever has not arrived in time is left out.
 // - Scroll snapping is switched off for the capture, so the view stops where it is sent, and
 //   sections under content-visibility: auto are drawn, whether in view or not.
+// - A page that scrolls inside an element filling the view, not as a document, is laid out with
+//   that element at its full height, when it loads and again if its scripts set it up later.
 // - A page with something hidden that scrolling may show (sections that appear as they come into
 //   view, marks of scripts that load content then) is brought into view from top to bottom, a
 //   frame at each step (a little longer where something is still hidden, for pages that look on
@@ -52,7 +69,7 @@ inline constexpr int kRevealCap = 100000;
 // cut, grew]: ready 1 when everything arrived within budget; moving 1 when the page still
 // changed after rest; cut the row where bringing the page into view stopped short of its end,
 // or -1; grew 1 when the page had grown as it was scrolled by then.
-inline constexpr const char* kReadyScript = R"js(
+inline const std::string kReadyScript = kRestoreToFunction + std::string(R"js(
 const start = performance.now();
 const end = start + budget;
 let late = false;
@@ -243,6 +260,57 @@ const scan = () => {
 // for is read from the style.
 await within(Promise.all(Array.from(document.querySelectorAll('link[rel~="stylesheet" i]'),
     (link) => link.sheet || link.disabled ? null : loaded(link))));
+
+// A page whose document does not scroll, but an element filling most of the view does (the body
+// under a root that hides its overflow, the main part of an application's frame): that element
+// and those around it are laid out at their full height, so the document holds the whole of it.
+// What filled the element's height inside it (a full-screen section) keeps that height. A page
+// that does not grow by it is given back as it was.
+const unroll = () => {
+  if (area.scrollHeight > area.clientHeight) return;
+  const scrolls = (element) => element !== area && element.scrollHeight > element.clientHeight &&
+      element.clientWidth >= innerWidth / 2 && element.clientHeight >= innerHeight / 2 &&
+      /^(auto|scroll|overlay)$/.test(getComputedStyle(element).overflowY);
+  let scroller = null;
+  for (const [x, y] of [[0.5, 0.5], [0.5, 0.8], [0.8, 0.5]]) {
+    for (let at = document.elementFromPoint(innerWidth * x, innerHeight * y); at && !scroller;
+         at = at.parentElement) {
+      if (scrolls(at)) scroller = at;
+    }
+  }
+  if (!scroller) return;
+  const mark = saved.length;
+  const inner = getComputedStyle(scroller);
+  const contentHeight = scroller.clientHeight - parseFloat(inner.paddingTop) -
+                        parseFloat(inner.paddingBottom);
+  const fill = Array.from(scroller.children, (child) => [child, getComputedStyle(child).height])
+      .filter(([child]) => Math.abs(child.getBoundingClientRect().height - contentHeight) < 1);
+  for (const [child, height] of fill) setStyle(child, 'height', height);
+  for (let element = scroller; element; element = element.parentElement) {
+    // Read before any of it changes: a computed style follows the element.
+    const {overflowX, overflowY, position, top} = getComputedStyle(element);
+    setStyle(element, 'height', 'auto');
+    setStyle(element, 'max-height', 'none');
+    if (overflowY !== 'visible') {
+      setStyle(element, 'overflow-y', 'visible');
+      // Either axis left scrolling would make the other scroll too.
+      if (overflowX !== 'visible') setStyle(element, 'overflow-x', 'clip');
+    }
+    // A frame placed over the view grows down from where it starts.
+    if (position === 'fixed' || position === 'absolute') {
+      setStyle(element, 'position', 'absolute');
+      setStyle(element, 'top', top);
+      setStyle(element, 'bottom', 'auto');
+    }
+    const parent = element.parentElement && getComputedStyle(element.parentElement);
+    if (parent && parent.display.endsWith('flex') && parent.flexDirection.startsWith('column')) {
+      setStyle(element, 'flex-basis', 'auto');
+      setStyle(element, 'flex-shrink', '0');
+    }
+  }
+  if (area.scrollHeight <= area.clientHeight) restoreTo(saved, mark);
+};
+unroll();
 scan();
 
 let cut = -1;
@@ -449,6 +517,9 @@ let moving = await settle(rest);
 // too, and the page brought to rest again within what is left of rest. One still moving is not
 // waited for twice.
 if (changedAt >= 0 && !moving) {
+  // A page may set up the element it scrolls in only once its scripts have run (a presentation
+  // shown as one scrolling list).
+  unroll();
   scan();
   if (await arrival()) moving = await settle(Math.max(0, restUntil - performance.now()));
 }
@@ -470,7 +541,7 @@ globalThis.pagrovixRest = {
   end: () => changes.disconnect(),
 };
 return answer(moving);
-)js";
+)js");
 
 // The body of an async function of rest (milliseconds), run when the capture begins after
 // kReadyScript: a page that changed since is brought to rest again, within rest. Gives
@@ -528,19 +599,12 @@ inline constexpr const char* kHideFixedScript = R"js((() => {
 
 // Gives the page back every style the capture changed and takes out what it added, newest
 // first, and scrolls to the top.
-inline constexpr const char* kRestoreStylesScript = R"js((() => {
+inline const std::string kRestoreStylesScript = "(() => {" + std::string(kRestoreToFunction) + R"js(
   if (globalThis.pagrovixRest) {
     globalThis.pagrovixRest.end();
     globalThis.pagrovixRest = null;
   }
-  const saved = globalThis.pagrovixSaved || [];
-  while (saved.length) {
-    const entry = saved.pop();
-    if (typeof entry === 'function') { entry(); continue; }
-    const [element, name, value, priority] = entry;
-    if (value) element.style.setProperty(name, value, priority);
-    else element.style.removeProperty(name);
-  }
+  restoreTo(globalThis.pagrovixSaved || [], 0);
   window.scrollTo({left: 0, top: 0, behavior: 'instant'});
   return [scrollX, scrollY];
 })())js";

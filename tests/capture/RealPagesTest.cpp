@@ -243,6 +243,25 @@ std::vector<PageCase> Pages() {
          "  bar.fillStyle = 'rgb(30,60,240)'; bar.fillRect(0, 0, 92 + 908 * part, 100);"
          "  if (part < 1) requestAnimationFrame(draw); }"
          "requestAnimationFrame(draw);</script>"},
+        // Pages whose document stays still while an element filling the view scrolls: the body
+        // under a root that hides its overflow, and the main part of an application's frame,
+        // which the page's script sets up over some frames after load, where a full-screen
+        // section keeps the height it has there.
+        {"scrolling-body",
+         "<style>html, body { height: 100%; } html { overflow: hidden; } body { overflow-y: "
+         "auto; }</style><body data-scroller>" +
+             Sections(6, 400, "")},
+        {"application-frame",
+         "<style>#frame { display: flex; flex-direction: column; height: 100vh; } .set #frame { "
+         "position: fixed; inset: 0; } .set main { overflow: auto; }</style><div id=frame>"
+         "<header data-check='0,0,0' style='flex: none; height: 60px; background: rgb(0,0,0)'>"
+         "</header><main data-scroller style='flex: 1; min-height: 0'><section "
+         "data-check='200,30,30' style='height: 100%; background: rgb(200,30,30)'></section>" +
+             Sections(5, 400, "") +
+             "</main></div><script>let frames = 0; const setUp = () => { frame.dataset.frames = "
+             "++frames; if (frames < 20) requestAnimationFrame(setUp); "
+             "else document.documentElement.className = 'set'; };"
+             "addEventListener('load', () => requestAnimationFrame(setUp));</script>"},
         {"video",
          "<div style='height: 200px'></div><video data-check='0,0,255' autoplay muted loop "
          "src='blue.webm' width=320 height=240 style='display: block; background: "
@@ -252,11 +271,15 @@ std::vector<PageCase> Pages() {
 }
 
 // The marks as the page lays them out at scroll 0: x, y, width, height, then r, g, b, or -1 for
-// rows; and first the document's scroll size.
+// rows; and first the document's scroll size, with the whole of a data-scroller element that
+// scrolls in its place.
 constexpr const char* kMarksScript = R"js((() => {
   scrollTo(0, 0);
   const root = document.documentElement;
-  const out = [root.scrollWidth, root.scrollHeight];
+  const scroller = document.querySelector('[data-scroller]');
+  const box = scroller && scroller.getBoundingClientRect();
+  const out = [root.scrollWidth, scroller ? box.top + scroller.scrollHeight +
+                                            root.clientHeight - box.bottom : root.scrollHeight];
   for (const element of document.querySelectorAll('[data-check]')) {
     const r = element.getBoundingClientRect();
     const colour = element.dataset.check === 'rows' ? [-1, -1, -1]
@@ -363,6 +386,12 @@ TEST(RealPages, AreCapturedAsThePersonSeesThemScrollingFromTopToBottom) {
             "e.style.cssText).join('\\n')";
         const std::string styles = harness.Script(kStylesScript);
         ASSERT_NE(styles, "");
+        // A scrolling element is where the person had scrolled it to.
+        const char* kScrollerScript =
+            "String(document.querySelector('[data-scroller]')?.scrollTop)";
+        const std::string scrolled =
+            harness.Script("document.querySelector('[data-scroller]')?.scrollBy(0, 100); " +
+                           std::string(kScrollerScript));
         std::vector<std::string> errors;
         PageCapture capture(view, ErrorsOnlyCallbacks(errors));
         Bitmap24 picture;
@@ -372,6 +401,7 @@ TEST(RealPages, AreCapturedAsThePersonSeesThemScrollingFromTopToBottom) {
         EXPECT_EQ(picture.Height(), marks[1]);
         EXPECT_EQ(Differences(picture, marks, page.tolerance), "");
         EXPECT_TRUE(harness.Script(kStylesScript) == styles) << "the page's styles came back";
+        EXPECT_EQ(harness.Script(kScrollerScript), scrolled);
     }
 }
 
