@@ -261,14 +261,19 @@ const scan = () => {
 await within(Promise.all(Array.from(document.querySelectorAll('link[rel~="stylesheet" i]'),
     (link) => link.sheet || link.disabled ? null : loaded(link))));
 
-// A page whose document does not scroll, but an element filling most of the view does (the body
-// under a root that hides its overflow, the main part of an application's frame): that element
-// and those around it are laid out at their full height, so the document holds the whole of it.
-// What filled the element's height inside it (a full-screen section) keeps that height. A page
-// that does not grow by it is given back as it was.
+// A page whose document scrolls little or not at all, but an element filling most of the view does
+// (the body under a root that hides its overflow, the main part of an application's frame): that
+// element and those around it grow by what it hides, so the document holds the whole of it, and
+// what is placed from their bottoms (a tab bar) comes at its end. What filled the element's height
+// inside it (a full-screen section) keeps that height. A list that draws only the rows in view (a
+// data grid) would come out as a tall empty area, and a page that did not grow gains nothing:
+// either is given back as it was.
 const unroll = () => {
-  if (area.scrollHeight > area.clientHeight) return;
-  const scrolls = (element) => element !== area && element.scrollHeight > element.clientHeight &&
+  if (!root) return;
+  const own = area.scrollHeight - area.clientHeight;
+  if (own >= innerHeight / 4) return;
+  const scrolls = (element) => element !== area &&
+      element.scrollHeight - element.clientHeight > own &&
       element.clientWidth >= innerWidth / 2 && element.clientHeight >= innerHeight / 2 &&
       /^(auto|scroll|overlay)$/.test(getComputedStyle(element).overflowY);
   let scroller = null;
@@ -279,36 +284,73 @@ const unroll = () => {
     }
   }
   if (!scroller) return;
-  const mark = saved.length;
+  const grow = scroller.scrollHeight - scroller.clientHeight;
+  // Read before anything changes: a computed style follows its element.
   const inner = getComputedStyle(scroller);
   const contentHeight = scroller.clientHeight - parseFloat(inner.paddingTop) -
                         parseFloat(inner.paddingBottom);
   const fill = Array.from(scroller.children, (child) => [child, getComputedStyle(child).height])
       .filter(([child]) => Math.abs(child.getBoundingClientRect().height - contentHeight) < 1);
-  for (const [child, height] of fill) setStyle(child, 'height', height);
+  const chain = [];
   for (let element = scroller; element; element = element.parentElement) {
-    // Read before any of it changes: a computed style follows the element.
-    const {overflowX, overflowY, position, top} = getComputedStyle(element);
-    setStyle(element, 'height', 'auto');
-    setStyle(element, 'max-height', 'none');
-    if (overflowY !== 'visible') {
-      setStyle(element, 'overflow-y', 'visible');
-      // Either axis left scrolling would make the other scroll too.
-      if (overflowX !== 'visible') setStyle(element, 'overflow-x', 'clip');
+    const {height, position, top} = getComputedStyle(element);
+    const parent = element.parentElement && getComputedStyle(element.parentElement);
+    const inColumn = !!parent && parent.display.endsWith('flex') &&
+                     parent.flexDirection.startsWith('column');
+    chain.push({element, height: parseFloat(height), position, top, inColumn});
+  }
+  const mark = saved.length;
+  // Given back once its styles are, where the person had scrolled it to.
+  const {scrollTop, scrollLeft} = scroller;
+  saved.push(() => scroller.scrollTo({left: scrollLeft, top: scrollTop, behavior: 'instant'}));
+  for (const [child, height] of fill) setStyle(child, 'height', height);
+  // The element no longer scrolls, but still holds its content as it did (its margins, what
+  // lies beside it); it may grow further, should its content.
+  setStyle(scroller, 'overflow', 'hidden');
+  for (const {element, height, position, top, inColumn} of chain) {
+    if (Number.isFinite(height)) {
+      if (element === scroller) {
+        setStyle(element, 'height', 'auto');
+        setStyle(element, 'min-height', height + grow + 'px');
+      } else {
+        setStyle(element, 'height', height + grow + 'px');
+      }
     }
+    setStyle(element, 'max-height', 'none');
     // A frame placed over the view grows down from where it starts.
     if (position === 'fixed' || position === 'absolute') {
       setStyle(element, 'position', 'absolute');
       setStyle(element, 'top', top);
       setStyle(element, 'bottom', 'auto');
     }
-    const parent = element.parentElement && getComputedStyle(element.parentElement);
-    if (parent && parent.display.endsWith('flex') && parent.flexDirection.startsWith('column')) {
-      setStyle(element, 'flex-basis', 'auto');
-      setStyle(element, 'flex-shrink', '0');
+    if (inColumn) setStyle(element, 'flex', 'none');
+  }
+  // How far down the element's content reaches, from its last elements that show something:
+  // text, a picture, a box filled with colour (not one as tall as the whole, as a list's stand-in
+  // for the rows it does not draw is).
+  const box = scroller.getBoundingClientRect();
+  const all = scroller.getElementsByTagName('*');
+  let reach = box.top;
+  for (let i = all.length - 1, found = 0; i >= 0 && found < 20; --i) {
+    const element = all[i];
+    const r = element.getBoundingClientRect();
+    if (r.bottom <= box.top || r.height === 0) continue;
+    let shows = /^(IMG|CANVAS|SVG|VIDEO|IFRAME|INPUT|TEXTAREA|SELECT|OBJECT|EMBED)$/i.test(
+                    element.tagName) ||
+                Array.prototype.some.call(element.childNodes,
+                                          (node) => node.nodeType === 3 && node.data.trim());
+    if (!shows && r.height < box.height / 2) {
+      const style = getComputedStyle(element);
+      shows = style.backgroundImage !== 'none' || style.backgroundColor !== 'rgba(0, 0, 0, 0)';
+    }
+    if (shows) {
+      reach = Math.max(reach, r.bottom);
+      ++found;
     }
   }
-  if (area.scrollHeight <= area.clientHeight) restoreTo(saved, mark);
+  if (area.scrollHeight - area.clientHeight <= own || reach - box.top < box.height / 2) {
+    restoreTo(saved, mark);
+  }
 };
 unroll();
 scan();

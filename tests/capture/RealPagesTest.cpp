@@ -246,22 +246,35 @@ std::vector<PageCase> Pages() {
         // Pages whose document stays still while an element filling the view scrolls: the body
         // under a root that hides its overflow, and the main part of an application's frame,
         // which the page's script sets up over some frames after load, where a full-screen
-        // section keeps the height it has there.
+        // section keeps the height it has there and a bar at the frame's bottom goes to the end.
         {"scrolling-body",
          "<style>html, body { height: 100%; } html { overflow: hidden; } body { overflow-y: "
          "auto; }</style><body data-scroller>" +
              Sections(6, 400, "")},
         {"application-frame",
          "<style>#frame { display: flex; flex-direction: column; height: 100vh; } .set #frame { "
-         "position: fixed; inset: 0; } .set main { overflow: auto; }</style><div id=frame>"
-         "<header data-check='0,0,0' style='flex: none; height: 60px; background: rgb(0,0,0)'>"
-         "</header><main data-scroller style='flex: 1; min-height: 0'><section "
-         "data-check='200,30,30' style='height: 100%; background: rgb(200,30,30)'></section>" +
+         "position: fixed; inset: 0; } main { flex: 1; min-height: 0; position: relative; } "
+         "#layer { position: absolute; inset: 0; } #content { height: 100%; } .set #content { "
+         "overflow: auto; }</style><div id=frame><header data-check='0,0,0' style='flex: none; "
+         "height: 60px; background: rgb(0,0,0)'></header><main><div id=layer><div id=content "
+         "data-scroller><section data-check='200,30,30' style='height: 100%; background: "
+         "rgb(200,30,30)'></section>" +
              Sections(5, 400, "") +
-             "</main></div><script>let frames = 0; const setUp = () => { frame.dataset.frames = "
+             "</div></div></main><nav data-check='0,0,200' data-after style='position: absolute; "
+             "bottom: 0; width: 100%; height: 40px; background: "
+             "rgb(0,0,200)'></nav></div><script>let frames "
+             "= 0; const setUp = () => { frame.dataset.frames = "
              "++frames; if (frames < 20) requestAnimationFrame(setUp); "
              "else document.documentElement.className = 'set'; };"
              "addEventListener('load', () => requestAnimationFrame(setUp));</script>"},
+        // A list that draws only the rows in view is not laid out as a tall empty area.
+        {"list-drawn-in-view",
+         "<style>html, body, #list { height: 100%; } #list { overflow: auto; position: relative; "
+         "} #list div { position: absolute; width: 50%; height: 40px; }</style><div id=list>"
+         "<div style='height: 20000px'></div></div><script>"
+         "for (let i = 0; i * 40 < list.clientHeight; ++i) list.insertAdjacentHTML('beforeend', "
+         "`<div data-check='${i},90,160' style='top: ${i * 40}px; background: "
+         "rgb(${i},90,160)'></div>`);</script>"},
         {"video",
          "<div style='height: 200px'></div><video data-check='0,0,255' autoplay muted loop "
          "src='blue.webm' width=320 height=240 style='display: block; background: "
@@ -272,7 +285,7 @@ std::vector<PageCase> Pages() {
 
 // The marks as the page lays them out at scroll 0: x, y, width, height, then r, g, b, or -1 for
 // rows; and first the document's scroll size, with the whole of a data-scroller element that
-// scrolls in its place.
+// scrolls in its place, below which data-after marks come.
 constexpr const char* kMarksScript = R"js((() => {
   scrollTo(0, 0);
   const root = document.documentElement;
@@ -282,10 +295,12 @@ constexpr const char* kMarksScript = R"js((() => {
                                             root.clientHeight - box.bottom : root.scrollHeight];
   for (const element of document.querySelectorAll('[data-check]')) {
     const r = element.getBoundingClientRect();
+    const after = element.hasAttribute('data-after') ? scroller.scrollHeight - scroller.clientHeight
+                                                      : 0;
     const colour = element.dataset.check === 'rows' ? [-1, -1, -1]
                                                     : element.dataset.check.split(',').map(Number);
-    out.push(Math.round(r.left), Math.round(r.top), Math.round(r.width), Math.round(r.height),
-             ...colour);
+    out.push(Math.round(r.left), Math.round(r.top + after), Math.round(r.width),
+             Math.round(r.height), ...colour);
   }
   return out.join(' ');
 })())js";
