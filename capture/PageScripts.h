@@ -261,6 +261,46 @@ const scan = () => {
 await within(Promise.all(Array.from(document.querySelectorAll('link[rel~="stylesheet" i]'),
     (link) => link.sheet || link.disabled ? null : loaded(link))));
 
+// The element under the middle of the view (or two other points of it) that scrolls by more than
+// the document's own overflow and fills most of the view, if any.
+const scrollerInView = (own) => {
+  const scrolls = (element) => element !== area &&
+      element.scrollHeight - element.clientHeight > own &&
+      element.clientWidth >= innerWidth / 2 && element.clientHeight >= innerHeight / 2 &&
+      /^(auto|scroll|overlay)$/.test(getComputedStyle(element).overflowY);
+  for (const [x, y] of [[0.5, 0.5], [0.5, 0.8], [0.8, 0.5]]) {
+    for (let at = document.elementFromPoint(innerWidth * x, innerHeight * y); at;
+         at = at.parentElement) {
+      if (scrolls(at)) return at;
+    }
+  }
+  return null;
+};
+// How far down an element's content reaches, from its last elements that show something: text,
+// a picture, a box filled with colour (not one about as tall as the whole, as a list's stand-in for
+// the rows it does not draw is).
+const contentReach = (element) => {
+  const box = element.getBoundingClientRect();
+  const all = element.getElementsByTagName('*');
+  let reach = box.top;
+  for (let i = all.length - 1, found = 0; i >= 0 && found < 20; --i) {
+    const r = all[i].getBoundingClientRect();
+    if (r.bottom <= box.top || r.height === 0) continue;
+    let shows = /^(IMG|CANVAS|SVG|VIDEO|IFRAME|INPUT|TEXTAREA|SELECT|OBJECT|EMBED)$/i.test(
+                    all[i].tagName) ||
+                Array.prototype.some.call(all[i].childNodes,
+                                          (node) => node.nodeType === 3 && node.data.trim());
+    if (!shows && r.height < box.height / 2) {
+      const style = getComputedStyle(all[i]);
+      shows = style.backgroundImage !== 'none' || style.backgroundColor !== 'rgba(0, 0, 0, 0)';
+    }
+    if (shows) {
+      reach = Math.max(reach, r.bottom);
+      ++found;
+    }
+  }
+  return reach - box.top;
+};
 // A page whose document scrolls little or not at all, but an element filling most of the view does
 // (the body under a root that hides its overflow, the main part of an application's frame): that
 // element and those around it grow by what it hides, so the document holds the whole of it, and
@@ -272,17 +312,7 @@ const unroll = () => {
   if (!root) return;
   const own = area.scrollHeight - area.clientHeight;
   if (own >= innerHeight / 4) return;
-  const scrolls = (element) => element !== area &&
-      element.scrollHeight - element.clientHeight > own &&
-      element.clientWidth >= innerWidth / 2 && element.clientHeight >= innerHeight / 2 &&
-      /^(auto|scroll|overlay)$/.test(getComputedStyle(element).overflowY);
-  let scroller = null;
-  for (const [x, y] of [[0.5, 0.5], [0.5, 0.8], [0.8, 0.5]]) {
-    for (let at = document.elementFromPoint(innerWidth * x, innerHeight * y); at && !scroller;
-         at = at.parentElement) {
-      if (scrolls(at)) scroller = at;
-    }
-  }
+  const scroller = scrollerInView(own);
   if (!scroller) return;
   const grow = scroller.scrollHeight - scroller.clientHeight;
   // Read before anything changes: a computed style follows its element.
@@ -325,30 +355,8 @@ const unroll = () => {
     }
     if (inColumn) setStyle(element, 'flex', 'none');
   }
-  // How far down the element's content reaches, from its last elements that show something:
-  // text, a picture, a box filled with colour (not one as tall as the whole, as a list's stand-in
-  // for the rows it does not draw is).
-  const box = scroller.getBoundingClientRect();
-  const all = scroller.getElementsByTagName('*');
-  let reach = box.top;
-  for (let i = all.length - 1, found = 0; i >= 0 && found < 20; --i) {
-    const element = all[i];
-    const r = element.getBoundingClientRect();
-    if (r.bottom <= box.top || r.height === 0) continue;
-    let shows = /^(IMG|CANVAS|SVG|VIDEO|IFRAME|INPUT|TEXTAREA|SELECT|OBJECT|EMBED)$/i.test(
-                    element.tagName) ||
-                Array.prototype.some.call(element.childNodes,
-                                          (node) => node.nodeType === 3 && node.data.trim());
-    if (!shows && r.height < box.height / 2) {
-      const style = getComputedStyle(element);
-      shows = style.backgroundImage !== 'none' || style.backgroundColor !== 'rgba(0, 0, 0, 0)';
-    }
-    if (shows) {
-      reach = Math.max(reach, r.bottom);
-      ++found;
-    }
-  }
-  if (area.scrollHeight - area.clientHeight <= own || reach - box.top < box.height / 2) {
+  if (area.scrollHeight - area.clientHeight <= own ||
+      contentReach(scroller) < scroller.getBoundingClientRect().height / 2) {
     restoreTo(saved, mark);
   }
 };
