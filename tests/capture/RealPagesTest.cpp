@@ -261,10 +261,9 @@ std::vector<PageCase> Pages() {
          "rgb(200,30,30)'></section>" +
              Sections(5, 400, "") +
              "</div></div></main><nav data-check='0,0,200' data-after style='position: absolute; "
-             "bottom: 0; width: 100%; height: 40px; background: "
-             "rgb(0,0,200)'></nav></div><script>let frames "
-             "= 0; const setUp = () => { frame.dataset.frames = "
-             "++frames; if (frames < 20) requestAnimationFrame(setUp); "
+             "bottom: 0; width: 100%; height: 40px; background: rgb(0,0,200)'></nav></div>"
+             "<script>let frames = 0; const setUp = () => { frame.dataset.frames = ++frames; "
+             "if (frames < 20) requestAnimationFrame(setUp); "
              "else document.documentElement.className = 'set'; };"
              "addEventListener('load', () => requestAnimationFrame(setUp));</script>"},
         // A list that draws only the rows in view is not laid out as a tall empty area.
