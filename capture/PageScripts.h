@@ -120,10 +120,8 @@ const urls = new Set();
 // The sections a scan found hidden in the flow, once one has: what bringing the page into view
 // may show.
 const hiddenSections = [];
-const isHidden = (element) => {
-  const style = getComputedStyle(element);
-  return style.opacity === '0' || style.visibility === 'hidden';
-};
+const hides = (style) => style.opacity === '0' || style.visibility === 'hidden';
+const isHidden = (element) => hides(getComputedStyle(element));
 const urlPattern = /url\(\s*(?:"((?:[^"\\]|\\.)*)"|'((?:[^'\\]|\\.)*)'|([^)\s]*))\s*\)/g;
 const imageProperties = ['background-image', 'border-image-source', 'list-style-image'];
 const collect = (style) => {
@@ -225,7 +223,7 @@ const scan = () => {
     }
     // A section waiting to be shown in the flow, not a small mark, nor a button or a dialog
     // placed over the page until it is hovered or opened.
-    if (looking && (style.opacity === '0' || style.visibility === 'hidden') &&
+    if (looking && hides(style) &&
         (style.position === 'static' || style.position === 'relative')) {
       const box = element.getBoundingClientRect();
       if (box.width >= 40 && box.height >= 40) hiddenSections.push(element);
