@@ -191,8 +191,8 @@ double SecondsOf(std::chrono::steady_clock::duration duration) {
 // One browser view, off the screen, with what loads and captures pages in it.
 struct ShotSession::Slot {
     // Settling: waiting out --delay; Preparing: made ready for the capture in its own time;
-    // Painting: captured, while the engine paints the picture.
-    enum class State { Idle, Loading, Readying, Settling, Preparing, Painting };
+    // Capturing: in the capture's hands; Painting: captured, while the engine paints the picture.
+    enum class State { Idle, Loading, Readying, Settling, Preparing, Capturing, Painting };
 
     explicit Slot(const ShotOptions& options) {
         // A window no window manager places: it stays off the screen, out of the person's way.
@@ -384,6 +384,9 @@ int ShotSession::Run() {
         progressed = AdvanceReadying() || progressed;
         progressed = AdvancePaintings(writes) || progressed;
         progressed = CaptureOne(writes) || progressed;
+        if (othersFailed_) {
+            std::rethrow_exception(std::exchange(othersFailed_, nullptr));
+        }
         const bool allIdle = std::all_of(slots_.begin(), slots_.end(), [](const auto& slot) {
             return slot->state == Slot::State::Idle;
         });
@@ -603,9 +606,10 @@ bool ShotSession::CaptureOne(WriteQueue& writes) {
     if (inFlight > 0 && inFlight > FreeMemory(writes)) {
         return false;
     }
-    // Captures run one at a time, from here and never from inside another one's wait: each
-    // waits for its engine by processing events, and a second capture started from there would
-    // run inside the first.
+    // Captures run one at a time: each waits for its engine by processing events, and one
+    // started from there runs inside the other, which waits for it to end. Only a page painted
+    // view by view lets the others have their turns meanwhile (AdvanceOthers).
+    (*chosen)->state = Slot::State::Capturing;
     if (const std::optional<Failure> failure = CaptureSlot(**chosen, writes)) {
         FailInSlot(*chosen, failure->reason, failure->mayPass);
     } else {
@@ -679,6 +683,29 @@ void ShotSession::QueueForWriting(std::size_t job, Bitmap24 page,
     writes.Add(job, std::move(page), encoderBytes, std::move(started), std::move(painting));
 }
 
+void ShotSession::AdvanceOthers(WriteQueue& writes, std::uint64_t heldByCapture) {
+    // A manual painted view by view takes minutes; the pages in the other views would wait for
+    // all of it. Their turns come between its views instead, never inside one of theirs.
+    if (advancingOthers_ || slots_.size() == 1 || othersFailed_ || StopRequested()) {
+        return;
+    }
+    advancingOthers_ = true;
+    heldByCapture_ = heldByCapture;
+    try {
+        TakeWriteResults(writes);
+        StartJobs();
+        AdvanceLoads();
+        AdvanceReadying();
+        AdvancePaintings(writes);
+        CaptureOne(writes);
+    } catch (...) {
+        // Not the capture's fault: it goes on, and the run meets the error once it is done.
+        othersFailed_ = std::current_exception();
+    }
+    heldByCapture_ = 0;
+    advancingOthers_ = false;
+}
+
 std::uint64_t ShotSession::PaintingBytes() const {
     std::uint64_t bytes = 0;
     for (const auto& slot : slots_) {
@@ -694,7 +721,8 @@ std::uint64_t ShotSession::FreeMemory(const WriteQueue& writes) const {
     // What the encoders of the pictures in flight and the paintings on their way are yet to take
     // is not free.
     const std::uint64_t available = AvailableMemory();
-    return available - std::min(available, writes.EncoderBytesInFlight() + PaintingBytes());
+    return available - std::min(available, writes.EncoderBytesInFlight() + PaintingBytes() +
+                                               heldByCapture_);
 }
 
 std::optional<ShotSession::Failure> ShotSession::CaptureSlot(Slot& slot, WriteQueue& writes) {
@@ -747,6 +775,11 @@ std::optional<ShotSession::Failure> ShotSession::CaptureSlot(Slot& slot, WriteQu
                 if (started) {
                     started->RowsDone(rows);
                 }
+                // What of the picture the system has yet to give is not free for the others.
+                const std::uint64_t rowBytes = std::uint64_t(picture.Width()) * 3;
+                AdvanceOthers(writes, picture.ByteCount() - std::min<std::uint64_t>(
+                                                                picture.ByteCount(),
+                                                                rowBytes * std::uint64_t(rows)));
             });
         // Measured in the layout that is painted: readying turns lazy images eager and moves
         // whatever lies below them.

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <deque>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,8 +21,9 @@ class PaintingCopy;
 class WriteQueue;
 
 // The command's run: --jobs browser views, off the screen, load and ready pages side by side;
-// each page that is ready is captured with the program's own capture, one capture at a time; its
-// page process paints it while the others go on, and the painting and its picture go to worker
+// each page that is ready is captured with the program's own capture, one capture at a time (a
+// page painted view by view lets the others take their turns between its views); its page
+// process paints it while the others go on, and the painting and its picture go to worker
 // threads that copy, encode and write the file while the views go on. Needs a running wx GUI.
 class ShotSession {
 public:
@@ -48,6 +50,9 @@ private:
     bool CaptureOne(WriteQueue& writes);
     // Hands the paintings that arrived on to the writers.
     bool AdvancePaintings(WriteQueue& writes);
+    // The other views' steps, taken from inside a capture between its views; heldByCapture:
+    // bytes of its picture still to be taken from the system.
+    void AdvanceOthers(WriteQueue& writes, std::uint64_t heldByCapture);
     struct Failure {
         std::string reason;
         bool mayPass = false;  // worth another try with --retries
@@ -97,6 +102,9 @@ private:
     void Record(std::size_t job);
     std::chrono::steady_clock::time_point started_;
     WriteQueue* writes_ = nullptr;  // Run's, while it runs
+    bool advancingOthers_ = false;
+    std::uint64_t heldByCapture_ = 0;  // while advancing others
+    std::exception_ptr othersFailed_;  // what went wrong meanwhile, for Run to meet
 };
 
 }  // namespace pagrovix

@@ -1199,9 +1199,17 @@ protected:
 TEST_F(ShotList, TenPagesThreeAtATimeWithTwoFailures) {
     TestServer server(folder_.Path());
     std::string text = "# ten pages, two of them fail\n";
+    // The first loads at once and is painted view by view, which takes a while: the others are
+    // not kept waiting.
+    constexpr int kTall = 60000;
+    WriteText(folder_.File("p0.html"),
+              "<body style='margin:0'><div style='height:" + std::to_string(kTall) +
+                  "px; background: linear-gradient(#c00, #00c)'></div>");
     for (int i = 0; i < 10; ++i) {
         const std::string name = "p" + std::to_string(i);
-        if (i == 3) {
+        if (i == 0) {
+            text += server.Url("p0.html") + " " + folder_.File("p0.png") + "\n";
+        } else if (i == 3) {
             text += server.Url("missing.html") + " " + folder_.File("p3.png") + "\n\n";
         } else if (i == 7) {
             text += "\"" + Page("p 7.html", 800) + "\" " + folder_.File("p7.gif") + "\n";
@@ -1213,15 +1221,25 @@ TEST_F(ShotList, TenPagesThreeAtATimeWithTwoFailures) {
     int pageProcesses = 0;
     RunSettings settings;
     settings.whileRunning = CountPageProcesses(pageProcesses);
-    const CommandResult result = RunShot({"--jobs", "3", "--list", List("l.txt", text)}, settings);
+    const CommandResult result = RunShot(
+        {"--jobs", "3", "--report", folder_.File("report.json"), "--list", List("l.txt", text)},
+        settings);
     EXPECT_EQ(result.status, 1) << result.err;
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 1; i < 10; ++i) {
         if (i != 3 && i != 7) {
             EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("p" + std::to_string(i) + ".png")), 1280,
                                   800 + 100 * i))
                 << i;
         }
     }
+    EXPECT_EQ(ReadPngFile(folder_.File("p0.png")).Height(), kTall);
+    // The report has a line for each job as it ends.
+    std::ifstream report(folder_.File("report.json"));
+    int writtenBeforeTheFirst = 0;
+    for (std::string line; std::getline(report, line) && !Contains(line, "p0.html");) {
+        writtenBeforeTheFirst += Contains(line, "\"status\":\"written\"");
+    }
+    EXPECT_GE(writtenBeforeTheFirst, 4);
     EXPECT_FALSE(Exists(folder_.File("p3.png")));
     const std::string missing = server.Url("missing.html") +
                                 ": Cannot load the page: the server answered with HTTP status 404";
