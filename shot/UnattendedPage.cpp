@@ -24,6 +24,10 @@ gboolean DeclineNotification(WebKitWebView*, WebKitNotification*, gpointer) {
     return TRUE;
 }
 
+void CancelDownload(WebKitWebContext*, WebKitDownload* download, gpointer) {
+    webkit_download_cancel(download);
+}
+
 }  // namespace
 
 void MakeUnattended(wxWebView* view) {
@@ -38,6 +42,15 @@ void MakeUnattended(wxWebView* view) {
     g_signal_connect(webView, "run-file-chooser", G_CALLBACK(DeclineFileChooser), nullptr);
     g_signal_connect(webView, "run-color-chooser", G_CALLBACK(DeclineColorChooser), nullptr);
     g_signal_connect(webView, "show-notification", G_CALLBACK(DeclineNotification), nullptr);
+    // A page's downloads (a link with a download attribute clicked by its script, an address
+    // that gives a file) would be saved in the home folder, under names the page chooses, and
+    // nobody would know. The views share one context: it is told once.
+    WebKitWebContext* context = webkit_web_view_get_context(webView);
+    static const char* const kCancelsDownloads = "pagrovix-cancels-downloads";
+    if (!g_object_get_data(G_OBJECT(context), kCancelsDownloads)) {
+        g_signal_connect(context, "download-started", G_CALLBACK(CancelDownload), nullptr);
+        g_object_set_data(G_OBJECT(context), kCancelsDownloads, GINT_TO_POINTER(1));
+    }
 }
 
 void PaintNothingOnScreen(wxWindow* window) {

@@ -483,18 +483,21 @@ TEST_F(ShotCommand, OneFailingPairDoesNotStopTheOthers) {
     const std::string refused = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/";
     const std::string blocked = "http://127.0.0.1:1/";
     const std::string missing = server.Url("missing.html");
+    const std::string download = server.Url("file.bin");
+    WriteText(folder_.File("file.bin"), std::string(100000, 'x'));
     // A full disk, made small: the device refuses every byte.
     std::filesystem::create_symlink("/dev/full", folder_.File("full.png"));
     const CommandResult result =
         RunShot({good, folder_.File("a.png"), refused, folder_.File("b.png"), missing,
-                 folder_.File("c.png"), good, folder_.File("no/such/folder/d.png"), blocked,
+                 folder_.File("c.png"), download, folder_.File("g.png"), good,
+                 folder_.File("no/such/folder/d.png"), blocked,
                  folder_.File("e.png"), good, folder_.File("full.png"), good,
                  folder_.File("f.bmp")});
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(IsRowPage(ReadPngFile(folder_.File("a.png")), 1280, 900));
     EXPECT_TRUE(IsRowPage(ReadBmpFile(folder_.File("f.bmp")), 1280, 900));
     EXPECT_EQ(folder_.Names(),
-              (std::vector<std::string>{"a.png", "f.bmp", "full.png", "good.html"}));
+              (std::vector<std::string>{"a.png", "f.bmp", "file.bin", "full.png", "good.html"}));
     // Each error names the address and the reason.
     EXPECT_TRUE(Contains(result.err,
                          "pagrovix-shot: " + refused + ": Cannot load the page: Could not connect"))
@@ -507,6 +510,10 @@ TEST_F(ShotCommand, OneFailingPairDoesNotStopTheOthers) {
     EXPECT_TRUE(Contains(result.err, "pagrovix-shot: " + missing +
                                          ": Cannot load the page: the server answered with "
                                          "HTTP status 404"))
+        << result.err;
+    EXPECT_TRUE(Contains(result.err, "pagrovix-shot: " + download +
+                                         ": Cannot load the page: the address gives a file to "
+                                         "download, not a page"))
         << result.err;
     EXPECT_TRUE(Contains(result.err, "pagrovix-shot: " + good + ": Cannot create file \"" +
                                          folder_.File("no/such/folder/d.png") + "\"."))
@@ -684,6 +691,14 @@ TEST_F(ShotCommand, EachRunStartsAfreshAndLeavesNothingBehind) {
         "document.getElementById('d').style.background = seen ? 'rgb(255,0,0)' : "
         "'rgb(0,255,0)';\n"
         "</script></body></html>");
+    // Downloads the page's script starts, given their time to arrive.
+    WriteText(folder_.File("download.html"),
+              "<!DOCTYPE html><html><body><script>\n"
+              "const link = document.createElement('a');\n"
+              "link.href = 'pagrovix-file.bin'; link.download = 'pagrovix-saved.bin';\n"
+              "document.body.appendChild(link); link.click();\n"
+              "</script></body></html>");
+    WriteText(folder_.File("pagrovix-file.bin"), std::string(100000, 'x'));
     std::filesystem::create_directories(folder_.File("home"));
     std::filesystem::create_directories(folder_.File("tmp"));
     TestServer server(folder_.Path());
@@ -703,8 +718,12 @@ TEST_F(ShotCommand, EachRunStartsAfreshAndLeavesNothingBehind) {
                                         ownHome);
     ASSERT_EQ(twice.status, 0) << twice.err;
     EXPECT_TRUE(IsFilled(ReadPngFile(folder_.File("b.png")), 0, 0, 1280, 800, {0, 255, 0}));
+    const CommandResult downloads =
+        RunShot({"--delay", "700", server.Url("download.html"), folder_.File("c.png")}, ownHome);
+    ASSERT_EQ(downloads.status, 0) << downloads.err;
 
-    // Libraries may keep caches of their own there; the engine's data for the command must not.
+    // Libraries may keep caches of their own there; the engine's data for the command and what
+    // the page downloads must not.
     const std::filesystem::path home = folder_.File("home");
     for (const auto& entry : std::filesystem::recursive_directory_iterator(home)) {
         EXPECT_FALSE(Contains(entry.path().lexically_relative(home).string(), "pagrovix"))
