@@ -258,7 +258,15 @@ void WebKitBrowserView::BeginReady() {
 
 bool WebKitBrowserView::ReadyAnswered() const {
     return !readyCall_ || readyCall_->Arrived() || engineEnded_ ||
-           std::chrono::steady_clock::now() >= readyDeadline_;
+           std::chrono::steady_clock::now() >= readyDeadline_ + limits_.script;
+}
+
+void WebKitBrowserView::ThrowIfReadyUnanswered() const {
+    if (readyCall_ && !readyCall_->Arrived() && !engineEnded_ &&
+        std::chrono::steady_clock::now() >= readyDeadline_ + limits_.script) {
+        throw TransientError("The page did not answer within " + SecondsText(limits_.script) +
+                             ".");
+    }
 }
 
 void WebKitBrowserView::MakeReady() {

@@ -52,8 +52,12 @@ public:
     // Starts making the page ready for its capture and returns at once, so that a program with
     // several views readies one page while it captures another.
     void BeginReady();
-    // Whether BeginReady's page has answered, or its time is up: MakeReady will not wait long.
+    // Whether BeginReady's page has answered, or its time is up: MakeReady will not wait long. A
+    // page that keeps to its budgets but answers late is given as long again as any question.
     bool ReadyAnswered() const;
+    // Throws when that time is up without an answer: the page is held by a script that never
+    // ends, and every question after would wait its whole limit too.
+    void ThrowIfReadyUnanswered() const;
     void Hide() override;
     PageGeometry MeasurePage() override;
     void ScrollTo(int x, int y) override;

@@ -592,6 +592,15 @@ bool ShotSession::CaptureOne(WriteQueue& writes) {
     if (!chosen) {
         return false;
     }
+    // Waited for here, where the other views go on, and not by the capture's first question.
+    try {
+        (*chosen)->browser->ThrowIfReadyUnanswered();
+    } catch (const TransientError& error) {
+        records_[(*chosen)->job].readyingSeconds =
+            SecondsOf(std::chrono::steady_clock::now() - (*chosen)->stepStart);
+        FailInSlot(*chosen, error.what(), true);
+        return true;
+    }
     // A page process paints on one core, and each painting holds its page in memory until it is
     // written. With no more views than cores, a painting a core keeps them busy; with more, the
     // other views keep them busy anyway, and the paintings go one at a time.
