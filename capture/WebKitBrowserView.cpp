@@ -264,8 +264,7 @@ bool WebKitBrowserView::ReadyAnswered() const {
 void WebKitBrowserView::ThrowIfReadyUnanswered() const {
     if (readyCall_ && !readyCall_->Arrived() && !engineEnded_ &&
         std::chrono::steady_clock::now() >= readyDeadline_ + limits_.script) {
-        throw TransientError("The page did not answer within " + SecondsText(limits_.script) +
-                             ".");
+        throw TransientError("The page did not answer within " + SecondsText(limits_.script) + ".");
     }
 }
 

@@ -27,13 +27,13 @@ gboolean LoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error, gpoi
         !error || error->domain == WEBKIT_POLICY_ERROR || error->domain == WEBKIT_PLUGIN_ERROR ||
         g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_FILE_DOES_NOT_EXIST) ||
         g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_UNKNOWN_PROTOCOL);
+    std::string reason = error ? error->message : "unknown error";
     // The engine's own words for an address that gives a file to download say nothing of it.
-    const bool download = g_error_matches(error, WEBKIT_POLICY_ERROR,
-                                          WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE);
-    static_cast<PageLoader*>(loader)->OnLoadFailed(
-        download ? "the address gives a file to download, not a page"
-                 : error ? error->message : "unknown error",
-        cancelled, !lasting);
+    if (g_error_matches(error, WEBKIT_POLICY_ERROR,
+                        WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE)) {
+        reason = "the address gives a file to download, not a page";
+    }
+    static_cast<PageLoader*>(loader)->OnLoadFailed(reason, cancelled, !lasting);
     // Handled: the engine's own error page would only be one more load to wait for.
     return TRUE;
 }

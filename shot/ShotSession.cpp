@@ -730,8 +730,8 @@ std::uint64_t ShotSession::FreeMemory(const WriteQueue& writes) const {
     // What the encoders of the pictures in flight and the paintings on their way are yet to take
     // is not free.
     const std::uint64_t available = AvailableMemory();
-    return available - std::min(available, writes.EncoderBytesInFlight() + PaintingBytes() +
-                                               heldByCapture_);
+    return available -
+           std::min(available, writes.EncoderBytesInFlight() + PaintingBytes() + heldByCapture_);
 }
 
 std::optional<ShotSession::Failure> ShotSession::CaptureSlot(Slot& slot, WriteQueue& writes) {
@@ -785,10 +785,9 @@ std::optional<ShotSession::Failure> ShotSession::CaptureSlot(Slot& slot, WriteQu
                     started->RowsDone(rows);
                 }
                 // What of the picture the system has yet to give is not free for the others.
-                const std::uint64_t rowBytes = std::uint64_t(picture.Width()) * 3;
-                AdvanceOthers(writes, picture.ByteCount() - std::min<std::uint64_t>(
-                                                                picture.ByteCount(),
-                                                                rowBytes * std::uint64_t(rows)));
+                const std::uint64_t bytes = picture.ByteCount();
+                const std::uint64_t painted = std::uint64_t(picture.Stride()) * std::uint64_t(rows);
+                AdvanceOthers(writes, bytes - std::min(bytes, painted));
             });
         // Measured in the layout that is painted: readying turns lazy images eager and moves
         // whatever lies below them.

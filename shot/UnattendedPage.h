@@ -9,8 +9,8 @@ namespace pagrovix {
 // answered at once, the way a person who declines would, so no window opens and nothing waits.
 // Alerts are dismissed, confirm() and prompt() are cancelled, leaving a page is allowed, print
 // requests, permission requests, sign-in requests and file and colour choosers are declined, and
-// downloads are cancelled before they write anything. New windows never open: the view's owner ignores the request. Pages left behind are not kept
-// for going back.
+// downloads are cancelled before they write anything. New windows never open: the view's owner
+// ignores the request. Pages left behind are not kept for going back.
 void MakeUnattended(wxWebView* view);
 
 // The views' window is off the screen and their pictures come from the page processes, so the
