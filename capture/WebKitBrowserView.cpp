@@ -155,6 +155,12 @@ struct WebKitSignals {
         self->engineEnded_ = true;
         self->outOfMemory_ = reason == WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT;
     }
+    // Only the page's own loads are told here, never those of the frames inside it.
+    static void LoadChanged(WebKitWebView* engine, WebKitLoadEvent event, gpointer data) {
+        if (event == WEBKIT_LOAD_STARTED && static_cast<WebKitBrowserView*>(data)->holdingPage_) {
+            webkit_web_view_stop_loading(engine);
+        }
+    }
 };
 
 WebKitBrowserView::WebKitBrowserView(wxWebView* view, wxWindow* panel)
@@ -166,6 +172,8 @@ WebKitBrowserView::WebKitBrowserView(wxWebView* view, wxWindow* panel, TimeLimit
     g_object_ref(engine_);
     terminatedHandler_ = g_signal_connect(engine_, "web-process-terminated",
                                           G_CALLBACK(WebKitSignals::ProcessTerminated), this);
+    loadHandler_ =
+        g_signal_connect(engine_, "load-changed", G_CALLBACK(WebKitSignals::LoadChanged), this);
     keepWebGlPicture_ =
         webkit_user_script_new(kKeepWebGlPictureScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
                                WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
@@ -177,6 +185,7 @@ WebKitBrowserView::WebKitBrowserView(wxWebView* view, wxWindow* panel, TimeLimit
 WebKitBrowserView::~WebKitBrowserView() {
     readyCall_.reset();
     g_signal_handler_disconnect(engine_, terminatedHandler_);
+    g_signal_handler_disconnect(engine_, loadHandler_);
     webkit_user_content_manager_remove_script(
         webkit_web_view_get_user_content_manager(WEBKIT_WEB_VIEW(engine_)),
         static_cast<WebKitUserScript*>(keepWebGlPicture_));
@@ -242,6 +251,9 @@ void WebKitBrowserView::BeginReady() {
     // A process that ended before it was restarted by the load that followed.
     engineEnded_ = false;
     outOfMemory_ = false;
+    // The page made ready is the one captured: a load it starts itself from now on (a redirect
+    // on a timer, a refresh) would end the readying with no picture.
+    holdingPage_ = true;
     GVariantDict arguments;
     g_variant_dict_init(&arguments, nullptr);
     g_variant_dict_insert(&arguments, "budget", "d", double(limits_.ready.count()));
@@ -502,6 +514,7 @@ void WebKitBrowserView::Restore() noexcept {
         // The view is shown again whatever the engine does; the error box has told the rest.
     }
     stylesChanged_ = false;
+    holdingPage_ = false;
     if (!stayHidden_) {
         Show();
     }

@@ -118,9 +118,12 @@ private:
     void* engine_;                      // the WebKitWebView behind view_
     void* keepWebGlPicture_ = nullptr;  // the WebKitUserScript added to every page it loads
     unsigned long terminatedHandler_ = 0;
+    unsigned long loadHandler_ = 0;
     bool engineEnded_ = false;
     bool outOfMemory_ = false;
     bool refusing_ = false;  // navigations, from Stop until Restore
+    // The page's own new loads are stopped as they start, from BeginReady until Restore.
+    bool holdingPage_ = false;
     bool stylesChanged_ = false;
     bool stayHidden_ = false;
     Readiness readiness_;

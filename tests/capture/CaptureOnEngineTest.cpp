@@ -370,6 +370,22 @@ TEST_F(CaptureOnEngine, NavigationsAreRefusedWhileTheCaptureRuns) {
     EXPECT_EQ(CurrentUri(), uri);
     ExpectRestored();
     EXPECT_TRUE(harness->Load(second)) << "navigating works again afterwards";
+
+    // A page that goes elsewhere on its own (a redirect on a timer) while it is made ready stays
+    // the one captured.
+    const std::string leaving = folder.File("leaving.html");
+    WriteText(leaving, "<!DOCTYPE html><body style='margin: 0'><div style='height: 900px; "
+                       "background: rgb(0,200,0)'></div></body>");
+    ASSERT_TRUE(harness->Load(leaving));
+    const std::string leavingUri = CurrentUri();
+    const Outcome stayed = Capture(page, {}, {}, {}, [&](WebKitBrowserView& view) {
+        view.BeginReady();
+        harness->Script("location.href = 'file://" + second + "'");
+    });
+    EXPECT_THAT(stayed.errors, ElementsAre());
+    ASSERT_TRUE(stayed.picture);
+    EXPECT_TRUE(IsFilled(*stayed.picture, 0, 0, 1, 900 * Scale(), Rgb{0, 200, 0}));
+    EXPECT_EQ(CurrentUri(), leavingUri);
 }
 
 TEST_F(CaptureOnEngine, PageThatStopsAnsweringEndsTheCaptureWithinTheTimeLimit) {
