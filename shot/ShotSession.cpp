@@ -267,6 +267,8 @@ struct ShotSession::Slot {
     // The page changed its size while it was painted: its next capture waits for the painting,
     // so that it can be measured again as often as it takes.
     bool paintAtOnce = false;
+    // Its capture beside a page painted view by view ran short of memory: it waits for that one.
+    bool notBesideAnother = false;
 };
 
 ShotSession::ShotSession(const ShotOptions& options, ShotReporter& reporter,
@@ -456,6 +458,7 @@ bool ShotSession::StartJobs() {
             slot->job = job;
             slot->state = Slot::State::Loading;
             slot->paintAtOnce = false;
+            slot->notBesideAnother = false;
             ForgetPageState(slot->view, busySites);
             if (options_.cookieFile) {
                 ReplaceCookies(slot->view, options_.cookies);
@@ -585,6 +588,7 @@ bool ShotSession::CaptureOne(WriteQueue& writes) {
     std::unique_ptr<Slot>* chosen = nullptr;
     for (auto& slot : slots_) {
         if (slot->state == Slot::State::Preparing && slot->browser->ReadyAnswered() &&
+            !(advancingOthers_ && slot->notBesideAnother) &&
             (!chosen || slot->job < (*chosen)->job)) {
             chosen = &slot;
         }
@@ -620,7 +624,16 @@ bool ShotSession::CaptureOne(WriteQueue& writes) {
     // view by view lets the others have their turns meanwhile (AdvanceOthers).
     (*chosen)->state = Slot::State::Capturing;
     if (const std::optional<Failure> failure = CaptureSlot(**chosen, writes)) {
-        FailInSlot(*chosen, failure->reason, failure->mayPass);
+        if (failure->shortOfMemory && advancingOthers_) {
+            // The picture being painted around this capture holds what it needs: it is made
+            // ready and captured again once that one is done, and paints meanwhile.
+            (*chosen)->browser->Show();
+            (*chosen)->state = Slot::State::Settling;
+            (*chosen)->readyAt = std::chrono::steady_clock::now();
+            (*chosen)->notBesideAnother = true;
+        } else {
+            FailInSlot(*chosen, failure->reason, failure->mayPass);
+        }
     } else {
         (*chosen)->state = (*chosen)->painting ? Slot::State::Painting : Slot::State::Idle;
     }
@@ -882,7 +895,7 @@ std::optional<ShotSession::Failure> ShotSession::CaptureSlot(Slot& slot, WriteQu
         if (!firstError.empty() && firstError != error) {
             error += " (first: " + firstError + ")";
         }
-        return Failure{error, mayPass};
+        return Failure{error, mayPass, shortOfMemory};
     }
 }
 

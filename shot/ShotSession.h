@@ -56,6 +56,7 @@ private:
     struct Failure {
         std::string reason;
         bool mayPass = false;  // worth another try with --retries
+        bool shortOfMemory = false;
     };
     // Why the capture failed, when it did.
     std::optional<Failure> CaptureSlot(Slot& slot, WriteQueue& writes);
