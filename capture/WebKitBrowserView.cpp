@@ -269,13 +269,15 @@ void WebKitBrowserView::BeginReady() {
 }
 
 bool WebKitBrowserView::ReadyAnswered() const {
-    return !readyCall_ || readyCall_->Arrived() || engineEnded_ ||
-           std::chrono::steady_clock::now() >= readyDeadline_ + limits_.script;
+    return !readyCall_ || readyCall_->Arrived() || engineEnded_ || ReadyTimeUp();
+}
+
+bool WebKitBrowserView::ReadyTimeUp() const {
+    return std::chrono::steady_clock::now() >= readyDeadline_ + limits_.script;
 }
 
 void WebKitBrowserView::ThrowIfReadyUnanswered() const {
-    if (readyCall_ && !readyCall_->Arrived() && !engineEnded_ &&
-        std::chrono::steady_clock::now() >= readyDeadline_ + limits_.script) {
+    if (readyCall_ && !readyCall_->Arrived() && !engineEnded_ && ReadyTimeUp()) {
         throw TransientError("The page did not answer within " + SecondsText(limits_.script) + ".");
     }
 }

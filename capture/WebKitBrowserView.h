@@ -107,6 +107,8 @@ private:
     // Runs paint on the region of the page as the engine paints it now.
     void Paint(int region, const std::function<void(const PaintedPixels&)>& paint);
     void ThrowIfEngineEnded() const;
+    // Whether BeginReady's time, and as long again as any question gets, is up.
+    bool ReadyTimeUp() const;
     void OnNavigating(wxWebViewEvent& event);
     friend struct WebKitSignals;
     friend class EngineSnapshot;
