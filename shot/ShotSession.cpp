@@ -753,6 +753,12 @@ std::optional<ShotSession::Failure> ShotSession::CaptureSlot(Slot& slot, WriteQu
     JobRecord& record = records_[slot.job];
     const auto captureStart = std::chrono::steady_clock::now();
     record.readyingSeconds = SecondsOf(captureStart - slot.stepStart);
+    // A page that went elsewhere on its own since it loaded (during --delay) is captured where it
+    // went, and stays there until the capture ends.
+    if (const char* shown =
+            webkit_web_view_get_uri(WEBKIT_WEB_VIEW(slot.view->GetNativeBackend()))) {
+        record.finalAddress = shown;
+    }
     // Why the first attempt failed, when a second was made.
     std::string firstError;
     for (int attempt = 0;; ++attempt) {
