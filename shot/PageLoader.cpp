@@ -112,6 +112,7 @@ void PageLoader::Start(const std::string& url, std::chrono::milliseconds limit) 
     finished_ = false;
     failed_ = false;
     processEnded_ = false;
+    elsewhere_ = false;
     reason_.clear();
     httpStatus_ = 0;
     mayPass_ = false;
@@ -158,6 +159,13 @@ void PageLoader::ProcessEventsFor(std::chrono::milliseconds duration) {
 }
 
 void PageLoader::OnLoadChanged(int event) {
+    // The load's result stands; what the page loads on its own after it is only followed.
+    if (finished_ && !failed_) {
+        if (event == WEBKIT_LOAD_STARTED || event == WEBKIT_LOAD_FINISHED) {
+            elsewhere_ = event == WEBKIT_LOAD_STARTED;
+        }
+        return;
+    }
     // What the engine still reports of the page before (the blank start page, a load that was
     // stopped) comes before this load starts.
     if (event == WEBKIT_LOAD_STARTED) {

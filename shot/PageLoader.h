@@ -38,6 +38,9 @@ public:
     std::optional<Result> Poll() const;
     // Whether the page Start asked for has replaced the one before in the view.
     bool Committed() const { return committed_; }
+    // Whether, once that page had loaded, it went to another address on its own (a redirect on a
+    // timer, a refresh) and that load has not finished yet.
+    bool LoadingElsewhere() const { return elsewhere_; }
 
     // Waits until the view has shown the page it was created with. The engine loads that page
     // only once the view is on the screen, and a load started before then would be lost.
@@ -59,6 +62,7 @@ private:
     bool finished_ = false;
     bool failed_ = false;
     bool processEnded_ = false;
+    bool elsewhere_ = false;
     bool mayPass_ = false;
     std::string reason_;
     int httpStatus_ = 0;

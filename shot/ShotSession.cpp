@@ -573,9 +573,12 @@ bool ShotSession::AdvanceReadying() {
                             std::chrono::milliseconds(options_.delayMilliseconds);
         }
         // Each page is made ready while others are captured: the wait for it to come to rest
-        // keeps no other page from its turn.
-        if (slot->state == Slot::State::Settling &&
-            slot->readyAt <= std::chrono::steady_clock::now()) {
+        // keeps no other page from its turn. A page that went elsewhere meanwhile is made ready
+        // once it has arrived there, within --timeout.
+        const auto now = std::chrono::steady_clock::now();
+        if (slot->state == Slot::State::Settling && slot->readyAt <= now &&
+            (!slot->loader->LoadingElsewhere() ||
+             now >= slot->readyAt + std::chrono::seconds(options_.timeoutSeconds))) {
             slot->browser->BeginReady();
             slot->state = Slot::State::Preparing;
             advanced = true;

@@ -870,18 +870,21 @@ TEST_F(ShotCommand, DelayGivesPagesThatDrawLateTheirTime) {
               "<div id='d' style='width:1280px;height:500px;background:rgb(200,0,0)'></div><script>"
               "setTimeout(() => { document.getElementById('d').style.background = "
               "'rgb(0,0,200)'; }, 300);</script></body></html>");
-    // One that goes elsewhere meanwhile is captured where it went, and the report says so.
+    // One that goes elsewhere meanwhile, to a page that answers only half a second later (still
+    // on its way when the delay is up), is captured where it went, and the report says so.
+    TestServer server(folder_.Path());
     WriteText(folder_.File("leaving.html"),
-              "<body><script>setTimeout(() => location.href = 'arrived.html', 300);</script>");
+              "<body><script>setTimeout(() => location.href = '/slow/arrived.html', 1800);"
+              "</script>");
     WriteText(folder_.File("arrived.html"),
               "<body style='margin:0'><div style='height:500px;background:rgb(0,200,0)'></div>");
-    const CommandResult result =
-        RunShot({"--delay", "2000", "--jobs", "2", "--report", "-", folder_.File("late.html"),
-                 folder_.File("late.png"), folder_.File("leaving.html"), folder_.File("left.png")});
+    const CommandResult result = RunShot(
+        {"--delay", "2000", "--jobs", "2", "--report", "-", folder_.File("late.html"),
+         folder_.File("late.png"), server.Url("leaving.html"), folder_.File("left.png")});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_TRUE(IsFilled(ReadPngFile(folder_.File("late.png")), 0, 0, 1280, 500, {0, 0, 200}));
     EXPECT_TRUE(IsFilled(ReadPngFile(folder_.File("left.png")), 0, 0, 1280, 500, {0, 200, 0}));
-    EXPECT_TRUE(Contains(result.out, "\"final_address\":\"file://" + folder_.File("arrived.html")))
+    EXPECT_TRUE(Contains(result.out, "\"final_address\":\"" + server.Url("slow/arrived.html")))
         << result.out;
 }
 
