@@ -22,9 +22,9 @@ void WritePngFile(const Bitmap24& bitmap, const std::string& path, int level);
 
 // The same pixels as WritePngFile, deflated faster and unfiltered, which makes pages smaller: a
 // valid PNG of other bytes, for callers that need speed more than those exact bytes. A picture
-// whose filtered rows take at most wholeBytes is deflated in one go by libdeflate, which takes
-// about half of zlib's time at the same level; a taller one in bands on up to cores threads,
-// joined into one stream.
+// whose filtered rows take at most wholeBytes is deflated by libdeflate, which takes about half of
+// zlib's time at the same level, in parts on up to cores threads; a taller one by zlib in bands
+// on up to cores threads, as PngBandStream does. Either way the parts join into one stream.
 inline constexpr std::uint64_t kPngWholeDeflateBytes = std::uint64_t(128) << 20;
 void WritePngFileOnCores(const Bitmap24& bitmap, const std::string& path, int level, int cores,
                          std::uint64_t wholeBytes = kPngWholeDeflateBytes);

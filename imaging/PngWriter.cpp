@@ -11,9 +11,11 @@
 #include <new>
 #include <optional>
 #include <span>
+#include <system_error>
 #include <thread>
 #include <vector>
 
+#include "imaging/DeflateJoin.h"
 #include "imaging/Error.h"
 #include "imaging/ImageWriters.h"
 #include "imaging/ReplacingFile.h"
@@ -328,10 +330,92 @@ const std::uint8_t* FilterInPlace(Bitmap24& picture) {
     return block;
 }
 
-// The whole picture filtered into one buffer and deflated in one call, which libdeflate needs.
-// usedUp, the same picture when it is not needed afterwards, is filtered where it lies, so that
-// the picture and a filtered copy as large are not held at once.
-void WriteWholeDeflated(const Bitmap24& bitmap, const std::string& path, int level,
+// The filtered rows deflated by libdeflate, which takes about half of zlib's time at the same
+// level but only a whole buffer at a time: the rows are cut into parts of at least a megabyte,
+// one for each core, each deflated whole on its own thread and joined into one zlib stream. One
+// part gives what one call to libdeflate_zlib_compress gives.
+void DeflateInParts(const std::uint8_t* filtered, std::size_t size, int level, int cores,
+                    IdatChunks& idat) {
+    constexpr std::size_t kLeastPart = std::size_t(1) << 20;
+    const std::size_t parts =
+        std::clamp<std::size_t>(size / kLeastPart, 1, std::size_t(std::max(cores, 1)));
+    struct Part {
+        std::size_t from = 0;
+        std::size_t to = 0;
+        std::unique_ptr<std::uint8_t[]> bytes;
+        std::size_t length = 0;
+        std::uint32_t adler = 1;
+        std::exception_ptr failure;
+    };
+    std::vector<Part> done(parts);
+    for (std::size_t i = 0; i < parts; ++i) {
+        done[i].from = size / parts * i;
+        done[i].to = i + 1 == parts ? size : size / parts * (i + 1);
+    }
+    const auto deflatePart = [&](std::size_t i) {
+        Part& part = done[i];
+        try {
+            const std::size_t from = part.from;
+            const std::size_t to = part.to;
+            const std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)>
+                compressor(libdeflate_alloc_compressor(level), libdeflate_free_compressor);
+            if (!compressor) {
+                throw std::bad_alloc();
+            }
+            const std::size_t bound =
+                libdeflate_deflate_compress_bound(compressor.get(), to - from) + kJoinRoom;
+            part.bytes.reset(new std::uint8_t[bound]);
+            part.length = libdeflate_deflate_compress(compressor.get(), filtered + from, to - from,
+                                                      part.bytes.get(), bound);
+            if (part.length == 0) {
+                throw Error("PNG compression error");
+            }
+            if (i + 1 < parts) {
+                part.length = MakeJoinable(part.bytes.get(), part.length);
+            }
+            part.adler = libdeflate_adler32(1, filtered + from, to - from);
+        } catch (...) {
+            part.failure = std::current_exception();
+        }
+    };
+    {
+        std::vector<std::jthread> threads;
+        for (std::size_t i = 1; i < parts; ++i) {
+            try {
+                threads.emplace_back(deflatePart, i);
+            } catch (const std::system_error&) {
+                // No thread to be had: this one deflates the part too.
+                deflatePart(i);
+            }
+        }
+        deflatePart(0);
+    }
+    for (const Part& part : done) {
+        if (part.failure) {
+            std::rethrow_exception(part.failure);
+        }
+    }
+    // The header libdeflate gives for the level.
+    const std::uint8_t speed = level < 2 ? 0 : level < 6 ? 1 : level < 8 ? 2 : 3;
+    std::uint16_t header = 0x7800 | std::uint16_t(speed << 6);
+    header = std::uint16_t(header + 31 - header % 31);
+    const std::uint8_t head[2] = {std::uint8_t(header >> 8), std::uint8_t(header)};
+    idat.Add(head, 2);
+    uLong adler = 1;
+    for (Part& part : done) {
+        idat.Add(part.bytes.get(), part.length);
+        part.bytes.reset();
+        adler = adler32_combine(adler, part.adler, z_off_t(part.to - part.from));
+    }
+    std::uint8_t trailer[4];
+    PutBe32(trailer, std::uint32_t(adler));
+    idat.Add(trailer, 4);
+}
+
+// The whole picture filtered into one buffer and deflated in parts. usedUp, the same picture when
+// it is not needed afterwards, is filtered where it lies, so that the picture and a filtered copy
+// as large are not held at once.
+void WriteWholeDeflated(const Bitmap24& bitmap, const std::string& path, int level, int cores,
                         Bitmap24* usedUp) {
     ReplacingFile file(path);
     const std::size_t rowSize = 1 + bitmap.Stride();
@@ -348,22 +432,9 @@ void WriteWholeDeflated(const Bitmap24& bitmap, const std::string& path, int lev
         }
         filtered = copy.get();
     }
-    const std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> compressor(
-        libdeflate_alloc_compressor(level), libdeflate_free_compressor);
-    if (!compressor) {
-        throw std::bad_alloc();
-    }
-    const std::size_t bound = libdeflate_zlib_compress_bound(compressor.get(), size);
-    const std::unique_ptr<std::uint8_t[]> deflated(new std::uint8_t[bound]);
-    const std::size_t length =
-        libdeflate_zlib_compress(compressor.get(), filtered, size, deflated.get(), bound);
-    if (length == 0) {
-        throw Error("PNG compression error");
-    }
-    copy.reset();
     WriteStart(file, bitmap);
     IdatChunks idat(file);
-    idat.Add(deflated.get(), length);
+    DeflateInParts(filtered, size, level, cores, idat);
     idat.Flush();
     WriteEnd(file);
     file.Commit();
@@ -376,7 +447,7 @@ void WriteOnCores(const Bitmap24& bitmap, const std::string& path, int level, in
     }
     level = std::clamp(level, 0, 9);
     if (FilteredBytes(bitmap.Width(), bitmap.Height()) <= wholeBytes) {
-        WriteWholeDeflated(bitmap, path, level, usedUp);
+        WriteWholeDeflated(bitmap, path, level, cores, usedUp);
         return;
     }
     if (cores < 2 || BandRows(bitmap.Width()) >= bitmap.Height()) {

@@ -108,10 +108,12 @@ TEST(PngWriter, FasterWritersGiveTheSamePixelsInOneValidStream) {
     }();
     for (const auto& [bitmap, level] : cases) {
         SCOPED_TRACE(std::to_string(bitmap.Height()) + " rows at level " + std::to_string(level));
-        // Bands on two and three cores, then the whole picture deflated in one go. A picture
-        // used up as it is written, filtered where it lies, gives the same bytes.
+        // Bands on two and three cores, then the whole picture deflated in one part and in
+        // parts on two and three cores. A picture used up as it is written, filtered where it
+        // lies, gives the same bytes.
         for (const auto& [cores, wholeBytes] :
-             {std::pair{2, std::uint64_t(0)}, {3, std::uint64_t(0)}, {1, kPngWholeDeflateBytes}}) {
+             {std::pair{2, std::uint64_t(0)}, {3, std::uint64_t(0)}, {1, kPngWholeDeflateBytes},
+              {2, kPngWholeDeflateBytes}, {3, kPngWholeDeflateBytes}}) {
             const std::string path = folder.File("cores.png");
             WritePngFileOnCores(bitmap, path, level, cores, wholeBytes);
             ExpectDecodesTo(path, bitmap);
