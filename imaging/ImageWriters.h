@@ -21,10 +21,10 @@ void WriteJpegFile(const Bitmap24& bitmap, const std::string& path, int quality)
 void WritePngFile(const Bitmap24& bitmap, const std::string& path, int level);
 
 // The same pixels as WritePngFile, deflated faster and unfiltered, which makes pages smaller: a
-// valid PNG of other bytes, for callers that need speed more than those exact bytes. A picture
-// whose filtered rows take at most wholeBytes is deflated by libdeflate, which takes about half of
-// zlib's time at the same level, in parts on up to cores threads; a taller one by zlib in bands
-// on up to cores threads, as PngBandStream does. Either way the parts join into one stream.
+// valid PNG of other bytes, for callers that need speed more than those exact bytes. The rows are
+// deflated by libdeflate, which takes about half of zlib's time at the same level, in parts on up
+// to cores threads, joined into one stream: a picture whose filtered rows take at most wholeBytes
+// in one part for each thread, a taller one in bands of about a megabyte, as PngBandStream does.
 inline constexpr std::uint64_t kPngWholeDeflateBytes = std::uint64_t(128) << 20;
 void WritePngFileOnCores(const Bitmap24& bitmap, const std::string& path, int level, int cores,
                          std::uint64_t wholeBytes = kPngWholeDeflateBytes);

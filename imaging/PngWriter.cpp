@@ -224,8 +224,18 @@ private:
     std::size_t used_ = 0;
 };
 
-// One band of rows deflated on its own: raw deflate primed with the 32 KiB of filtered rows before
-// it, ending on a byte boundary (a sync flush) so that bands join into one stream, as pigz does.
+// The zlib header that libdeflate gives for the level: a 32 KiB window, and the level's speed as
+// a hint that decoders do not need.
+void AddZlibHeader(IdatChunks& idat, int level) {
+    const int speed = level < 2 ? 0 : level < 6 ? 1 : level < 8 ? 2 : 3;
+    int header = 0x7800 | speed << 6;
+    header += 31 - header % 31;
+    const std::uint8_t bytes[2] = {std::uint8_t(header >> 8), std::uint8_t(header)};
+    idat.Add(bytes, 2);
+}
+
+// One band of rows deflated on its own by libdeflate, ending as a sync flush does unless it is the
+// last, so that the bands join into one stream.
 struct DeflatedBand {
     std::vector<std::uint8_t> bytes;
     uLong adler = 1;
@@ -258,43 +268,56 @@ private:
     std::size_t size_ = 0;
 };
 
+// The compressor for the level that this thread keeps: every band of a tall page is deflated with
+// the same one.
+libdeflate_compressor* ThreadCompressor(int level) {
+    thread_local std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> kept(
+        nullptr, libdeflate_free_compressor);
+    thread_local int keptLevel = -1;
+    if (!kept || keptLevel != level) {
+        kept.reset(libdeflate_alloc_compressor(level));
+        keptLevel = level;
+        if (!kept) {
+            throw std::bad_alloc();
+        }
+    }
+    return kept.get();
+}
+
+// Room for a part of size bytes deflated by DeflatePart.
+std::size_t DeflatedRoom(libdeflate_compressor* compressor, std::size_t size) {
+    return libdeflate_deflate_compress_bound(compressor, size) + kJoinRoom;
+}
+
+// Deflates the bytes whole into out, which has DeflatedRoom for them, as a part that another part
+// may follow unless it is the last; gives the length.
+std::size_t DeflatePart(libdeflate_compressor* compressor, const std::uint8_t* data,
+                        std::size_t size, bool last, std::uint8_t* out) {
+    const std::size_t room = DeflatedRoom(compressor, size);
+    const std::size_t length = libdeflate_deflate_compress(compressor, data, size, out, room);
+    if (length == 0) {
+        throw Error("PNG compression error");
+    }
+    return last ? length : MakeJoinable(out, length);
+}
+
 DeflatedBand DeflateBand(const PictureRows& picture, int first, int end, int level, bool last) {
     const std::size_t rowSize = 1 + picture.stride;
-    constexpr std::size_t kWindow = 32 * 1024;
-    const int primingRows = int(std::min<std::size_t>(first, (kWindow + rowSize - 1) / rowSize));
-    const std::size_t filteredSize = rowSize * std::size_t(end - first + primingRows);
+    const std::size_t filteredSize = rowSize * std::size_t(end - first);
     thread_local BandScratch filteredScratch;
     thread_local BandScratch deflatedScratch;
     std::uint8_t* const filtered = filteredScratch.Get(filteredSize);
-    for (int y = first - primingRows; y < end; ++y) {
-        FilterRowNone(picture.Row(y), filtered + rowSize * std::size_t(y - first + primingRows));
+    for (int y = first; y < end; ++y) {
+        FilterRowNone(picture.Row(y), filtered + rowSize * std::size_t(y - first));
     }
-    const std::size_t primed = rowSize * std::size_t(primingRows);
+    libdeflate_compressor* const compressor = ThreadCompressor(level);
+    std::uint8_t* const deflated = deflatedScratch.Get(DeflatedRoom(compressor, filteredSize));
+    const std::size_t length = DeflatePart(compressor, filtered, filteredSize, last, deflated);
     DeflatedBand band;
-    band.length = filteredSize - primed;
-
-    z_stream stream{};
-    if (deflateInit2(&stream, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
-        throw std::bad_alloc();
-    }
-    const std::unique_ptr<z_stream, int (*)(z_stream*)> owner(&stream, deflateEnd);
-    if (primed > 0) {
-        const std::size_t dictionary = std::min(primed, kWindow);
-        deflateSetDictionary(&stream, filtered + primed - dictionary, uInt(dictionary));
-    }
-    const std::size_t bound = deflateBound(&stream, uLong(band.length)) + 16;
-    std::uint8_t* const deflated = deflatedScratch.Get(bound);
-    stream.next_in = filtered + primed;
-    stream.avail_in = uInt(band.length);
-    stream.next_out = deflated;
-    stream.avail_out = uInt(bound);
-    const int result = deflate(&stream, last ? Z_FINISH : Z_SYNC_FLUSH);
-    if (result != (last ? Z_STREAM_END : Z_OK) || stream.avail_in != 0) {
-        throw Error("PNG compression error");
-    }
     // Kept until the bands before it are written: only what deflate made.
-    band.bytes.assign(deflated, deflated + (bound - stream.avail_out));
-    band.adler = adler32(1, filtered + primed, uInt(band.length));
+    band.bytes.assign(deflated, deflated + length);
+    band.adler = libdeflate_adler32(1, filtered, filteredSize);
+    band.length = filteredSize;
     return band;
 }
 
@@ -355,25 +378,12 @@ void DeflateInParts(const std::uint8_t* filtered, std::size_t size, int level, i
     const auto deflatePart = [&](std::size_t i) {
         Part& part = done[i];
         try {
-            const std::size_t from = part.from;
-            const std::size_t to = part.to;
-            const std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)>
-                compressor(libdeflate_alloc_compressor(level), libdeflate_free_compressor);
-            if (!compressor) {
-                throw std::bad_alloc();
-            }
-            const std::size_t bound =
-                libdeflate_deflate_compress_bound(compressor.get(), to - from) + kJoinRoom;
-            part.bytes.reset(new std::uint8_t[bound]);
-            part.length = libdeflate_deflate_compress(compressor.get(), filtered + from, to - from,
-                                                      part.bytes.get(), bound);
-            if (part.length == 0) {
-                throw Error("PNG compression error");
-            }
-            if (i + 1 < parts) {
-                part.length = MakeJoinable(part.bytes.get(), part.length);
-            }
-            part.adler = libdeflate_adler32(1, filtered + from, to - from);
+            const std::uint8_t* const data = filtered + part.from;
+            const std::size_t length = part.to - part.from;
+            libdeflate_compressor* const compressor = ThreadCompressor(level);
+            part.bytes.reset(new std::uint8_t[DeflatedRoom(compressor, length)]);
+            part.length = DeflatePart(compressor, data, length, i + 1 == parts, part.bytes.get());
+            part.adler = libdeflate_adler32(1, data, length);
         } catch (...) {
             part.failure = std::current_exception();
         }
@@ -395,12 +405,7 @@ void DeflateInParts(const std::uint8_t* filtered, std::size_t size, int level, i
             std::rethrow_exception(part.failure);
         }
     }
-    // The header libdeflate gives for the level.
-    const std::uint8_t speed = level < 2 ? 0 : level < 6 ? 1 : level < 8 ? 2 : 3;
-    std::uint16_t header = 0x7800 | std::uint16_t(speed << 6);
-    header = std::uint16_t(header + 31 - header % 31);
-    const std::uint8_t head[2] = {std::uint8_t(header >> 8), std::uint8_t(header)};
-    idat.Add(head, 2);
+    AddZlibHeader(idat, level);
     uLong adler = 1;
     for (Part& part : done) {
         idat.Add(part.bytes.get(), part.length);
@@ -492,8 +497,7 @@ struct PngBandStream::State {
           idat(file),
           done(std::size_t(bands)) {
         WriteStart(file, picture);
-        const std::uint8_t zlibHeader[2] = {0x78, 0x9C};
-        idat.Add(zlibHeader, 2);
+        AddZlibHeader(idat, this->level);
         try {
             for (int i = 0; i < std::max(1, cores); ++i) {
                 workers.emplace_back([this] { Work(); });
