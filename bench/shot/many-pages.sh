@@ -83,7 +83,7 @@ run() {  # tool N folder -> "seconds largestMB allMB status allPssMB"
 echo
 echo "$pages pages of $docs (wx3.2-doc), 1280 pixels wide; load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
-echo "| N at once | tool | seconds | pages per minute | all processes MB | all processes PSS MB | files written | ours / best peer (pages per minute) |"
+echo "| N at once | tool | seconds | pages per minute | all processes MB | all processes PSS MB | files written | ours / best correct peer (pages per minute) |"
 echo "|---:|---|---:|---:|---:|---:|---:|---:|"
 for n in $jobs_list; do
     ours="" best=""
@@ -100,12 +100,18 @@ for n in $jobs_list; do
         written=$(cat "$out.written")
         rm -f "$out.written"
         rate=$(awk -v s="$1" -v p="$written" 'BEGIN { printf "%.1f", 60 * p / s }')
+        # A peer counts when it wrote every page and said that each went right, as for a real
+        # page of compare.sh: wkhtmltoimage, for one, draws these pages without their style sheets
+        # and exits with status 1.
+        files="$written of $pages"
+        [ "$4" = 0 ] || files="$files, status $4"
         if [ "$tool" = pagrovix-shot ]; then
             ours=$rate
-        elif [ "$written" = "$pages" ] && { [ -z "$best" ] || awk "BEGIN { exit !($rate > $best) }"; }; then
+        elif [ "$written" = "$pages" ] && [ "$4" = 0 ] &&
+            { [ -z "$best" ] || awk "BEGIN { exit !($rate > $best) }"; }; then
             best=$rate
         fi
-        echo "| $n | $tool | $1 | $rate | $3 | $5 | $written of $pages | |"
+        echo "| $n | $tool | $1 | $rate | $3 | $5 | $files | |"
         rm -rf "$out"
     done
     if [ -n "$ours" ] && [ -n "$best" ]; then
