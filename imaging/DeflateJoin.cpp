@@ -4,6 +4,8 @@
 #include <array>
 #include <cstring>
 
+#include <endian.h>
+
 #include "imaging/Error.h"
 
 namespace pagrovix {
@@ -25,6 +27,7 @@ public:
         std::uint64_t word = 0;
         if (byte + 8 <= size_) {
             std::memcpy(&word, data_ + byte, 8);
+            word = le64toh(word);
         } else {
             for (std::size_t i = byte; i < size_ && i < byte + 8; ++i) {
                 word |= std::uint64_t(data_[i]) << (8 * (i - byte));
